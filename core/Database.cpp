@@ -1,0 +1,109 @@
+#include "Database.h"
+
+#include "TextForms.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUrl>
+
+namespace {
+QString uniqueConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("quorvel-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+Failure failureOf(const QSqlError &error)
+{
+    bool ok = false;
+    const int number = error.nativeErrorCode().toInt(&ok);
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.driverText();
+    return {ok && number != 0 ? number : 1, text};
+}
+} // namespace
+
+Database::Database(const QString &path, Mode mode)
+    : m_path(path), m_mode(mode), m_name(uniqueConnectionName())
+{
+}
+
+Database::~Database()
+{
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+}
+
+bool Database::open()
+{
+    const QFileInfo info(m_path);
+    if (m_mode == Mode::ExistingOnly && !info.isFile()) {
+        m_failure = {FailureNumber::FileNotFound,
+                     QStringLiteral("Could not find file '%1'.").arg(m_path)};
+        return false;
+    }
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setDatabaseName(m_path);
+    // mode=rw: opening never creates a missing database.
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMilliseconds);
+    if (m_mode == Mode::ExistingOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+    m_db.setConnectOptions(options);
+    if (m_mode == Mode::ExistingOnly)
+        m_db.setDatabaseName(QStringLiteral("file:") +
+                             QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/")) +
+                             QStringLiteral("?mode=rw"));
+    if (!m_db.open()) {
+        m_failure = failureOf(m_db.lastError());
+        return false;
+    }
+    return true;
+}
+
+QSqlQuery Database::prepare(const QString &statement)
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        setFailureFrom(query);
+    return query;
+}
+
+bool Database::exec(QSqlQuery &query)
+{
+    if (!query.exec()) {
+        setFailureFrom(query);
+        return false;
+    }
+    return true;
+}
+
+bool Database::exec(const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query = prepare(statement);
+    if (m_failure.number != 0)
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return exec(query);
+}
+
+void Database::setFailureFrom(const QSqlQuery &query)
+{
+    m_failure = failureOf(query.lastError().isValid() ? query.lastError() : m_db.lastError());
+}
+
+QVariant dbValue(const QDate &date)
+{
+    return date.isValid() ? QVariant(TextForms::dbDate(date)) : QVariant(QMetaType(QMetaType::QString));
+}
+
+QVariant dbValue(const QTime &time)
+{
+    return time.isValid() ? QVariant(TextForms::dbTime(time)) : QVariant(QMetaType(QMetaType::QString));
+}

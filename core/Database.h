@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Failure.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+/// One database connection for one operation: opened on an existing file only, with a busy
+/// timeout, closed and removed when it goes out of scope. Every value is bound, never
+/// concatenated into a statement.
+class Database
+{
+public:
+    enum class Mode { ExistingOnly, Create };
+
+    explicit Database(const QString &path, Mode mode = Mode::ExistingOnly);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    /// False (with `failure()` set) when the file is missing or cannot be opened.
+    bool open();
+
+    /// A statement prepared on this connection; check `failure()` when `prepare` fails.
+    QSqlQuery prepare(const QString &statement);
+
+    /// Prepares, binds `values` in order and runs; false with `failure()` set on error.
+    bool exec(QSqlQuery &query);
+    bool exec(const QString &statement, const QVariantList &values = {});
+
+    QSqlDatabase &connection() { return m_db; }
+    const Failure &failure() const { return m_failure; }
+
+    /// Records the error of `query` (or of the connection) as this operation's failure.
+    void setFailureFrom(const QSqlQuery &query);
+
+    static constexpr int BusyTimeoutMilliseconds = 10000;
+
+private:
+    QString m_path;
+    Mode m_mode;
+    QString m_name;
+    QSqlDatabase m_db;
+    Failure m_failure;
+};
+
+/// A bound value for a date or time column: ISO text, or NULL when invalid.
+QVariant dbValue(const QDate &date);
+QVariant dbValue(const QTime &time);

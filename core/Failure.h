@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+/// What went wrong in an operation: a number for the box's title and a description for its text.
+struct Failure
+{
+    int number = 0;
+    QString description;
+};
+
+/// Our own failure numbers (the message boxes show them in their titles).
+namespace FailureNumber {
+constexpr int TypeMismatch = 13;      // a stored text does not read as the value it should be
+constexpr int FileNotFound = 53;      // a file the operation needs is not there
+constexpr int FileLocked = 70;        // another instance holds the queue lock too long
+constexpr int PathAccess = 75;        // a file cannot be opened, written or replaced
+constexpr int MissingNode = 91;       // an element or attribute the record needs is not there
+constexpr int NotWellFormed = 31;     // the queue file is not a well-formed document
+constexpr int NoDocumentElement = 32; // the queue file holds no element at all
+constexpr int InvalidArgument = 5;    // a value the caller passed is unusable
+} // namespace FailureNumber

@@ -1,0 +1,8 @@
+#include "ProgramEnd.h"
+
+#include <cstdlib>
+
+void ProcessEnd::endProgram(int exitCode)
+{
+    std::exit(exitCode);
+}

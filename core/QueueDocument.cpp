@@ -1,0 +1,170 @@
+#include "QueueDocument.h"
+
+#include "kzrXML.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+constexpr unsigned ParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+constexpr unsigned SaveOptions = pugi::format_raw | pugi::format_no_declaration;
+
+// Keep a Latin-1 file Latin-1; anything else is read and written as UTF-8.
+pugi::xml_encoding declaredEncoding(const pugi::xml_document &doc)
+{
+    const pugi::xml_node declaration = doc.first_child();
+    if (declaration.type() != pugi::node_declaration)
+        return pugi::encoding_utf8;
+    const QString name = QString::fromLatin1(declaration.attribute("encoding").value()).toLower();
+    if (name == QLatin1String("iso-8859-1") || name == QLatin1String("latin1") ||
+        name == QLatin1String("windows-1252"))
+        return pugi::encoding_latin1;
+    return pugi::encoding_utf8;
+}
+
+struct ByteWriter : pugi::xml_writer
+{
+    QByteArray bytes;
+    void write(const void *data, size_t size) override
+    {
+        bytes.append(static_cast<const char *>(data), qsizetype(size));
+    }
+};
+} // namespace
+
+QueueDocument::LoadState QueueDocument::load(const QString &path)
+{
+    m_doc.reset();
+    QFile file(path);
+    if (!file.exists())
+        return m_state = LoadState::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return m_state = LoadState::Unreadable;
+    const QByteArray bytes = file.readAll();
+    const pugi::xml_parse_result result =
+        m_doc.load_buffer(bytes.constData(), size_t(bytes.size()), ParseOptions);
+    if (!result) {
+        m_parseError = QString::fromUtf8(result.description());
+        m_doc.reset();
+        return m_state = LoadState::NotWellFormed;
+    }
+    m_encoding = declaredEncoding(m_doc);
+    return m_state = LoadState::Loaded;
+}
+
+Failure QueueDocument::loadFailure() const
+{
+    switch (m_state) {
+    case LoadState::Loaded:
+        return {};
+    case LoadState::Missing:
+        return {FailureNumber::FileNotFound, QStringLiteral("The queue file lobbyData.xml was not found.")};
+    case LoadState::Unreadable:
+        return {FailureNumber::PathAccess, QStringLiteral("The queue file lobbyData.xml could not be read.")};
+    case LoadState::NotWellFormed:
+        return {FailureNumber::NotWellFormed,
+                QStringLiteral("The queue file lobbyData.xml is not well-formed (%1).").arg(m_parseError)};
+    }
+    return {};
+}
+
+QList<pugi::xml_node> QueueDocument::records() const
+{
+    QList<pugi::xml_node> result;
+    struct Collector : pugi::xml_tree_walker
+    {
+        QList<pugi::xml_node> *out;
+        bool for_each(pugi::xml_node &node) override
+        {
+            if (node.type() == pugi::node_element && std::strcmp(node.name(), "QUEUE_REC") == 0)
+                out->append(node);
+            return true;
+        }
+    } collector;
+    collector.out = &result;
+    const_cast<pugi::xml_document &>(m_doc).traverse(collector);
+    return result;
+}
+
+bool QueueDocument::recordId(pugi::xml_node record, int &id)
+{
+    const pugi::xml_attribute attribute = record.attribute("id");
+    if (!attribute)
+        return false;
+    bool ok = false;
+    id = QString::fromUtf8(attribute.value()).trimmed().toInt(&ok);
+    return ok;
+}
+
+bool QueueDocument::findById(int id, pugi::xml_node &match, Failure &failure) const
+{
+    match = pugi::xml_node();
+    for (const pugi::xml_node &record : records()) {
+        int recordId = 0;
+        if (!QueueDocument::recordId(record, recordId)) {
+            failure = {FailureNumber::TypeMismatch,
+                       QStringLiteral("A queue record has no id or one that is not a number.")};
+            return false;
+        }
+        if (recordId == id) {
+            match = record;
+            return true;
+        }
+    }
+    return true;
+}
+
+void QueueDocument::buildRecord(pugi::xml_document &scratch, int id,
+                                const QueueRecordTexts &texts, kzrXML &xml)
+{
+    pugi::xml_node record = scratch.append_child("QUEUE_REC");
+    record.append_attribute("id").set_value(id);
+    const std::pair<const char *, const QString *> children[] = {
+        {"FIRST_NAME", &texts.firstName}, {"LAST_NAME", &texts.lastName},
+        {"LOBBY_STATUS", &texts.lobbyStatus}, {"SERVICE", &texts.service},
+        {"USER_ID", &texts.userId},         {"TIME_IN", &texts.timeIn},
+        {"DATE_IN", &texts.dateIn},         {"TIME_SEEN", &texts.timeSeen},
+    };
+    for (const auto &[name, value] : children)
+        xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);
+}
+
+QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)
+{
+    pugi::xml_node root = m_doc.document_element();
+    if (!root)
+        return AppendResult::NoDocumentElement;
+    if (std::strcmp(root.name(), "LOBBY") != 0)
+        return AppendResult::Corrupted;
+    root.append_copy(scratch.first_child());
+    return AppendResult::Appended;
+}
+
+void QueueDocument::replace(pugi::xml_node match, const pugi::xml_document &scratch)
+{
+    if (!match)
+        return;
+    match.parent().insert_copy_before(scratch.first_child(), match);
+    match.parent().remove_child(match);
+}
+
+void QueueDocument::remove(pugi::xml_node match)
+{
+    if (match)
+        match.parent().remove_child(match);
+}
+
+bool QueueDocument::save(const QString &path, Failure &failure) const
+{
+    ByteWriter writer;
+    m_doc.save(writer, "", SaveOptions, m_encoding);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(writer.bytes) != writer.bytes.size() ||
+        !file.commit()) {
+        failure = {FailureNumber::PathAccess,
+                   QStringLiteral("The queue file could not be written: ") + file.errorString()};
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Failure.h"
+#include "QueueRecord.h"
+
+#include <QList>
+#include <QString>
+
+#include <pugixml.hpp>
+
+class kzrXML;
+
+/// One load of the queue file: the procedures every queue operation is built from. A document
+/// lives for one operation only.
+class QueueDocument
+{
+public:
+    enum class LoadState { Loaded, Missing, Unreadable, NotWellFormed };
+    enum class AppendResult { Appended, NoDocumentElement, Corrupted };
+
+    /// Loads `path`. A missing or malformed file leaves the document empty.
+    LoadState load(const QString &path);
+
+    /// Why the last load gave no document, for the operation's message.
+    Failure loadFailure() const;
+
+    /// Every `QUEUE_REC` anywhere in the document, in document order.
+    QList<pugi::xml_node> records() const;
+
+    /// The first record whose id equals `id`; a null node when none matches. False (with
+    /// `failure` set) when a record before the match has no id or one that is not a number.
+    bool findById(int id, pugi::xml_node &match, Failure &failure) const;
+
+    /// Builds a record with id `id` and the eight texts; it is appended, or put in place of
+    /// `replacing` when that is not null.
+    static void buildRecord(pugi::xml_document &scratch, int id, const QueueRecordTexts &texts,
+                            kzrXML &xml);
+
+    /// Appends a built record as the last child of `LOBBY`.
+    AppendResult append(const pugi::xml_document &scratch);
+
+    /// Replaces `match` in place by the built record.
+    void replace(pugi::xml_node match, const pugi::xml_document &scratch);
+
+    static void remove(pugi::xml_node match);
+
+    /// Writes the whole document through an atomic replace of `path`.
+    bool save(const QString &path, Failure &failure) const;
+
+    /// The id of a record as a 32-bit number; false when it has none or it is not a number.
+    static bool recordId(pugi::xml_node record, int &id);
+
+private:
+    pugi::xml_document m_doc;
+    LoadState m_state = LoadState::Missing;
+    QString m_parseError;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+};

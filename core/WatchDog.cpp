@@ -1,0 +1,35 @@
+#include "WatchDog.h"
+
+#include "CoreContext.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+void updateWatchDog(const CoreContext &context)
+{
+    static const QByteArray line =
+        QByteArrayLiteral("*** Do not modify or remove this file!  Used by Quorvel ***\r\n");
+    QFile file(context.params.watchDogPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size()) {
+        context.log(QStringLiteral("[clsQuorvel.updateWatchDog:  Error updating watchdog file.  ") +
+                    file.errorString());
+    }
+}
+
+QDateTime FileStamp::toDateTime() const
+{
+    return QDateTime::fromMSecsSinceEpoch(nanoseconds / 1000000);
+}
+
+FileStamp readFileStamp(const QString &path, int *errorNumber)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errorNumber)
+            *errorNumber = errno;
+        return {};
+    }
+    return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, true};
+}

@@ -1,0 +1,42 @@
+#include "kzrXML.h"
+
+#include "Failure.h"
+#include "Prompter.h"
+
+bool kzrXML::addXMLElement(pugi::xml_node objPNode, const QString &sElementName,
+                           const QString &sElementText, const QString &sAttrName,
+                           const QString &sAttrVal)
+{
+    pugi::xml_node element = objPNode.append_child(sElementName.toUtf8().constData());
+    bool ok = bool(element);
+    if (ok && !sElementText.isEmpty())
+        ok = element.text().set(sElementText.toUtf8().constData());
+    if (ok && !sAttrName.isEmpty())
+        ok = element.append_attribute(sAttrName.toUtf8().constData())
+                 .set_value(sAttrVal.toUtf8().constData());
+    if (!ok) {
+        m_prompter.message(QStringLiteral("Error: [AddXMLElement]: could not add element ") +
+                               sElementName,
+                           QStringLiteral("Error: %1").arg(FailureNumber::InvalidArgument),
+                           Prompter::Icon::Critical);
+    }
+    return ok;
+}
+
+QString kzrXML::getElementAttrVal(pugi::xml_node objNode, const char *sNodeName,
+                                  const char *sAttrName)
+{
+    const pugi::xml_node child = objNode.child(sNodeName);
+    const pugi::xml_attribute attribute = child.attribute(sAttrName);
+    if (!attribute) {
+        const QString what = child ? QStringLiteral("element %1 has no attribute %2")
+                                         .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
+                                   : QStringLiteral("record has no element %1")
+                                         .arg(QLatin1String(sNodeName));
+        m_prompter.message(QStringLiteral("XML error:  [getElementAttrVal]: ") + what,
+                           QStringLiteral("Error %1").arg(FailureNumber::MissingNode),
+                           Prompter::Icon::Critical);
+        return {};
+    }
+    return QString::fromUtf8(attribute.value());
+}
