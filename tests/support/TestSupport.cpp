@@ -1,0 +1,68 @@
+#include "TestSupport.h"
+
+#include "ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+void RecordingPrompter::message(const QString &text, const QString &title, Icon icon)
+{
+    boxes.append({text, title, icon, false});
+    if (onBox)
+        onBox(boxes.last());
+}
+
+bool RecordingPrompter::ask(const QString &text, const QString &title, Icon icon)
+{
+    boxes.append({text, title, icon, true});
+    if (onBox)
+        onBox(boxes.last());
+    return m_answers.isEmpty() ? false : m_answers.dequeue();
+}
+
+QStringList RecordingPrompter::titles() const
+{
+    QStringList result;
+    for (const Box &box : boxes)
+        result << box.title;
+    return result;
+}
+
+QStringList RecordingPrompter::texts() const
+{
+    QStringList result;
+    for (const Box &box : boxes)
+        result << box.text;
+    return result;
+}
+
+TestFolder::TestFolder(bool demo) : context(prompter, clock, programEnd)
+{
+    QString error;
+    m_valid = m_dir.isValid() && ProgramFolder::create(m_dir.path(), error) &&
+              (!demo || ProgramFolder::addDemoData(m_dir.path(), clock.now(), error));
+    if (!m_valid)
+        qWarning("TestFolder: %s", qPrintable(error));
+    loadSystemParameters(m_dir.path(), context.params);
+    formFilePaths(context.params);
+}
+
+void TestFolder::writeQueue(const QByteArray &content) const
+{
+    QFile file(context.params.queuePath);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+QByteArray TestFolder::readQueue() const
+{
+    QFile file(context.params.queuePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString builtProgram(const QString &name)
+{
+    const QByteArray dir = qgetenv("QUORVEL_BIN_DIR");
+    return (dir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(dir)) +
+           QLatin1Char('/') + name;
+}

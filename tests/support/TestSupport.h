@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Clock.h"
+#include "CoreContext.h"
+#include "ProgramEnd.h"
+#include "Prompter.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+/// A clock that stands still until the test moves it.
+class FakeClock final : public Clock
+{
+public:
+    explicit FakeClock(const QDateTime &now = QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)))
+        : m_now(now)
+    {
+    }
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime &now) { m_now = now; }
+    void setTime(const QTime &time) { m_now.setTime(time); }
+    void advance(int seconds) { m_now = m_now.addSecs(seconds); }
+
+private:
+    QDateTime m_now;
+};
+
+/// Records every box; answers questions from a script (No when the script is empty).
+class RecordingPrompter final : public Prompter
+{
+public:
+    struct Box
+    {
+        QString text;
+        QString title;
+        Icon icon;
+        bool question;
+    };
+
+    void message(const QString &text, const QString &title, Icon icon) override;
+    bool ask(const QString &text, const QString &title, Icon icon) override;
+
+    /// Answers for the next questions, in order.
+    void answer(bool yes) { m_answers.enqueue(yes); }
+    /// Runs while a box is "open", as a modal box would let the event loop run.
+    std::function<void(const Box &)> onBox;
+
+    QList<Box> boxes;
+    QStringList titles() const;
+    QStringList texts() const;
+    void clear() { boxes.clear(); }
+
+private:
+    QQueue<bool> m_answers;
+};
+
+/// Records that the program would have ended, instead of ending it.
+class RecordingProgramEnd final : public ProgramEnd
+{
+public:
+    void endProgram(int exitCode) override
+    {
+        ended = true;
+        this->exitCode = exitCode;
+    }
+    bool ended = false;
+    int exitCode = 0;
+};
+
+/// A fresh program folder laid out as quorvelctl init lays it out, with a core context on it.
+class TestFolder
+{
+public:
+    explicit TestFolder(bool demo = false);
+
+    bool isValid() const { return m_valid; }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+    FakeClock clock;
+    RecordingPrompter prompter;
+    RecordingProgramEnd programEnd;
+    CoreContext context;
+
+    /// Writes `content` as the queue file.
+    void writeQueue(const QByteArray &content) const;
+    QByteArray readQueue() const;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+/// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
+QString builtProgram(const QString &name);
