@@ -4,7 +4,7 @@
 #include <QSaveFile>
 
 #define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
+#define SI_IMPLEMENTATION // the Debian header keeps its definitions behind this
 #include <SimpleIni.h>
 
 namespace IniFile {
@@ -12,7 +12,7 @@ namespace IniFile {
 namespace {
 constexpr int MaxValueLength = 4095;
 
-bool loadInto(const QString &path, CSimpleIniCaseA &ini)
+bool loadInto(const QString &path, CSimpleIniA &ini)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -25,7 +25,7 @@ bool loadInto(const QString &path, CSimpleIniCaseA &ini)
 QString readString(const QString &path, const QString &section, const QString &key,
                    const QString &fallback)
 {
-    CSimpleIniCaseA ini;
+    CSimpleIniA ini;
     ini.SetUnicode(true);
     if (!loadInto(path, ini))
         return fallback;
@@ -38,7 +38,7 @@ QString readString(const QString &path, const QString &section, const QString &k
 bool writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value)
 {
-    CSimpleIniCaseA ini;
+    CSimpleIniA ini;
     ini.SetUnicode(true);
     if (QFile::exists(path) && !loadInto(path, ini))
         return false;
