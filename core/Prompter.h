@@ -7,7 +7,7 @@
 class Prompter
 {
 public:
-    enum class Icon { Information, Warning, Critical, Question };
+    enum class Icon { NoIcon, Information, Warning, Critical, Question };
 
     virtual ~Prompter() = default;
 

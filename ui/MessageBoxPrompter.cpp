@@ -7,6 +7,8 @@ namespace {
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
     switch (icon) {
+    case Prompter::Icon::NoIcon:
+        return QMessageBox::NoIcon;
     case Prompter::Icon::Information:
         return QMessageBox::Information;
     case Prompter::Icon::Warning:
