@@ -8,6 +8,8 @@
 #include <QUrl>
 
 namespace {
+int busyTimeout = 10000;
+
 QString uniqueConnectionName()
 {
     static QAtomicInt counter;
@@ -50,7 +52,7 @@ bool Database::open()
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
     // mode=rw: opening never creates a missing database.
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMilliseconds);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout);
     if (m_mode == Mode::ExistingOnly)
         options += QStringLiteral(";QSQLITE_OPEN_URI");
     m_db.setConnectOptions(options);
@@ -63,6 +65,11 @@ bool Database::open()
         return false;
     }
     return true;
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    busyTimeout = milliseconds;
 }
 
 QSqlQuery Database::prepare(const QString &statement)

@@ -19,4 +19,6 @@ constexpr int MissingNode = 91;       // an element or attribute the record need
 constexpr int NotWellFormed = 31;     // the queue file is not a well-formed document
 constexpr int NoDocumentElement = 32; // the queue file holds no element at all
 constexpr int InvalidArgument = 5;    // a value the caller passed is unusable
+constexpr int InvalidUseOfNull = 94;  // a column the object needs holds NULL
+constexpr int NoCurrentRecord = 3021; // the record the operation works on is gone
 } // namespace FailureNumber

@@ -129,4 +129,10 @@ int minuteBoundaries(const QTime &from, const QTime &to)
     return (to.hour() * 60 + to.minute()) - (from.hour() * 60 + from.minute());
 }
 
+int minutesServed(const QTime &taken, const QTime &signedOut)
+{
+    const int minutes = minuteBoundaries(taken, signedOut);
+    return minutes < 0 ? minutes + 24 * 60 : minutes;
+}
+
 } // namespace TextForms

@@ -27,11 +27,13 @@ QString screenTime12Seconds(const QTime &time);  // "hh:mm:ss am/pm": 02:05:09 p
 QString screenTime24(const QTime &time);         // "hh:mm:ss": 14:05:09
 QString screenTimeShort(const QTime &time);      // "hh:mm": 14:05
 
-/// A month/day/year date as typed (1 or 2 digits for month and day, 2 or 4 for the year).
+/// A month/day/year date as typed (1 or 2 digits for month and day, 2 or 4 for the year). Also
+/// reads the text of a masked date entry ("##/##/####"): one left partly blank is invalid.
 QDate parseScreenDate(const QString &text);
 
 /// Any time form the system writes or a user types: "14:05", "14:05:09", "2:05 PM",
-/// "02:05:09 pm", "2:05:09PM". Invalid when it does not read as a time of day.
+/// "02:05:09 pm", "2:05:09PM", and the text of a masked time entry ("##:##:##"). Invalid when it
+/// does not read as a time of day (a partly blank masked text does not).
 QTime parseLooseTime(const QString &text);
 
 // Databases
@@ -43,5 +45,9 @@ QTime parseDbTime(const QString &text);
 /// Minute boundaries passed from one time of day to another: seconds dropped from both before
 /// subtracting, so 10:00:59 to 10:01:00 is 1, and negative when `to` is earlier in the day.
 int minuteBoundaries(const QTime &from, const QTime &to);
+
+/// The minutes a service took, from taken to signed out, counted as `minuteBoundaries`; a visit
+/// that crosses midnight counts on into the next day (23:58:00 to 00:03:00 is 5).
+int minutesServed(const QTime &taken, const QTime &signedOut);
 
 } // namespace TextForms

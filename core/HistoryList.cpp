@@ -1,0 +1,92 @@
+#include "HistoryList.h"
+
+#include "Database.h"
+#include "TextForms.h"
+
+#include <QSqlError>
+#include <QVariant>
+
+namespace {
+const QString rowColumns = QStringLiteral(
+    "SELECT id, firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
+    "timeOut, servicedBy, serviceTime FROM history ");
+
+HistoryRow rowFrom(const QSqlQuery &query)
+{
+    return {query.value(0).toInt(),
+            query.value(1).toString(),
+            query.value(2).toString(),
+            query.value(3).toString(),
+            TextForms::parseDbDate(query.value(4).toString()),
+            TextForms::parseDbTime(query.value(5).toString()),
+            TextForms::parseDbTime(query.value(6).toString()),
+            TextForms::parseDbTime(query.value(7).toString()),
+            query.value(8).toInt(),
+            query.value(9).toInt()};
+}
+
+HistoryRows readRows(const QString &historyPath, const QString &where, const QVariantList &values,
+                     Failure &failure)
+{
+    HistoryRows rows;
+    Database db(historyPath);
+    if (!db.open()) {
+        failure = db.failure();
+        return rows;
+    }
+    QSqlQuery query = db.prepare(rowColumns + where);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (db.failure().number != 0 || !db.exec(query)) {
+        failure = db.failure();
+        return rows;
+    }
+    while (query.next())
+        rows.append(rowFrom(query));
+    // A step that fails part-way (a file locked or damaged meanwhile) ends the rows early.
+    if (query.lastError().isValid()) {
+        db.setFailureFrom(query);
+        failure = db.failure();
+    }
+    return rows;
+}
+} // namespace
+
+QString HistoryRow::timeInText() const
+{
+    return TextForms::screenTime12(lobbyTimeIn);
+}
+
+QString HistoryRow::customerText() const
+{
+    return firstName + QStringLiteral("  ") + lastName;
+}
+
+HistoryRows historyOfDay(const QString &historyPath, const QDate &day, int servicedBy,
+                         Failure &failure)
+{
+    // The id breaks ties, so rows checked in within one second keep their order.
+    if (servicedBy == 0)
+        return readRows(historyPath,
+                        QStringLiteral("WHERE lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
+                        {dbValue(day)}, failure);
+    return readRows(
+        historyPath,
+        QStringLiteral("WHERE servicedBy = ? AND lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
+        {servicedBy, dbValue(day)}, failure);
+}
+
+bool historyRecord(const QString &historyPath, int id, HistoryRow &row, bool &found,
+                   Failure &failure)
+{
+    Failure readFailure;
+    const HistoryRows rows = readRows(historyPath, QStringLiteral("WHERE id = ?"), {id}, readFailure);
+    if (readFailure.number != 0) {
+        failure = readFailure;
+        return false;
+    }
+    found = !rows.isEmpty();
+    if (found)
+        row = rows.first();
+    return true;
+}

@@ -1,0 +1,143 @@
+#include "ServiceSequences.h"
+
+#include "CoreContext.h"
+#include "Failure.h"
+#include "LockedSection.h"
+#include "TextForms.h"
+#include "clsQuorvel.h"
+
+namespace {
+/// Counts the boxes the operations show while it lives, to tell an entry that is simply not
+/// there (no box) from a failure to read it (the operation's box).
+class BoxCounter final : public Prompter
+{
+public:
+    explicit BoxCounter(CoreContext &context)
+        : m_context(context), m_inner(context.setPrompter(*this))
+    {
+    }
+    ~BoxCounter() override { m_context.setPrompter(*m_inner); }
+    BoxCounter(const BoxCounter &) = delete;
+    BoxCounter &operator=(const BoxCounter &) = delete;
+
+    void message(const QString &text, const QString &title, Icon icon) override
+    {
+        ++count;
+        m_inner->message(text, title, icon);
+    }
+    bool ask(const QString &text, const QString &title, Icon icon) override
+    {
+        ++count;
+        return m_inner->ask(text, title, icon);
+    }
+
+    int count = 0;
+
+private:
+    CoreContext &m_context;
+    Prompter *m_inner;
+};
+
+SequenceOutcome outcome(SequenceOutcome::Kind kind, const QString &text = {},
+                        const QString &title = {},
+                        Prompter::Icon icon = Prompter::Icon::Information)
+{
+    return {kind, text, title, icon};
+}
+
+SequenceOutcome takenByOther()
+{
+    return outcome(SequenceOutcome::Kind::TakenByOther,
+                   QStringLiteral("This customer has been taken by another representative."),
+                   QStringLiteral("Customer Retrieval"));
+}
+
+SequenceOutcome removedFromQueue()
+{
+    return outcome(SequenceOutcome::Kind::Removed,
+                   QStringLiteral("This customer has been removed from the Lobby Queue."),
+                   QStringLiteral("Quorvel"));
+}
+
+/// A failure whose box the operation has already shown.
+SequenceOutcome failedAndShown()
+{
+    return outcome(SequenceOutcome::Kind::Failed);
+}
+
+/// A failure no operation has reported yet: the window shows it as the step's own error.
+SequenceOutcome failed(const QString &prefix, const Failure &failure)
+{
+    return outcome(SequenceOutcome::Kind::Failed, prefix + failure.description,
+                   QStringLiteral("Error %1").arg(failure.number), Prompter::Icon::Critical);
+}
+
+bool heldByOther(const clsQuorvel &entry, int userNumber)
+{
+    return entry.lobbystatus >= 1 && entry.repID != userNumber;
+}
+} // namespace
+
+void SequenceOutcome::show(Prompter &prompter) const
+{
+    if (!text.isEmpty())
+        prompter.message(text, title, icon);
+}
+
+namespace ServiceSequences {
+
+SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
+{
+    LockedSection section(context);
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(QStringLiteral("Error.  [getMember]: "), failure);
+    BoxCounter boxes(context);
+    if (!entry.loadLobbyEntry(id))
+        return boxes.count == 0 ? removedFromQueue() : failedAndShown();
+    if (heldByOther(entry, userNumber))
+        return takenByOther();
+    entry.lobbystatus = 1;
+    entry.repID = userNumber;
+    entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+}
+
+SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
+{
+    LockedSection section(context);
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(QStringLiteral("Error.  [updateLobbyEntry]: "), failure);
+    BoxCounter boxes(context);
+    clsQuorvel entry(context);
+    if (!entry.loadLobbyEntry(id))
+        return boxes.count == 0 ? removedFromQueue() : failedAndShown();
+    if (heldByOther(entry, userNumber))
+        return takenByOther();
+    // The entry keeps what was read, the time seen among it; only the status goes back.
+    entry.lobbystatus = 0;
+    entry.repID = userNumber;
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+}
+
+SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
+{
+    entry.lobbystatus = 3;
+    entry.Timeout =
+        LooseTime::fromText(TextForms::screenTime12Seconds(context.clock().timeOfDay()));
+    LockedSection section(context);
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(QStringLiteral("Error.  [completeService]: "), failure);
+    BoxCounter boxes(context);
+    if (!entry.verifyLobbyEntry(id))
+        return boxes.count == 0
+                   ? outcome(SequenceOutcome::Kind::Removed,
+                             QStringLiteral("This customer record was removed by the Harbrin."),
+                             QStringLiteral("Service Error"), Prompter::Icon::Critical)
+                   : failedAndShown();
+    return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+}
+
+} // namespace ServiceSequences
