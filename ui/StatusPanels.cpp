@@ -1,0 +1,49 @@
+#include "StatusPanels.h"
+
+#include "Clock.h"
+#include "TextForms.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace {
+QLabel *addPanel(QStatusBar *bar, const char *name, int minimumWidth, int stretch)
+{
+    auto *panel = new QLabel(bar);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setMinimumWidth(minimumWidth);
+    panel->setContentsMargins(4, 0, 4, 0);
+    bar->addWidget(panel, stretch);
+    return panel;
+}
+} // namespace
+
+StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock)
+    : QObject(bar), m_clock(clock), m_date(addPanel(bar, "panelDate", 90, 0)),
+      m_time(addPanel(bar, "panelTime", 80, 0)), m_queue(addPanel(bar, "panelQueue", 160, 1))
+{
+    bar->setSizeGripEnabled(false);
+    m_tick.setInterval(1000);
+    connect(&m_tick, &QTimer::timeout, this, &StatusPanels::showNow);
+    m_tick.start();
+    showNow();
+}
+
+void StatusPanels::showNow()
+{
+    const QDateTime now = m_clock.now();
+    m_date->setText(TextForms::screenDate(now.date()));
+    m_time->setText(TextForms::screenTime12(now.time()));
+}
+
+void StatusPanels::setQueueCount(int waiting)
+{
+    m_queue->setText(queueCountText(waiting));
+}
+
+QString StatusPanels::queueCountText(int waiting)
+{
+    return QString::number(waiting) + (waiting == 1 ? QStringLiteral(" customer in queue")
+                                                    : QStringLiteral(" customers in queue"));
+}
