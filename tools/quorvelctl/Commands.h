@@ -23,3 +23,5 @@ struct Command
 
 QList<Command> folderCommands();
 QList<Command> queueCommands();
+QList<Command> serviceCommands();
+QList<Command> directoryCommands();

@@ -10,7 +10,7 @@
 namespace {
 QList<Command> allCommands()
 {
-    return folderCommands() + queueCommands();
+    return folderCommands() + queueCommands() + serviceCommands() + directoryCommands();
 }
 
 int usage()

@@ -1,0 +1,134 @@
+// Take, return and complete as a representative's client does them, and the history of a day.
+#include "Commands.h"
+#include "CtlEnvironment.h"
+
+#include "HistoryList.h"
+#include "LockedSection.h"
+#include "ServiceSequences.h"
+#include "TextForms.h"
+#include "clsQuorvel.h"
+
+namespace {
+/// Reads "ID --user N"; false when either is missing or not a number.
+bool customerAndUser(const QStringList &args, int &id, int &user)
+{
+    QStringList rest = args;
+    bool given = false;
+    return CtlEnvironment::takeUserOption(rest, user, given) && given && rest.size() == 1 &&
+           CtlEnvironment::parseNumber(rest.first(), id);
+}
+
+int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
+{
+    outcome.show(env.prompter());
+    switch (outcome.kind) {
+    case SequenceOutcome::Kind::Done:
+        return ExitStatus::Done;
+    case SequenceOutcome::Kind::TakenByOther:
+    case SequenceOutcome::Kind::Removed:
+        return ExitStatus::Refused;
+    case SequenceOutcome::Kind::Failed:
+        break;
+    }
+    return ExitStatus::Failed;
+}
+
+int take(CtlEnvironment &env, const QStringList &args)
+{
+    int id = 0, user = 0;
+    if (!customerAndUser(args, id, user))
+        return ExitStatus::Usage;
+    clsQuorvel entry(env.context());
+    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry));
+}
+
+int giveBack(CtlEnvironment &env, const QStringList &args)
+{
+    int id = 0, user = 0;
+    if (!customerAndUser(args, id, user))
+        return ExitStatus::Usage;
+    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, user));
+}
+
+int complete(CtlEnvironment &env, const QStringList &args)
+{
+    int id = 0, user = 0;
+    if (!customerAndUser(args, id, user))
+        return ExitStatus::Usage;
+    // The client signs out the customer it took and kept; here the entry stands in for what it
+    // kept, read under the same hold of the lock as the sign-out.
+    SequenceOutcome outcome{SequenceOutcome::Kind::Failed};
+    bool inService = true;
+    {
+        LockedSection section(env.context());
+        Failure failure;
+        if (!section.acquire(failure)) {
+            section.close();
+            env.error(failure.description);
+            return ExitStatus::Failed;
+        }
+        clsQuorvel entry(env.context());
+        if (entry.loadLobbyEntry(id))
+            inService = entry.lobbystatus == 1 && entry.repID == user;
+        else if (entry.verifyLobbyEntry(id))
+            return ExitStatus::Failed; // there, but unreadable: the load has said why
+        // A customer gone by now is reported as such by the sign-out, which then writes nothing.
+        if (inService)
+            outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
+    }
+    if (!inService) {
+        env.error(QStringLiteral("Customer %1 is not in the service of user %2.").arg(id).arg(user));
+        return ExitStatus::Refused;
+    }
+    return exitStatusOf(env, outcome);
+}
+
+int history(CtlEnvironment &env, const QStringList &args)
+{
+    QStringList rest = args;
+    int user = 0;
+    bool byUser = false;
+    if (!CtlEnvironment::takeUserOption(rest, user, byUser) || rest.size() != 1)
+        return ExitStatus::Usage;
+    const QDate day = TextForms::parseScreenDate(rest.first());
+    if (!day.isValid()) {
+        env.error(QStringLiteral("%1 is not a date (month/day/year).").arg(rest.first()));
+        return ExitStatus::Usage;
+    }
+    Failure failure;
+    const HistoryRows rows =
+        historyOfDay(env.context().params.historyPath, day, byUser ? user : 0, failure);
+    for (const HistoryRow &row : rows) {
+        const QStringList fields = {QString::number(row.id),
+                                    row.firstName,
+                                    row.lastName,
+                                    row.serviceRequested,
+                                    TextForms::screenDate(row.lobbyDateIn),
+                                    TextForms::screenTime24(row.lobbyTimeIn),
+                                    TextForms::screenTime24(row.timeServiced),
+                                    TextForms::screenTime24(row.timeOut),
+                                    QString::number(row.servicedBy),
+                                    QString::number(row.serviceTime)};
+        env.out() << fields.join(QLatin1Char('\t')) << '\n';
+    }
+    env.out().flush();
+    if (failure.number != 0) {
+        env.prompter().message(QStringLiteral("Error loading history data!\r%1/%2")
+                                   .arg(failure.number)
+                                   .arg(failure.description),
+                               QStringLiteral("Error"), Prompter::Icon::Warning);
+        return ExitStatus::Failed;
+    }
+    return ExitStatus::Done;
+}
+} // namespace
+
+QList<Command> serviceCommands()
+{
+    return {
+        {QStringLiteral("take"), QStringLiteral("ID --user N"), true, take},
+        {QStringLiteral("return"), QStringLiteral("ID --user N"), true, giveBack},
+        {QStringLiteral("complete"), QStringLiteral("ID --user N"), true, complete},
+        {QStringLiteral("history"), QStringLiteral("DATE [--user N]"), true, history},
+    };
+}
