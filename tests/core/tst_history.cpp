@@ -1,0 +1,478 @@
+#include "TestSupport.h"
+
+#include "Database.h"
+#include "HistoryList.h"
+#include "TextForms.h"
+#include "clsQuorvel.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+Q_DECLARE_METATYPE(LooseTime)
+
+namespace {
+/// A customer checked in at `timeIn` and filled as the client fills it for the sign-out.
+int visit(TestFolder &folder, clsQuorvel &entry, const QString &first, const QString &last,
+          const QString &service, const QTime &timeIn = QTime(13, 58, 2))
+{
+    folder.clock.setTime(timeIn);
+    const int id = entry.addCustomerToQueue(first, last, service);
+    if (id == 0 || !entry.loadLobbyEntry(id))
+        return 0;
+    entry.lobbystatus = 3;
+    entry.repID = 5;
+    return id;
+}
+
+/// One column of every history row, as stored.
+QVariantList column(const TestFolder &folder, const QString &name)
+{
+    QVariantList values;
+    Database db(folder.context.params.historyPath);
+    if (!db.open())
+        return values;
+    QSqlQuery query = db.prepare(QStringLiteral("SELECT %1 FROM history ORDER BY id").arg(name));
+    if (db.exec(query))
+        while (query.next())
+            values.append(query.value(0));
+    return values;
+}
+
+bool insertRow(const TestFolder &folder, const QVariantList &values)
+{
+    Database db(folder.context.params.historyPath);
+    return db.open() &&
+           db.exec(QStringLiteral("INSERT INTO history (id, firstName, lastName, "
+                                  "serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
+                                  "timeOut, servicedBy, serviceTime) VALUES (?,?,?,?,?,?,?,?,?,?)"),
+                   values);
+}
+
+/// Lowers the largest file this process may write, so that writing the queue file fails.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+} // namespace
+
+class tst_history : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void textForms_data();
+    void textForms();
+    void maskedDates();
+    void serviceTime_data();
+    void serviceTime();
+    void textIsStoredExactly();
+    void completionThatCannotStartChangesNothing_data();
+    void completionThatCannotStartChangesNothing();
+    void failedRemovalKeepsTheVisitInTheQueue();
+    void loadHistoryData();
+    void updateHistoryRecord();
+    void keysAboveSixteenBits();
+    void databaseAccess();
+    void lockedDatabaseWaitsThenFails();
+    void dayList();
+};
+
+void tst_history::textForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QTime>("time");
+    QTest::newRow("queue file") << "2:05:09 PM" << QTime(14, 5, 9);
+    QTest::newRow("hh:mm:ss am/pm") << "02:07:41 pm" << QTime(14, 7, 41);
+    QTest::newRow("midnight am") << "12:00:00 AM" << QTime(0, 0);
+    QTest::newRow("hh:mm:ss") << "14:05:09" << QTime(14, 5, 9);
+    QTest::newRow("hh:mm") << "14:05" << QTime(14, 5);
+    QTest::newRow("masked, blank") << "__:__:__" << QTime();
+    QTest::newRow("masked, part blank") << "14:05:__" << QTime();
+    QTest::newRow("masked, stripped") << "14:05:" << QTime();
+    QTest::newRow("hour 25") << "25:00:00" << QTime();
+    QTest::newRow("13 pm") << "13:00 PM" << QTime();
+    QTest::newRow("word") << "noon" << QTime();
+}
+
+void tst_history::textForms()
+{
+    QFETCH(QString, text);
+    QFETCH(QTime, time);
+    QCOMPARE(TextForms::parseLooseTime(text), time);
+    if (time.isValid()) // every form the screens write reads back
+        for (const QString &written :
+             {TextForms::screenTime24(time), TextForms::screenTime12Seconds(time),
+              TextForms::queueTime(time), TextForms::dbTime(time)})
+            QCOMPARE(TextForms::parseLooseTime(written), time);
+}
+
+void tst_history::maskedDates()
+{
+    QCOMPARE(TextForms::parseScreenDate("12/06/2026"), QDate(2026, 12, 6));
+    QVERIFY(!TextForms::parseScreenDate("12/__/2026").isValid());
+    QVERIFY(!TextForms::parseScreenDate("__/__/____").isValid());
+    QVERIFY(!TextForms::parseScreenDate("02/30/2026").isValid());
+}
+
+void tst_history::serviceTime_data()
+{
+    QTest::addColumn<LooseTime>("seen");
+    QTest::addColumn<LooseTime>("out");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QVariant>("storedSeen");
+    QTest::addColumn<QVariant>("storedOut");
+    const QVariant null(QMetaType(QMetaType::QString));
+    QTest::newRow("a minute boundary") << LooseTime::fromTime(QTime(10, 0, 59))
+                                       << LooseTime::fromTime(QTime(10, 1, 0)) << 1
+                                       << QVariant("10:00:59") << QVariant("10:01:00");
+    QTest::newRow("client's sign-out text") << LooseTime::fromTime(QTime(14, 1, 10))
+                                            << LooseTime::fromText("02:07:41 pm") << 6
+                                            << QVariant("14:01:10") << QVariant("14:07:41");
+    QTest::newRow("across midnight") << LooseTime::fromText("23:58:00")
+                                     << LooseTime::fromText("00:03:00") << 5
+                                     << QVariant("23:58:00") << QVariant("00:03:00");
+    QTest::newRow("same minute") << LooseTime::fromTime(QTime(9, 30, 1))
+                                 << LooseTime::fromTime(QTime(9, 30, 59)) << 0
+                                 << QVariant("09:30:01") << QVariant("09:30:59");
+    QTest::newRow("unset seen counts from midnight")
+        << LooseTime() << LooseTime::fromTime(QTime(0, 42, 0)) << 42 << null
+        << QVariant("00:42:00");
+}
+
+void tst_history::serviceTime()
+{
+    QFETCH(LooseTime, seen);
+    QFETCH(LooseTime, out);
+    QFETCH(int, minutes);
+    QFETCH(QVariant, storedSeen);
+    QFETCH(QVariant, storedOut);
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
+    entry.timeSeen = seen;
+    entry.Timeout = out;
+    QVERIFY(entry.completeService(id));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+    QVERIFY(!entry.verifyLobbyEntry(id));
+    QCOMPARE(column(folder, "serviceTime"), QVariantList{minutes});
+    QCOMPARE(column(folder, "timeServiced"), QVariantList{storedSeen});
+    QCOMPARE(column(folder, "timeOut"), QVariantList{storedOut});
+}
+
+void tst_history::textIsStoredExactly()
+{
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    QString first = "O'Neil \"Jr\" Zoë 李";
+    first += QString(64 - first.size(), 'x');
+    const QString last = "'); DROP TABLE history;--";
+    const QString service = "Tax \"return\" & 'refund'";
+    const int id = visit(folder, entry, first, last, service);
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    QVERIFY(entry.completeService(id));
+    QCOMPARE(entry.firstName, first); // nothing doubled in the object either
+    QCOMPARE(column(folder, "firstName"), QVariantList{first});
+    QCOMPARE(column(folder, "lastName"), QVariantList{last});
+    QCOMPARE(column(folder, "serviceRequested"), QVariantList{service});
+
+    clsQuorvel loaded(folder.context);
+    const int row = column(folder, "id").first().toInt();
+    QVERIFY(loaded.loadHistoryData(row));
+    QCOMPARE(loaded.firstName, first);
+    QCOMPARE(loaded.lastName, last);
+    QCOMPARE(loaded.service, service);
+    loaded.lastName = last + " \"again\"";
+    QVERIFY(loaded.updateHistoryRecord(row));
+    QVERIFY(loaded.updateHistoryRecord(row)); // a second update stores the same text
+    QCOMPARE(column(folder, "lastName"), QVariantList{last + " \"again\""});
+    QCOMPARE(column(folder, "serviceRequested"), QVariantList{service});
+    QVERIFY(folder.prompter.boxes.isEmpty());
+}
+
+void tst_history::completionThatCannotStartChangesNothing_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("number");
+    QTest::newRow("null time seen") << "null" << 94;
+    QTest::newRow("time out that is no time") << "text" << 13;
+    QTest::newRow("entry gone") << "gone" << 3021;
+    QTest::newRow("history not a database") << "notdb" << 26;
+    QTest::newRow("history missing") << "missing" << 53;
+}
+
+void tst_history::completionThatCannotStartChangesNothing()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, number);
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    const QString historyPath = folder.context.params.historyPath;
+    int completeId = id;
+    if (fault == "null")
+        entry.timeSeen = LooseTime::null();
+    else if (fault == "text")
+        entry.Timeout = LooseTime::fromText("noon");
+    else if (fault == "gone")
+        completeId = id + 1;
+    else if (fault == "missing")
+        QVERIFY(QFile::remove(historyPath));
+    else {
+        QFile file(historyPath);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(8192, 'x'));
+    }
+    const QByteArray queue = folder.readQueue();
+
+    QVERIFY(!entry.completeService(completeId));
+    QCOMPARE(folder.prompter.boxes.size(), 1);
+    QVERIFY(folder.prompter.boxes[0].text.startsWith("Error.  [completeService]: "));
+    QCOMPARE(folder.prompter.boxes[0].title, QString("Error %1").arg(number));
+    QCOMPARE(folder.prompter.boxes[0].icon, Prompter::Icon::Critical);
+    QCOMPARE(folder.readQueue(), queue);
+    QCOMPARE(QFile::exists(historyPath), fault != "missing"); // never created by opening
+    if (fault != "missing" && fault != "notdb")
+        QVERIFY(column(folder, "id").isEmpty());
+}
+
+void tst_history::failedRemovalKeepsTheVisitInTheQueue()
+{
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    for (int i = 0; i < 300; ++i) // a queue file larger than the limit below
+        QVERIFY(entry.addCustomerToQueue("Waiting", QString::number(i), "Taxes"));
+    const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    const QByteArray queue = folder.readQueue();
+    QVERIFY(queue.size() > 64 * 1024);
+    bool completed = true;
+    {
+        // The history row (a page or two) still fits; the queue file's rewrite does not.
+        FileSizeLimit limit(64 * 1024);
+        completed = entry.completeService(id);
+    }
+    QVERIFY(!completed);
+    QCOMPARE(folder.prompter.titles().size(), 2);
+    QVERIFY(folder.prompter.boxes[0].text.startsWith(
+        "Error deleting queue item.  [removeCustomerFromLobby]: "));
+    QVERIFY(folder.prompter.boxes[1].text.startsWith("Error.  [completeService]: "));
+    QCOMPARE(folder.readQueue(), queue);
+    QVERIFY(entry.verifyLobbyEntry(id));
+    QVERIFY(column(folder, "id").isEmpty());
+}
+
+void tst_history::loadHistoryData()
+{
+    TestFolder folder;
+    const QVariant null(QMetaType(QMetaType::QString));
+    QVERIFY(insertRow(folder, {1, "Ann", "Lee", "Taxes", "2026-12-06", "13:58:02", null, null, 5,
+                               null}));
+    QVERIFY(insertRow(folder, {2, "Bob", "Ray", "Permits", "2026-12-06", "14:00:00", "14:01:10",
+                               "14:07:41", 6, 6}));
+    QVERIFY(insertRow(folder, {3, "Cy", null, "Taxes", "2026-12-06", "14:00:00", null, null, 7,
+                               0}));
+    clsQuorvel entry(folder.context);
+    QVERIFY(entry.loadHistoryData(1));
+    QCOMPARE(entry.lobbystatus, qint16(3));
+    QCOMPARE(entry.firstName, QString("Ann"));
+    QCOMPARE(entry.Timein, QTime(13, 58, 2));
+    QCOMPARE(entry.dateIn, QDate(2026, 12, 6));
+    QCOMPARE(entry.repID, 5);
+    QVERIFY(entry.Timeout.isNull());
+    QVERIFY(entry.timeSeen.isNull());
+
+    QVERIFY(entry.loadHistoryData(2));
+    QCOMPARE(entry.timeSeen, LooseTime::fromText("14:01"));
+    QCOMPARE(entry.Timeout, LooseTime::fromText("14:07"));
+
+    // No such row: true, and the fields stay as they were.
+    QVERIFY(entry.loadHistoryData(99));
+    QCOMPARE(entry.firstName, QString("Bob"));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    // A null name fails after the fields before it were set.
+    QVERIFY(!entry.loadHistoryData(3));
+    QCOMPARE(entry.firstName, QString("Cy"));
+    QCOMPARE(entry.lastName, QString("Ray"));
+    QCOMPARE(folder.prompter.titles(), QStringList{"Error 94"});
+    QVERIFY(folder.prompter.boxes[0].text.startsWith(
+        "Error loading history data.  [loadHistoryData]: "));
+}
+
+void tst_history::updateHistoryRecord()
+{
+    TestFolder folder;
+    QVERIFY(insertRow(folder, {1, "Ann", "Lee", "Taxes", "2026-12-06", "13:58:02", "14:01:10",
+                               "14:07:41", 5, 6}));
+    clsQuorvel entry(folder.context);
+    QVERIFY(entry.loadHistoryData(1));
+    entry.Timein = QTime(13, 50, 0);
+    entry.dateIn = QDate(2026, 12, 5);
+    entry.timeSeen = LooseTime::fromText("13:55:00"); // as typed in the masked boxes
+    entry.Timeout = LooseTime::null();
+    entry.repID = 40000;
+    QVERIFY(entry.updateHistoryRecord(1));
+    QCOMPARE(column(folder, "lobbyTimeIn"), QVariantList{"13:50:00"});
+    QCOMPARE(column(folder, "lobbyDateIn"), QVariantList{"2026-12-05"});
+    QCOMPARE(column(folder, "timeServiced"), QVariantList{"13:55:00"});
+    QVERIFY(column(folder, "timeOut").first().isNull());
+    QCOMPARE(column(folder, "servicedBy"), QVariantList{40000});
+    QCOMPARE(column(folder, "serviceTime"), QVariantList{6}); // not recomputed
+
+    // No such row: true, nothing changes.
+    entry.firstName = "Changed";
+    QVERIFY(entry.updateHistoryRecord(2));
+    QCOMPARE(column(folder, "firstName"), QVariantList{"Ann"});
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    entry.timeSeen = LooseTime::fromText("13:__:__");
+    QVERIFY(!entry.updateHistoryRecord(1));
+    QCOMPARE(folder.prompter.titles(), QStringList{"Error 13"});
+    QVERIFY(folder.prompter.boxes[0].text.startsWith(
+        "Error updating history database.  [updateHistoryRecord]: "));
+    QCOMPARE(column(folder, "firstName"), QVariantList{"Ann"});
+}
+
+void tst_history::keysAboveSixteenBits()
+{
+    TestFolder folder;
+    const QVariant null(QMetaType(QMetaType::QString));
+    QVERIFY(insertRow(folder, {70000, "Old", "Row", "Taxes", "2026-12-06", "08:00:00", null, null,
+                               1, 0}));
+    clsQuorvel entry(folder.context);
+    const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
+    entry.repID = 99999;
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    QVERIFY(entry.completeService(id));
+    clsQuorvel loaded(folder.context);
+    QVERIFY(loaded.loadHistoryData(70001));
+    QCOMPARE(loaded.repID, 99999);
+    Failure failure;
+    const HistoryRows rows =
+        historyOfDay(folder.context.params.historyPath, QDate(2026, 12, 6), 99999, failure);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().id, 70001);
+}
+
+void tst_history::databaseAccess()
+{
+    TestFolder folder;
+    const QString missing = folder.filePath("data/nothere.mdb");
+    {
+        Database db(missing);
+        QVERIFY(!db.open());
+        QCOMPARE(db.failure().number, 53);
+    }
+    QVERIFY(!QFile::exists(missing));
+
+    // A name the URI form must carry as it is.
+    const QString odd = folder.filePath("data/a b#c?d%20.mdb");
+    QVERIFY(QFile::copy(folder.context.params.historyPath, odd));
+    {
+        Database db(odd);
+        QVERIFY(db.open());
+        QVERIFY(db.exec("SELECT COUNT(*) FROM history"));
+    }
+    QVERIFY(!QFile::exists(folder.filePath("data/a b")));
+
+    QFile notDb(folder.context.params.historyPath);
+    QVERIFY(notDb.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    notDb.write("<?xml version=\"1.0\"?><LOBBY/>");
+    notDb.close();
+    clsQuorvel entry(folder.context);
+    QVERIFY(!entry.loadHistoryData(1));
+    QCOMPARE(folder.prompter.titles(), QStringList{"Error 26"});
+    Failure failure;
+    QVERIFY(historyOfDay(folder.context.params.historyPath, QDate(2026, 12, 6), 0, failure)
+                .isEmpty());
+    QCOMPARE(failure.number, 26);
+}
+
+void tst_history::lockedDatabaseWaitsThenFails()
+{
+    TestFolder folder;
+    Database::setBusyTimeout(400);
+    Database holder(folder.context.params.historyPath);
+    QVERIFY(holder.open());
+    QVERIFY(holder.exec("BEGIN EXCLUSIVE"));
+    clsQuorvel entry(folder.context);
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 0));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!entry.updateHistoryRecord(1));
+    QVERIFY(timer.elapsed() >= 350);
+    QCOMPARE(folder.prompter.titles(), QStringList{"Error 5"});
+    QVERIFY(holder.exec("ROLLBACK"));
+    Database::setBusyTimeout(10000);
+}
+
+void tst_history::dayList()
+{
+    TestFolder folder;
+    const QVariant null(QMetaType(QMetaType::QString));
+    QVERIFY(insertRow(folder, {1, "Late", "One", "Taxes", "2026-12-06", "15:00:00", null, null, 5,
+                               0}));
+    QVERIFY(insertRow(folder, {2, "Early", "Two", "Permits", "2026-12-06", "09:05:00", "09:10:00",
+                               "09:20:30", 6, 10}));
+    QVERIFY(insertRow(folder, {3, "Other", "Day", "Taxes", "2026-12-05", "10:00:00", null, null, 5,
+                               0}));
+    QVERIFY(insertRow(folder, {4, "Mid", "Three", "Taxes", "2026-12-06", "12:00:00", null, null, 5,
+                               0}));
+    const QString path = folder.context.params.historyPath;
+    Failure failure;
+    HistoryRows rows = historyOfDay(path, QDate(2026, 12, 6), 0, failure);
+    QCOMPARE(failure.number, 0);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].id, 2);
+    QCOMPARE(rows[0].timeInText(), QString("09:05 am"));
+    QCOMPARE(rows[0].customerText(), QString("Early  Two"));
+    QCOMPARE(rows[0].timeOut, QTime(9, 20, 30));
+    QCOMPARE(rows[1].id, 4);
+    QVERIFY(!rows[1].timeServiced.isValid());
+    QCOMPARE(rows[2].id, 1);
+    rows = historyOfDay(path, QDate(2026, 12, 6), 5, failure);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].id, 4);
+    QVERIFY(historyOfDay(path, QDate(2026, 12, 7), 0, failure).isEmpty());
+
+    HistoryRow row;
+    bool found = false;
+    QVERIFY(historyRecord(path, 3, row, found, failure));
+    QVERIFY(found);
+    QCOMPARE(row.customerText(), QString("Other  Day"));
+    QVERIFY(historyRecord(path, 9, row, found, failure));
+    QVERIFY(!found);
+
+    QVERIFY(QFile::remove(path));
+    QVERIFY(!historyRecord(path, 3, row, found, failure));
+    QCOMPARE(failure.number, 53);
+}
+
+QTEST_GUILESS_MAIN(tst_history)
+#include "tst_history.moc"

@@ -1,0 +1,200 @@
+#include "TestSupport.h"
+
+#include "HistoryList.h"
+#include "QueueLock.h"
+#include "ServiceSequences.h"
+#include "clsQuorvel.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QTest>
+
+using Kind = SequenceOutcome::Kind;
+
+namespace {
+HistoryRows historyOfToday(const TestFolder &folder)
+{
+    Failure failure;
+    return historyOfDay(folder.context.params.historyPath, folder.clock.today(), 0, failure);
+}
+
+/// Records, for every box, whether the queue lock was free while it was shown.
+void watchLock(TestFolder &folder, QList<bool> &lockFree)
+{
+    const QString lockPath = QueueLock::lockPathFor(folder.context.params.queuePath);
+    folder.prompter.onBox = [&lockFree, lockPath](const RecordingPrompter::Box &) {
+        lockFree.append(!QFile::exists(lockPath));
+    };
+}
+} // namespace
+
+class tst_sequences : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void take();
+    void returnKeepsUserAndTimeSeen();
+    void signOut();
+    void failureBoxesWaitForTheLock();
+    void busyLockFailsTheStep();
+};
+
+void tst_sequences::take()
+{
+    TestFolder folder;
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Ann", "O'Neil", "Taxes");
+    folder.clock.setTime(QTime(14, 20, 31));
+
+    clsQuorvel mine(folder.context);
+    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    QVERIFY(outcome.done());
+    QVERIFY(outcome.text.isEmpty());
+    QCOMPARE(mine.lastName, QString("O'Neil"));
+    QCOMPARE(mine.timeSeen.toTime(), QTime(14, 20, 31));
+    QVERIFY(desk.loadLobbyEntry(id));
+    QCOMPARE(desk.lobbystatus, qint16(1));
+    QCOMPARE(desk.repID, 7);
+    QCOMPARE(desk.timeSeen.toTime(), QTime(14, 20, 31));
+
+    clsQuorvel other(folder.context);
+    outcome = ServiceSequences::takeCustomer(folder.context, id, 8, other);
+    QCOMPARE(outcome.kind, Kind::TakenByOther);
+    QVERIFY(outcome.refused());
+    QCOMPARE(outcome.text, QString("This customer has been taken by another representative."));
+    QCOMPARE(outcome.title, QString("Customer Retrieval"));
+    QVERIFY(desk.loadLobbyEntry(id));
+    QCOMPARE(desk.repID, 7);
+
+    // The same representative may take it up again (after a restart, say).
+    folder.clock.setTime(QTime(14, 30, 0));
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+    QCOMPARE(mine.timeSeen.toTime(), QTime(14, 30, 0));
+
+    QVERIFY(desk.removeCustomerFromLobby(id));
+    outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    QCOMPARE(outcome.kind, Kind::Removed);
+    QCOMPARE(outcome.text, QString("This customer has been removed from the Lobby Queue."));
+    QCOMPARE(outcome.title, QString("Quorvel"));
+    QCOMPARE(outcome.icon, Prompter::Icon::Information);
+    QVERIFY(folder.prompter.boxes.isEmpty()); // the window shows refusals, not the core
+    outcome.show(folder.prompter);
+    QCOMPARE(folder.prompter.titles(), QStringList{"Quorvel"});
+}
+
+void tst_sequences::returnKeepsUserAndTimeSeen()
+{
+    TestFolder folder;
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+    clsQuorvel mine(folder.context);
+    folder.clock.setTime(QTime(14, 20, 31));
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+
+    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::TakenByOther);
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 7).done());
+    const QByteArray queue = folder.readQueue();
+    QVERIFY(queue.contains("<LOBBY_STATUS value=\"0\"/>"));
+    QVERIFY(queue.contains("<USER_ID value=\"7\"/>"));
+    QVERIFY(queue.contains("<TIME_SEEN value=\"2:20:31 PM\"/>"));
+    // Waiting again: anyone may take it now.
+    clsQuorvel other(folder.context);
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 8, other).done());
+
+    QVERIFY(desk.removeCustomerFromLobby(id));
+    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::Removed);
+    QVERIFY(folder.prompter.boxes.isEmpty());
+}
+
+void tst_sequences::signOut()
+{
+    TestFolder folder;
+    clsQuorvel desk(folder.context);
+    folder.clock.setTime(QTime(13, 58, 2));
+    const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+    folder.clock.setTime(QTime(14, 1, 10));
+    clsQuorvel mine(folder.context);
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+
+    folder.clock.setTime(QTime(14, 7, 41));
+    QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id).done());
+    QCOMPARE(mine.Timeout, LooseTime::fromText("02:07:41 pm"));
+    QVERIFY(!desk.verifyLobbyEntry(id));
+    HistoryRows rows = historyOfToday(folder);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].lobbyTimeIn, QTime(13, 58, 2));
+    QCOMPARE(rows[0].timeServiced, QTime(14, 1, 10));
+    QCOMPARE(rows[0].timeOut, QTime(14, 7, 41));
+    QCOMPARE(rows[0].servicedBy, 5);
+    QCOMPARE(rows[0].serviceTime, 6);
+
+    // A second sign-out of the same customer finds it gone and writes nothing.
+    const SequenceOutcome again = ServiceSequences::signOutCustomer(folder.context, mine, id);
+    QCOMPARE(again.kind, Kind::Removed);
+    QCOMPARE(again.text, QString("This customer record was removed by the Harbrin."));
+    QCOMPARE(again.title, QString("Service Error"));
+    QCOMPARE(again.icon, Prompter::Icon::Critical);
+    QCOMPARE(historyOfToday(folder).size(), 1);
+    QVERIFY(folder.prompter.boxes.isEmpty());
+}
+
+void tst_sequences::failureBoxesWaitForTheLock()
+{
+    TestFolder folder;
+    QList<bool> lockFree;
+    watchLock(folder, lockFree);
+    // A record whose check-in time cannot be read: the take fails with the load's box.
+    folder.writeQueue("<?xml version=\"1.0\"?>\r\n<LOBBY><QUEUE_REC id=\"90000\">"
+                      "<FIRST_NAME value=\"Ann\"/><LAST_NAME value=\"Lee\"/>"
+                      "<LOBBY_STATUS value=\"0\"/><SERVICE value=\"Taxes\"/><USER_ID value=\"\"/>"
+                      "<TIME_IN value=\"soon\"/><DATE_IN value=\"12/6/2026\"/>"
+                      "<TIME_SEEN value=\"\"/></QUEUE_REC></LOBBY>");
+    clsQuorvel mine(folder.context);
+    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, 90000, 5, mine);
+    QCOMPARE(outcome.kind, Kind::Failed);
+    QVERIFY(outcome.text.isEmpty()); // shown already
+    QCOMPARE(folder.prompter.boxes.size(), 1);
+    QVERIFY(folder.prompter.boxes[0].text.startsWith("XML error.  [loadLobbyEntry]:  "));
+
+    // A sign-out whose history row cannot be written: the visit stays in the queue.
+    folder.prompter.clear();
+    folder.writeQueue("<?xml version=\"1.0\"?>\r\n<LOBBY></LOBBY>");
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Bob", "Ray", "Taxes");
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+    QVERIFY(QFile::remove(folder.context.params.historyPath));
+    outcome = ServiceSequences::signOutCustomer(folder.context, mine, id);
+    QCOMPARE(outcome.kind, Kind::Failed);
+    QCOMPARE(folder.prompter.titles(), QStringList{"Error 53"});
+    QVERIFY(desk.verifyLobbyEntry(id));
+    QCOMPARE(lockFree, QList<bool>({true, true}));
+}
+
+void tst_sequences::busyLockFailsTheStep()
+{
+    TestFolder folder;
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+    QueueLock::setTimeouts(200, 60000);
+    QLockFile other(QueueLock::lockPathFor(folder.context.params.queuePath));
+    QVERIFY(other.tryLock(0));
+    clsQuorvel mine(folder.context);
+    const SequenceOutcome take = ServiceSequences::takeCustomer(folder.context, id, 5, mine);
+    QCOMPARE(take.kind, Kind::Failed);
+    QVERIFY(take.text.startsWith("Error.  [getMember]: "));
+    QCOMPARE(take.title, QString("Error 70"));
+    QCOMPARE(take.icon, Prompter::Icon::Critical);
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 5)
+                .text.startsWith("Error.  [updateLobbyEntry]: "));
+    QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id)
+                .text.startsWith("Error.  [completeService]: "));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+    other.unlock();
+    QueueLock::setTimeouts(12000, 10000);
+    QVERIFY(desk.loadLobbyEntry(id));
+    QCOMPARE(desk.lobbystatus, qint16(0));
+}
+
+QTEST_GUILESS_MAIN(tst_sequences)
+#include "tst_sequences.moc"
