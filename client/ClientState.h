@@ -1,0 +1,45 @@
+#pragma once
+
+#include "LooseTime.h"
+#include "QueueListing.h"
+#include "clsQuorvel.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+#include <memory>
+
+/// The client's program-wide state: who is signed in, the notification choices, the customer in
+/// service and what the last queue load found. The configuration values live in the core
+/// context beside it.
+struct ClientState
+{
+    // The representative
+    QString username;
+    qint32 userNumber = 0; // 0 while no valid user is loaded
+    QString repName;
+
+    // Notification choices
+    qint16 soundSource = 0; // 0 none, 1 speaker tones, 2 sound file
+    QString soundPath;
+    qint16 notifyOnTop = 0;
+
+    // The customer in service
+    bool servicing = false;
+    qint32 currentEntryId = 0;
+    QString customerName;
+    QString firstName;
+    QString lastName;
+    QString service;
+    QTime timeIn;
+    QDate dateIn;
+    LooseTime timeSeen;
+
+    // The last queue load: the waiting rows with `waitingCount` and `overdueCount`
+    QueueListing queue;
+    bool firstLoad = false;
+
+    /// The long-lived object whose change-signal check remembers the last time stamp seen.
+    std::unique_ptr<clsQuorvel> queueWatcher;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "frmMin.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class StatusPanels;
+class lobbyDB;
+namespace Ui {
+class frmLobby;
+}
+
+/// The representative's main window: the waiting list, the customer in service, the menus and
+/// the poll. What the buttons and menus start runs in the main module.
+class frmLobby : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmLobby(lobbyDB &program);
+    ~frmLobby() override;
+
+    static constexpr int PollMilliseconds = 2500;
+
+    /// Where the mini window shows (pixels); it leaves its last position here when it closes.
+    int min_X = 0;
+    int min_Y = 0;
+
+    void startPolling();
+    void stopPolling();
+
+    /// Caption "Quorvel - " and the representative's name.
+    void showRepresentative();
+    void selectQueueTab();
+
+    /// The waiting list and the queue count, from the last load.
+    void showQueue();
+    void showOverdueMarks();
+    /// The in-service panel, from the state; the two commands follow the name shown.
+    void showCustomerInService();
+
+    /// The mini window, while it is shown; null otherwise.
+    frmMin *miniWindow() const { return m_mini; }
+    void refreshMiniWindow();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void takeSelected();
+    void openOptions();
+    void openHelp();
+    void showAbout();
+    void showMiniWindow();
+    void restoreFromMiniWindow();
+
+    std::unique_ptr<Ui::frmLobby> m_ui;
+    lobbyDB &m_program;
+    StatusPanels *m_statusPanels;
+    QTimer m_timer2;
+    QPointer<frmMin> m_mini;
+};

@@ -1,0 +1,34 @@
+// quorvelClient: the representative's desk.
+#include "ClientSettings.h"
+#include "MessageBoxPrompter.h"
+#include "QtSound.h"
+#include "SplashWindow.h"
+#include "frmLobby.h"
+#include "lobbyDB.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    MessageBoxPrompter prompter;
+    SystemClock clock;
+    ProcessEnd programEnd;
+
+    SplashWindow splash(lobbyDB::programInfo(), prompter, programEnd);
+    if (!splash.load())
+        return 1;
+
+    ClientSettings settings;
+    QtSound sound;
+    lobbyDB program({prompter, clock, programEnd, settings, sound},
+                    QCoreApplication::applicationDirPath(), app.arguments().mid(1));
+    QObject::connect(&splash, &SplashWindow::startUp, &program, [&] {
+        const bool started = program.initiateProgram();
+        splash.close();
+        if (started)
+            program.mainWindow().show();
+    });
+    splash.show();
+    return app.exec();
+}
