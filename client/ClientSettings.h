@@ -14,7 +14,13 @@ class QSettings;
 class ClientSettings
 {
 public:
-    enum class Setting { Whoami, SoundSource, SoundPath, Window };
+    enum class Setting
+    {
+        Whoami,
+        SoundSource,
+        SoundPath,
+        Window
+    };
 
     /// The per-user store of the account that runs the program.
     ClientSettings();

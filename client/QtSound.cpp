@@ -36,10 +36,9 @@ QByteArray tonesPcm(const QList<SoundBackend::Tone> &tones, const QAudioFormat &
         const int frames = rate * tone.milliseconds / 1000;
         const int fadeFrames = qMax(1, int(rate * FadeSeconds));
         for (int i = 0; i < frames; ++i) {
-            const double envelope =
-                qMin(1.0, qMin(double(i), double(frames - 1 - i)) / fadeFrames);
-            const double value = 0.5 * envelope *
-                                 std::sin(2 * std::numbers::pi * tone.frequency * i / rate);
+            const double envelope = qMin(1.0, qMin(double(i), double(frames - 1 - i)) / fadeFrames);
+            const double value =
+                0.5 * envelope * std::sin(2 * std::numbers::pi * tone.frequency * i / rate);
             for (int c = 0; c < channels; ++c) {
                 if (format.sampleFormat() == QAudioFormat::Int16) {
                     const qint16 sample = qint16(value * 32767);

@@ -8,11 +8,16 @@
 class SoundBackend
 {
 public:
-    enum class FileCheck { Ready, Missing, Unusable };
+    enum class FileCheck
+    {
+        Ready,
+        Missing,
+        Unusable
+    };
 
     struct Tone
     {
-        int frequency;    // Hz
+        int frequency; // Hz
         int milliseconds;
     };
 

@@ -23,8 +23,7 @@ namespace {
 constexpr int MiniWindowWidth = 112;
 } // namespace
 
-frmLobby::frmLobby(lobbyDB &program)
-    : m_ui(std::make_unique<Ui::frmLobby>()), m_program(program)
+frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m_program(program)
 {
     m_ui->setupUi(this);
     setWindowIcon(quorvelLogo(64));
