@@ -1,0 +1,108 @@
+#include "frmAdd.h"
+
+#include "ui_frmAdd.h"
+
+#include "DESKDB.h"
+#include "frmLobby.h"
+
+#include "Directory.h"
+#include "SelectAllOnFocus.h"
+#include "WindowPlacement.h"
+
+frmAdd::frmAdd(DESKDB &desk, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::frmAdd>()), m_desk(desk)
+{
+    m_ui->setupUi(this);
+    for (QLineEdit *entry : {m_ui->txtCustomer_0, m_ui->txtCustomer_1, m_ui->txtCustomer_2}) {
+        selectAllOnFocus(entry);
+        connect(entry, &QLineEdit::textChanged, this, &frmAdd::namesChanged);
+    }
+    connect(m_ui->lstServices, &QComboBox::currentIndexChanged, this, &frmAdd::serviceChosen);
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmAdd::checkIn);
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    loadServiceList();
+    adjustSize();
+    centreOnScreen(this);
+    m_ui->lstServices->setCurrentIndex(SelectService);
+    serviceChosen(SelectService);
+    namesChanged();
+}
+
+frmAdd::~frmAdd() = default;
+
+void frmAdd::loadServiceList()
+{
+    QComboBox *list = m_ui->lstServices;
+    list->addItems({QStringLiteral("[Select Service]"), QStringLiteral("Other (specify below)"),
+                    QStringLiteral("---------------------")});
+    QList<Directory::Service> services;
+    Failure failure;
+    const bool read =
+        Directory::activeServices(m_desk.context.params.systemPath, services, failure);
+    for (const Directory::Service &service : services)
+        list->addItem(service.serviceName);
+    if (!read)
+        m_desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
+                                              .arg(failure.number)
+                                              .arg(failure.description),
+                                          QStringLiteral("Error"), Prompter::Icon::Warning);
+}
+
+void frmAdd::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        m_ui->txtCustomer_0->setFocus();
+    }
+}
+
+void frmAdd::serviceChosen(int position)
+{
+    const bool other = position == OtherService;
+    m_ui->txtCustomer_2->setEnabled(other);
+    m_ui->Label1_4->setEnabled(other);
+    if (other)
+        m_ui->txtCustomer_2->setFocus();
+}
+
+void frmAdd::namesChanged()
+{
+    m_ui->cmdOK->setEnabled(!m_ui->txtCustomer_0->text().isEmpty() &&
+                            !m_ui->txtCustomer_1->text().isEmpty());
+}
+
+void frmAdd::checkIn()
+{
+    Prompter &prompter = m_desk.context.prompter();
+    const QString firstName = m_ui->txtCustomer_0->text();
+    const QString lastName = m_ui->txtCustomer_1->text();
+    const int position = m_ui->lstServices->currentIndex();
+
+    // The separator line is no service either.
+    if (position == SelectService || position == Separator) {
+        prompter.message(
+            QStringLiteral("Invalid service selected.  Please correct and resubmit your form."),
+            QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_ui->lstServices->setFocus();
+        return;
+    }
+    QString service = m_ui->lstServices->currentText();
+    if (position == OtherService) {
+        service = m_ui->txtCustomer_2->text();
+        if (service.isEmpty()) {
+            prompter.message(QStringLiteral("No service was entered."), DESKDB::programInfo().title,
+                             Prompter::Icon::NoIcon);
+            m_ui->txtCustomer_2->setFocus();
+            return;
+        }
+    }
+
+    clsQuorvel entry(m_desk.context);
+    if (entry.addCustomerToQueue(firstName, lastName, service) > 0) {
+        m_desk.lobby().loadit();
+        m_desk.context.log(QStringLiteral("[frmAdd] - Added new customer record to queue"));
+    }
+    accept();
+}

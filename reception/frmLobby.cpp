@@ -1,0 +1,218 @@
+#include "frmLobby.h"
+
+#include "ui_frmLobby.h"
+
+#include "DESKDB.h"
+#include "frmAdd.h"
+#include "frmModify.h"
+
+#include "AboutWindow.h"
+#include "HistoryList.h"
+#include "QueueListView.h"
+#include "QuorvelLogo.h"
+#include "SelectAllOnFocus.h"
+#include "StatusPanels.h"
+#include "TextForms.h"
+#include "WindowPlacement.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QUrl>
+
+frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_desk(desk)
+{
+    m_ui->setupUi(this);
+    setWindowIcon(quorvelLogo(64));
+    m_status = new StatusPanels(m_ui->StatusBar, desk.context.clock());
+
+    m_ui->lstQueue->setColumnWidth(0, 240);
+    m_ui->lstQueue->setColumnWidth(1, 100);
+    m_ui->lstServing->setColumnWidth(0, 220);
+    m_ui->lstServing->setColumnWidth(1, 90);
+    m_ui->lstServing->setColumnWidth(2, 90);
+    m_ui->lstHistory->setColumnWidth(0, 100);
+    m_ui->lstHistory->setColumnWidth(1, 240);
+    selectAllOnFocus(m_ui->txtFetchDate);
+    m_ui->lstQueue->installEventFilter(this);
+    m_ui->lstServing->installEventFilter(this);
+
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setParent(this);
+    m_timer2.setInterval(PollMilliseconds);
+    connect(&m_timer2, &QTimer::timeout, this, &frmLobby::poll);
+
+    connect(m_ui->cmdCheckIn, &QPushButton::clicked, this, &frmLobby::checkIn);
+    connect(m_ui->cmdRetrieve, &QPushButton::clicked, this, &frmLobby::retrieveHistory);
+    connect(m_ui->txtFetchDate, &QLineEdit::returnPressed, this, [this] {
+        if (m_ui->cmdRetrieve->isEnabled())
+            retrieveHistory();
+    });
+    for (QTreeWidget *list : {m_ui->lstQueue, m_ui->lstServing, m_ui->lstHistory})
+        connect(list, &QTreeWidget::itemDoubleClicked, this,
+                [this, list] { openForCorrection(list); });
+    connect(m_ui->mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui->mnuContents, &QAction::triggered, this, &frmLobby::openHelp);
+    connect(m_ui->mnuAbout, &QAction::triggered, this, &frmLobby::showAbout);
+
+    m_ui->SSTab1->setCurrentIndex(0);
+    centreOnScreen(this);
+    m_timer2.start();
+    const QDate today = desk.context.clock().today();
+    loadHistoryList(today);
+    m_ui->txtFetchDate->setText(TextForms::screenDate(today));
+}
+
+frmLobby::~frmLobby() = default;
+
+void frmLobby::loadit()
+{
+    m_timer2.stop();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    clsQuorvel queue(m_desk.context);
+    m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
+    m_desk.overdueCount = m_listing.overdueCount;
+    m_desk.oldEntriesFound = queue.hasExpiredEntries();
+    QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
+    QueueListView::showInService(m_ui->lstServing, m_listing.inService);
+    QGuiApplication::restoreOverrideCursor();
+    m_status->setQueueCount(m_desk.waitingCount);
+    m_timer2.start();
+}
+
+void frmLobby::poll()
+{
+    // Held while a box of the check may be open, so that boxes do not pile up every tick.
+    m_timer2.stop();
+    m_desk.context.log(QStringLiteral("[timer2] Calling CheckWatchDog...."));
+    const bool changed = m_desk.queueWatcher->CheckWatchDog(m_desk.context.params.watchDogPath());
+    m_desk.context.log(QStringLiteral("[timer2] Watchdog returned ") +
+                       (changed ? QStringLiteral("True") : QStringLiteral("False")));
+    if (changed)
+        loadit();
+    else
+        m_desk.overdueCount = refreshOverdueMarks();
+    m_timer2.start();
+}
+
+int frmLobby::refreshOverdueMarks()
+{
+    if (::refreshOverdueMarks(m_listing, m_desk.context.clock().timeOfDay(),
+                              m_desk.context.params.MaxLimit))
+        QueueListView::showOverdueMarks(m_ui->lstQueue, m_listing.waiting);
+    return m_listing.overdueCount;
+}
+
+bool frmLobby::loadHistoryList(const QDate &day)
+{
+    m_historyCount = 0;
+    Failure failure;
+    const HistoryRows rows = historyOfDay(m_desk.context.params.historyPath, day, 0, failure);
+    QTreeWidget *list = m_ui->lstHistory;
+    list->clear();
+    for (const HistoryRow &row : rows) {
+        ++m_historyCount;
+        auto *item = new QTreeWidgetItem(
+            list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
+        item->setData(0, Qt::UserRole, row.id);
+    }
+    if (failure.number != 0) {
+        m_desk.context.prompter().message(QStringLiteral("Error loading history data!\r%1/%2")
+                                              .arg(failure.number)
+                                              .arg(failure.description),
+                                          QStringLiteral("Error"), Prompter::Icon::Warning);
+        return false;
+    }
+    if (m_historyCount == 0)
+        new QTreeWidgetItem(list, QStringList{QStringLiteral("None")});
+    return m_historyCount > 0;
+}
+
+void frmLobby::retrieveHistory()
+{
+    const QDate day = TextForms::parseScreenDate(m_ui->txtFetchDate->text());
+    if (!day.isValid()) {
+        m_desk.context.prompter().message(
+            QStringLiteral("Invalid Date.  Please make sure the format is mm/dd/yyyy"),
+            QStringLiteral("Date Error"), Prompter::Icon::Critical);
+        m_ui->txtFetchDate->setFocus();
+        return;
+    }
+    if (!loadHistoryList(day))
+        m_desk.context.prompter().message(
+            QStringLiteral("No history data found for ") + m_ui->txtFetchDate->text(),
+            QStringLiteral("History Search"), Prompter::Icon::Information);
+}
+
+void frmLobby::openForCorrection(QTreeWidget *list)
+{
+    const bool history = list == m_ui->lstHistory;
+    if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !list->currentItem())
+        return;
+    frmModify dialog(m_desk, QueueListView::rowId(list->currentItem()), history, this);
+    dialog.exec();
+    if (!history)
+        return;
+    // The date box may have been edited since; a date it no longer holds keeps the list as it is.
+    const QDate day = TextForms::parseScreenDate(m_ui->txtFetchDate->text());
+    if (day.isValid())
+        loadHistoryList(day);
+}
+
+bool frmLobby::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        removeSelectedCustomer(static_cast<QTreeWidget *>(watched));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmLobby::removeSelectedCustomer(QTreeWidget *list)
+{
+    if (list->topLevelItemCount() == 0 || !list->currentItem())
+        return;
+    Prompter &prompter = m_desk.context.prompter();
+    if (list == m_ui->lstServing) {
+        prompter.message(QStringLiteral("You can not remove a customer that is in service."),
+                         QStringLiteral("Error"), Prompter::Icon::Critical);
+        return;
+    }
+    const int recordId = QueueListView::rowId(list->currentItem());
+    if (prompter.ask(QStringLiteral("Delete this entry?"), QStringLiteral("Remove Customer")))
+        deleteQueueEntry(recordId);
+}
+
+void frmLobby::deleteQueueEntry(int recordId)
+{
+    clsQuorvel entry(m_desk.context);
+    if (entry.removeCustomerFromLobby(recordId))
+        loadit();
+}
+
+void frmLobby::checkIn()
+{
+    frmAdd dialog(m_desk, this);
+    dialog.exec();
+}
+
+void frmLobby::openHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_desk.context.params.helpPagePath()));
+}
+
+void frmLobby::showAbout()
+{
+    AboutWindow about(DESKDB::programInfo(), this);
+    about.exec();
+}
+
+void frmLobby::closeEvent(QCloseEvent *event)
+{
+    m_timer2.stop();
+    m_desk.releaseGlobals();
+    event->accept();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "QueueListing.h"
+
+#include <QDate>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+class DESKDB;
+class StatusPanels;
+class QTreeWidget;
+class QTreeWidgetItem;
+namespace Ui {
+class frmLobby;
+}
+
+/// The reception's main window: who waits and who is served, kept current by the poll; check-in,
+/// correction and removal of entries; the history of any day.
+class frmLobby : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmLobby(DESKDB &desk);
+    ~frmLobby() override;
+
+    static constexpr int PollMilliseconds = 2500;
+
+    /// Reloads both queue lists and the status text from the queue file.
+    void loadit();
+
+    /// One tick of `Timer2`: reload when the change signal moved, else re-mark overdue rows.
+    void poll();
+
+    /// Re-marks the waiting customers who have passed the limit since the last reload; the
+    /// number of overdue customers.
+    int refreshOverdueMarks();
+
+    /// Lists the history rows of `day`, or the single row "None"; true when a row was found.
+    bool loadHistoryList(const QDate &day);
+
+    /// Removes the waiting customer `recordId` and reloads.
+    void deleteQueueEntry(int recordId);
+
+    /// The real rows of the history list (the "None" row does not count).
+    int historyCount() const { return m_historyCount; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void retrieveHistory();
+    void openForCorrection(QTreeWidget *list);
+    void removeSelectedCustomer(QTreeWidget *list);
+    void checkIn();
+    void openHelp();
+    void showAbout();
+
+    std::unique_ptr<Ui::frmLobby> m_ui;
+    DESKDB &m_desk;
+    StatusPanels *m_status;
+    QTimer m_timer2;
+    QueueListing m_listing; // as last loaded; the quiet poll re-marks it
+    int m_historyCount = 0;
+};
