@@ -80,7 +80,8 @@ bool historyRecord(const QString &historyPath, int id, HistoryRow &row, bool &fo
                    Failure &failure)
 {
     Failure readFailure;
-    const HistoryRows rows = readRows(historyPath, QStringLiteral("WHERE id = ?"), {id}, readFailure);
+    const HistoryRows rows =
+        readRows(historyPath, QStringLiteral("WHERE id = ?"), {id}, readFailure);
     if (readFailure.number != 0) {
         failure = readFailure;
         return false;

@@ -12,7 +12,8 @@ class clsQuorvel;
 /// refusal is left to the window, which shows it with `show` after the call returns.
 struct SequenceOutcome
 {
-    enum class Kind {
+    enum class Kind
+    {
         Done,         // the customer was taken, returned or signed out
         TakenByOther, // another representative holds the customer
         Removed,      // the customer is no longer in the queue

@@ -69,8 +69,7 @@ bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
     return bool(match);
 }
 
-bool insertRow(const QString &historyPath, const QVariantList &values, int &rowId,
-               Failure &failure)
+bool insertRow(const QString &historyPath, const QVariantList &values, int &rowId, Failure &failure)
 {
     Database db(historyPath);
     if (!db.open()) {
@@ -130,15 +129,10 @@ bool clsQuorvel::completeService(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    const QVariantList values = {firstName,
-                                 lastName,
-                                 service,
-                                 signedOutValue,
-                                 repID,
-                                 dbValue(Timein),
-                                 dbValue(dateIn),
-                                 takenValue,
-                                 TextForms::minutesServed(taken, signedOut)};
+    const QVariantList values = {
+        firstName,       lastName,   service,
+        signedOutValue,  repID,      dbValue(Timein),
+        dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut)};
 
     // The row is written before the entry leaves the queue, both under one hold of the lock, so
     // the visit is never lost and a second completion of the same entry finds it gone.

@@ -143,15 +143,15 @@ void tst_history::serviceTime_data()
     QTest::addColumn<QVariant>("storedSeen");
     QTest::addColumn<QVariant>("storedOut");
     const QVariant null(QMetaType(QMetaType::QString));
-    QTest::newRow("a minute boundary") << LooseTime::fromTime(QTime(10, 0, 59))
-                                       << LooseTime::fromTime(QTime(10, 1, 0)) << 1
-                                       << QVariant("10:00:59") << QVariant("10:01:00");
-    QTest::newRow("client's sign-out text") << LooseTime::fromTime(QTime(14, 1, 10))
-                                            << LooseTime::fromText("02:07:41 pm") << 6
-                                            << QVariant("14:01:10") << QVariant("14:07:41");
-    QTest::newRow("across midnight") << LooseTime::fromText("23:58:00")
-                                     << LooseTime::fromText("00:03:00") << 5
-                                     << QVariant("23:58:00") << QVariant("00:03:00");
+    QTest::newRow("a minute boundary")
+        << LooseTime::fromTime(QTime(10, 0, 59)) << LooseTime::fromTime(QTime(10, 1, 0)) << 1
+        << QVariant("10:00:59") << QVariant("10:01:00");
+    QTest::newRow("client's sign-out text")
+        << LooseTime::fromTime(QTime(14, 1, 10)) << LooseTime::fromText("02:07:41 pm") << 6
+        << QVariant("14:01:10") << QVariant("14:07:41");
+    QTest::newRow("across midnight")
+        << LooseTime::fromText("23:58:00") << LooseTime::fromText("00:03:00") << 5
+        << QVariant("23:58:00") << QVariant("00:03:00");
     QTest::newRow("same minute") << LooseTime::fromTime(QTime(9, 30, 1))
                                  << LooseTime::fromTime(QTime(9, 30, 59)) << 0
                                  << QVariant("09:30:01") << QVariant("09:30:59");
@@ -290,12 +290,12 @@ void tst_history::loadHistoryData()
 {
     TestFolder folder;
     const QVariant null(QMetaType(QMetaType::QString));
-    QVERIFY(insertRow(folder, {1, "Ann", "Lee", "Taxes", "2026-12-06", "13:58:02", null, null, 5,
-                               null}));
+    QVERIFY(insertRow(folder,
+                      {1, "Ann", "Lee", "Taxes", "2026-12-06", "13:58:02", null, null, 5, null}));
     QVERIFY(insertRow(folder, {2, "Bob", "Ray", "Permits", "2026-12-06", "14:00:00", "14:01:10",
                                "14:07:41", 6, 6}));
-    QVERIFY(insertRow(folder, {3, "Cy", null, "Taxes", "2026-12-06", "14:00:00", null, null, 7,
-                               0}));
+    QVERIFY(
+        insertRow(folder, {3, "Cy", null, "Taxes", "2026-12-06", "14:00:00", null, null, 7, 0}));
     clsQuorvel entry(folder.context);
     QVERIFY(entry.loadHistoryData(1));
     QCOMPARE(entry.lobbystatus, qint16(3));
@@ -362,8 +362,8 @@ void tst_history::keysAboveSixteenBits()
 {
     TestFolder folder;
     const QVariant null(QMetaType(QMetaType::QString));
-    QVERIFY(insertRow(folder, {70000, "Old", "Row", "Taxes", "2026-12-06", "08:00:00", null, null,
-                               1, 0}));
+    QVERIFY(insertRow(folder,
+                      {70000, "Old", "Row", "Taxes", "2026-12-06", "08:00:00", null, null, 1, 0}));
     clsQuorvel entry(folder.context);
     const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
     entry.repID = 99999;
@@ -409,8 +409,8 @@ void tst_history::databaseAccess()
     QVERIFY(!entry.loadHistoryData(1));
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 26"});
     Failure failure;
-    QVERIFY(historyOfDay(folder.context.params.historyPath, QDate(2026, 12, 6), 0, failure)
-                .isEmpty());
+    QVERIFY(
+        historyOfDay(folder.context.params.historyPath, QDate(2026, 12, 6), 0, failure).isEmpty());
     QCOMPARE(failure.number, 26);
 }
 
@@ -436,14 +436,14 @@ void tst_history::dayList()
 {
     TestFolder folder;
     const QVariant null(QMetaType(QMetaType::QString));
-    QVERIFY(insertRow(folder, {1, "Late", "One", "Taxes", "2026-12-06", "15:00:00", null, null, 5,
-                               0}));
+    QVERIFY(
+        insertRow(folder, {1, "Late", "One", "Taxes", "2026-12-06", "15:00:00", null, null, 5, 0}));
     QVERIFY(insertRow(folder, {2, "Early", "Two", "Permits", "2026-12-06", "09:05:00", "09:10:00",
                                "09:20:30", 6, 10}));
-    QVERIFY(insertRow(folder, {3, "Other", "Day", "Taxes", "2026-12-05", "10:00:00", null, null, 5,
-                               0}));
-    QVERIFY(insertRow(folder, {4, "Mid", "Three", "Taxes", "2026-12-06", "12:00:00", null, null, 5,
-                               0}));
+    QVERIFY(insertRow(folder,
+                      {3, "Other", "Day", "Taxes", "2026-12-05", "10:00:00", null, null, 5, 0}));
+    QVERIFY(insertRow(folder,
+                      {4, "Mid", "Three", "Taxes", "2026-12-06", "12:00:00", null, null, 5, 0}));
     const QString path = folder.context.params.historyPath;
     Failure failure;
     HistoryRows rows = historyOfDay(path, QDate(2026, 12, 6), 0, failure);

@@ -77,7 +77,8 @@ int complete(CtlEnvironment &env, const QStringList &args)
             outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
     }
     if (!inService) {
-        env.error(QStringLiteral("Customer %1 is not in the service of user %2.").arg(id).arg(user));
+        env.error(
+            QStringLiteral("Customer %1 is not in the service of user %2.").arg(id).arg(user));
         return ExitStatus::Refused;
     }
     return exitStatusOf(env, outcome);

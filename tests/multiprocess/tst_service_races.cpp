@@ -1,0 +1,286 @@
+#include "TestSupport.h"
+
+#include "Database.h"
+
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QThread>
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QStringList withFolder(const TestFolder &folder, const QStringList &args)
+{
+    return QStringList{"--folder", folder.path()} + args;
+}
+
+Run finish(QProcess &process)
+{
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+Run ctl(const TestFolder &folder, const QStringList &args)
+{
+    QProcess process;
+    process.start(builtProgram("quorvelctl"), withFolder(folder, args));
+    return finish(process);
+}
+
+/// Starts every run at once, then waits for all of them.
+QList<Run> race(const TestFolder &folder, const QList<QStringList> &runs)
+{
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const QStringList &args : runs) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->start(builtProgram("quorvelctl"), withFolder(folder, args));
+    }
+    QList<Run> results;
+    for (auto &process : processes)
+        results.append(finish(*process));
+    return results;
+}
+
+/// The first and last names of every history row, as "first last".
+QStringList historyNames(const TestFolder &folder)
+{
+    QStringList names;
+    Database db(folder.context.params.historyPath);
+    if (!db.open())
+        return names;
+    QSqlQuery query = db.prepare("SELECT firstName, lastName FROM history");
+    if (db.exec(query))
+        while (query.next())
+            names << query.value(0).toString() + ' ' + query.value(1).toString();
+    return names;
+}
+
+QString integrityCheck(const TestFolder &folder)
+{
+    Database db(folder.context.params.historyPath);
+    if (!db.open())
+        return db.failure().description;
+    QSqlQuery query = db.prepare("PRAGMA integrity_check");
+    return db.exec(query) && query.next() ? query.value(0).toString() : db.failure().description;
+}
+
+int count(const QList<Run> &runs, int exitCode)
+{
+    return int(std::count_if(runs.begin(), runs.end(),
+                             [exitCode](const Run &run) { return run.exitCode == exitCode; }));
+}
+} // namespace
+
+class tst_service_races : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void quorvelctlDrivesAFreshFolder();
+    void eightTakeOneCustomer();
+    void eightSignOutOneCustomer();
+    void addersAndRepresentativesKeepEveryVisit();
+};
+
+void tst_service_races::quorvelctlDrivesAFreshFolder()
+{
+    TestFolder folder;
+    QVERIFY(folder.isValid());
+    QCOMPARE(ctl(folder, {"users", "add", "Ann", "O'Neil", "ann"}).out, QString("1\n"));
+    QCOMPARE(ctl(folder, {"users", "add", "Zoë", "Say \"hi\"", "zoe"}).out, QString("2\n"));
+    QCOMPARE(ctl(folder, {"users", "list"}).out,
+             QString("1\tAnn\tO'Neil\tann\t1\n2\tZoë\tSay \"hi\"\tzoe\t1\n"));
+    QCOMPARE(ctl(folder, {"services", "add", "Taxes"}).out, QString("1\n"));
+    QCOMPARE(ctl(folder, {"services", "add", "'); DROP TABLE history;--"}).out, QString("2\n"));
+    QCOMPARE(ctl(folder, {"services", "list"}).out,
+             QString("2\t'); DROP TABLE history;--\n1\tTaxes\n"));
+
+    const QDate today = QDate::currentDate();
+    const QString id = ctl(folder, {"add", "Bob", "O'Neil", "Tax \"A\""}).out.trimmed();
+    QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
+    const Run refused = ctl(folder, {"take", id, "--user", "2"});
+    QCOMPARE(refused.exitCode, 3);
+    QCOMPARE(
+        refused.err,
+        QString("Customer Retrieval: This customer has been taken by another representative.\n"));
+    QCOMPARE(ctl(folder, {"return", id, "--user", "1"}).exitCode, 0);
+    QVERIFY(ctl(folder, {"list"}).out.startsWith(id + "\t0\tBob\tO'Neil\tTax \"A\"\t"));
+    QCOMPARE(ctl(folder, {"take", id, "--user", "2"}).exitCode, 0);
+    QCOMPARE(ctl(folder, {"complete", id, "--user", "1"}).exitCode, 3);
+    QCOMPARE(ctl(folder, {"complete", id, "--user", "2"}).exitCode, 0);
+    QCOMPARE(ctl(folder, {"complete", id, "--user", "2"}).err,
+             QString("Service Error: This customer record was removed by the Harbrin.\n"));
+    QCOMPARE(ctl(folder, {"take", id, "--user", "2"}).err,
+             QString("Quorvel: This customer has been removed from the Lobby Queue.\n"));
+    QCOMPARE(ctl(folder, {"list"}).out, QString());
+
+    const Run history = ctl(folder, {"history", today.toString("M/d/yyyy")});
+    QCOMPARE(history.exitCode, 0);
+    const QStringList fields = history.out.trimmed().split('\t');
+    QCOMPARE(fields.size(), 10);
+    QCOMPARE(fields.mid(0, 5),
+             QStringList({"1", "Bob", "O'Neil", "Tax \"A\"", today.toString("MM/dd/yyyy")}));
+    QCOMPARE(fields[8], QString("2"));
+    QCOMPARE(ctl(folder, {"history", today.toString("M/d/yyyy"), "--user", "1"}).out, QString());
+    QCOMPARE(ctl(folder, {"history", "13/45/2026"}).exitCode, 2);
+}
+
+void tst_service_races::eightTakeOneCustomer()
+{
+    TestFolder folder;
+    for (int round = 0; round < 5; ++round) {
+        const QString id =
+            ctl(folder, {"add", "Ann", QString::number(round), "Taxes"}).out.trimmed();
+        QList<QStringList> takes;
+        for (int user = 1; user <= 8; ++user)
+            takes.append({"take", id, "--user", QString::number(user)});
+        const QList<Run> runs = race(folder, takes);
+        QCOMPARE(count(runs, 0), 1);
+        QCOMPARE(count(runs, 3), 7);
+        int winner = 0;
+        for (int i = 0; i < runs.size(); ++i) {
+            if (runs[i].exitCode == 0)
+                winner = i + 1;
+            else
+                QCOMPARE(runs[i].err, QString("Customer Retrieval: This customer has been taken "
+                                              "by another representative.\n"));
+        }
+        const QStringList lines = ctl(folder, {"list"}).out.split('\n', Qt::SkipEmptyParts);
+        const QStringList fields =
+            lines.filter(QRegularExpression('^' + id + '\t')).first().split('\t');
+        QCOMPARE(fields[1], QString("1"));
+        QCOMPARE(fields[7], QString::number(winner));
+    }
+}
+
+void tst_service_races::eightSignOutOneCustomer()
+{
+    TestFolder folder;
+    for (int round = 0; round < 5; ++round) {
+        const QString last = QString::number(round);
+        const QString id = ctl(folder, {"add", "Ann", last, "Taxes"}).out.trimmed();
+        QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
+        const QList<Run> runs =
+            race(folder, QList<QStringList>(8, {"complete", id, "--user", "1"}));
+        QCOMPARE(count(runs, 0), 1);
+        QCOMPARE(count(runs, 3), 7);
+        QCOMPARE(historyNames(folder).count("Ann " + last), 1);
+    }
+    QCOMPARE(ctl(folder, {"list"}).out, QString());
+}
+
+void tst_service_races::addersAndRepresentativesKeepEveryVisit()
+{
+    constexpr int adders = 4;
+    constexpr int perAdder = 20;
+    constexpr int representatives = 8;
+    TestFolder folder;
+    QMutex mutex;
+    QStringList problems;
+    QAtomicInt addersLeft = adders;
+    const auto problem = [&](const QString &what, const Run &run) {
+        QMutexLocker lock(&mutex);
+        problems << QString("%1: exit %2, %3").arg(what).arg(run.exitCode).arg(run.err.trimmed());
+    };
+
+    std::vector<std::thread> workers;
+    for (int a = 0; a < adders; ++a) {
+        workers.emplace_back([&, a] {
+            for (int n = 0; n < perAdder; ++n) {
+                const Run run =
+                    ctl(folder, {"add", QString("A%1").arg(a), QString("N%1").arg(n), "Taxes"});
+                if (run.exitCode != 0)
+                    problem("add", run);
+                QThread::msleep(40);
+            }
+            addersLeft.fetchAndAddOrdered(-1);
+        });
+    }
+    const QDeadlineTimer deadline(45000);
+    for (int user = 1; user <= representatives; ++user) {
+        workers.emplace_back([&, user] {
+            const QString me = QString::number(user);
+            QRandomGenerator random{quint32(user)};
+            while (!deadline.hasExpired()) {
+                QStringList waiting;
+                const Run list = ctl(folder, {"list"});
+                for (const QString &line : list.out.split('\n', Qt::SkipEmptyParts))
+                    if (line.section('\t', 1, 1) == "0")
+                        waiting << line.section('\t', 0, 0);
+                if (waiting.isEmpty()) {
+                    if (addersLeft.loadAcquire() == 0)
+                        return;
+                    QThread::msleep(30);
+                    continue;
+                }
+                const QString id = waiting.at(random.bounded(int(waiting.size())));
+                const Run take = ctl(folder, {"take", id, "--user", me});
+                if (take.exitCode == 3)
+                    continue; // another representative was quicker
+                if (take.exitCode != 0) {
+                    problem("take " + id, take);
+                    continue;
+                }
+                // Now this customer is ours alone: returning and signing out must succeed.
+                if (random.bounded(4) == 0) {
+                    const Run back = ctl(folder, {"return", id, "--user", me});
+                    if (back.exitCode != 0)
+                        problem("return " + id, back);
+                    continue;
+                }
+                const Run done = ctl(folder, {"complete", id, "--user", me});
+                if (done.exitCode != 0)
+                    problem("complete " + id, done);
+            }
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+
+    QSet<QString> added;
+    for (int a = 0; a < adders; ++a)
+        for (int n = 0; n < perAdder; ++n)
+            added.insert(QString("A%1 N%2").arg(a).arg(n));
+    pugi::xml_document doc;
+    const QByteArray content = folder.readQueue();
+    QVERIFY(doc.load_buffer(content.constData(), size_t(content.size())));
+    QStringList queued;
+    for (const pugi::xml_node &rec : doc.child("LOBBY").children("QUEUE_REC"))
+        queued << QString::fromUtf8(rec.child("FIRST_NAME").attribute("value").value()) + ' ' +
+                      rec.child("LAST_NAME").attribute("value").value();
+    const QSet<QString> inQueue(queued.begin(), queued.end());
+    QCOMPARE(inQueue.size(), queued.size());
+    const QStringList served = historyNames(folder);
+    const QSet<QString> inHistory(served.begin(), served.end());
+    QCOMPARE(inHistory.size(), served.size()); // none doubled
+    QVERIFY(!inQueue.intersects(inHistory));   // none in both places
+    QCOMPARE(inQueue + inHistory, added);      // none lost
+    QVERIFY(served.size() > adders * perAdder / 2);
+    QCOMPARE(integrityCheck(folder), QString("ok"));
+}
+
+QTEST_GUILESS_MAIN(tst_service_races)
+#include "tst_service_races.moc"
