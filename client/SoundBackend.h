@@ -19,6 +19,8 @@ public:
     {
         int frequency; // Hz
         int milliseconds;
+
+        bool operator==(const Tone &other) const = default;
     };
 
     virtual ~SoundBackend() = default;

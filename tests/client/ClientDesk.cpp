@@ -1,0 +1,122 @@
+#include "ClientDesk.h"
+
+#include "QueueDocument.h"
+#include "frmLobby.h"
+
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+SoundBackend::FileCheck FakeSound::openFile(const QString &path, QString &)
+{
+    m_openFile.clear();
+    if (!QFileInfo(path).isFile())
+        return FileCheck::Missing;
+    m_openFile = path;
+    return FileCheck::Ready;
+}
+
+void FakeSound::playFile()
+{
+    if (!m_openFile.isEmpty())
+        filesPlayed.append(m_openFile);
+    m_openFile.clear();
+}
+
+ClientDesk::ClientDesk(TestFolder &folder, const QString &username, const QStringList &arguments)
+    : settingsPath(
+          folder.filePath(QStringLiteral("settings-%1.conf")
+                              .arg(username.isEmpty() ? QStringLiteral("new") : username))),
+      settings(settingsPath), m_folder(folder)
+{
+    if (!username.isEmpty()) {
+        store(QStringLiteral("whoami"), username);
+        store(QStringLiteral("soundSource"), QStringLiteral("1"));
+        store(QStringLiteral("soundPath"), folder.filePath(QStringLiteral("media/chimes.wav")));
+        store(QStringLiteral("window"), QStringLiteral("1"));
+    }
+    program = std::make_unique<lobbyDB>(
+        ClientServices{prompter, folder.clock, programEnd, settings, sound}, folder.path(),
+        arguments);
+}
+
+ClientDesk::~ClientDesk() = default;
+
+bool ClientDesk::start()
+{
+    return program->initiateProgram();
+}
+
+QTreeWidget *ClientDesk::waitingList()
+{
+    return find<QTreeWidget>("lstMembers");
+}
+
+QString ClientDesk::shownName()
+{
+    return find<QLabel>("lblName")->text();
+}
+
+void ClientDesk::doubleClickRow(int row)
+{
+    QTreeWidget *list = waitingList();
+    const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
+    // A lone double-click is not what a user sends: the first click selects the row.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void ClientDesk::store(const QString &name, const QVariant &value)
+{
+    QSettings file(settingsPath, QSettings::NativeFormat);
+    file.setValue(name, value);
+}
+
+QString ClientDesk::stored(const QString &name)
+{
+    return QSettings(settingsPath, QSettings::NativeFormat).value(name).toString();
+}
+
+void onNextDialog(const std::function<void(QDialog *)> &act)
+{
+    auto *timer = new QTimer;
+    auto deadline = std::make_shared<QDeadlineTimer>(5000);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline, act] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog && !deadline->hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            act(dialog);
+    });
+    timer->start();
+}
+
+int queueIdOf(TestFolder &folder, const QString &first, const QString &last, int *status,
+              int *userId)
+{
+    QueueDocument doc;
+    doc.load(folder.context.params.queuePath);
+    for (const pugi::xml_node &record : doc.records()) {
+        const auto value = [&record](const char *name) {
+            return QString::fromUtf8(record.child(name).attribute("value").value());
+        };
+        if (value("FIRST_NAME") != first || value("LAST_NAME") != last)
+            continue;
+        if (status)
+            *status = value("LOBBY_STATUS").toInt();
+        if (userId)
+            *userId = value("USER_ID").toInt();
+        int id = 0;
+        QueueDocument::recordId(record, id);
+        return id;
+    }
+    return 0;
+}
