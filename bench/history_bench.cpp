@@ -1,0 +1,168 @@
+// Times, on a history of 100,000 visits over a year: the list of one day, the insert of one
+// history row (a connection of its own, as every operation opens one), and a whole sign-out
+// (lock, verify, history row, queue rewrite, change signal).
+#include "Clock.h"
+#include "CoreContext.h"
+#include "Database.h"
+#include "HistoryList.h"
+#include "ProgramEnd.h"
+#include "ProgramFolder.h"
+#include "Prompter.h"
+#include "ServiceSequences.h"
+#include "clsQuorvel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+constexpr int VisitCount = 100000;
+constexpr int Days = 365;
+constexpr int Representatives = 20;
+const QDate FirstDay(2026, 1, 1);
+
+class PrintingPrompter final : public Prompter
+{
+public:
+    void message(const QString &text, const QString &, Icon) override
+    {
+        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
+    }
+    bool ask(const QString &, const QString &, Icon) override { return false; }
+};
+
+struct Figures
+{
+    double median = 0;
+    double p95 = 0;
+};
+
+/// Milliseconds per call of `body`, over `rounds` calls (each after an untimed `prepare`).
+Figures timed(int rounds, const std::function<void(int)> &prepare,
+              const std::function<void(int)> &body)
+{
+    QList<double> samples;
+    QElapsedTimer timer;
+    for (int i = 0; i < rounds; ++i) {
+        prepare(i);
+        timer.start();
+        body(i);
+        samples.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(samples.begin(), samples.end());
+    return {samples.at(rounds / 2), samples.at(rounds * 95 / 100)};
+}
+
+const QString insertStatement = QStringLiteral(
+    "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
+    "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+QVariantList visit(int i)
+{
+    const QTime in = QTime(8, 0).addSecs((i / Days) * 115 % (9 * 3600));
+    const QTime seen = in.addSecs(300 + i % 600);
+    const QTime out = seen.addSecs(600 + i % 900);
+    return {QStringLiteral("First%1").arg(i),
+            QStringLiteral("Last%1").arg(i),
+            QStringLiteral("Service %1").arg(i % 12),
+            dbValue(out),
+            1 + i % Representatives,
+            dbValue(in),
+            dbValue(FirstDay.addDays(i % Days)),
+            dbValue(seen),
+            (seen.secsTo(out) / 60)};
+}
+
+/// 100,000 visits spread evenly over a year, in one transaction (the set-up is not timed).
+bool fillHistory(const QString &path)
+{
+    Database db(path);
+    if (!db.open() || !db.exec(QStringLiteral("BEGIN")))
+        return false;
+    QSqlQuery query = db.prepare(insertStatement);
+    for (int i = 0; i < VisitCount; ++i) {
+        for (const QVariant &value : visit(i))
+            query.addBindValue(value);
+        if (!db.exec(query))
+            return false;
+    }
+    return db.exec(QStringLiteral("COMMIT"));
+}
+
+void print(const char *what, const Figures &figures)
+{
+    std::printf("| %s | %.2f | %.2f |\n", what, figures.median, figures.p95);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    PrintingPrompter prompter;
+    SystemClock clock;
+    ProcessEnd end;
+    QTemporaryDir dir;
+    QString error;
+    if (!ProgramFolder::create(dir.path(), error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    CoreContext context(prompter, clock, end);
+    loadSystemParameters(dir.path(), context.params);
+    formFilePaths(context.params);
+    const QString historyPath = context.params.historyPath;
+    if (!fillHistory(historyPath)) {
+        std::fprintf(stderr, "could not fill the history\n");
+        return 1;
+    }
+
+    std::printf("%d history rows over %d days (%d a day), %d representatives\n\n", VisitCount, Days,
+                VisitCount / Days, Representatives);
+    std::printf("| operation | median ms | p95 ms |\n|---|---:|---:|\n");
+    const auto nothing = [](int) {};
+    std::size_t listed = 0;
+    const auto dayOf = [](int i) { return FirstDay.addDays(i * 7 % Days); };
+    const auto everyonesDay = [&](int i) {
+        Failure failure;
+        listed += historyOfDay(historyPath, dayOf(i), 0, failure).size();
+    };
+    const auto oneRepresentativesDay = [&](int i) {
+        Failure failure;
+        listed += historyOfDay(historyPath, dayOf(i), 1 + i % Representatives, failure).size();
+    };
+    print("history of one day, all representatives", timed(200, nothing, everyonesDay));
+    print("history of one day, one representative", timed(200, nothing, oneRepresentativesDay));
+
+    const auto insertRow = [&](int i) {
+        Database db(historyPath);
+        if (!db.open() || !db.exec(insertStatement, visit(VisitCount + i)))
+            std::fprintf(stderr, "insert failed: %s\n", qPrintable(db.failure().description));
+    };
+    const Figures insert = timed(300, nothing, insertRow);
+    print("insert of one history row", insert);
+
+    // Ten customers wait; each sign-out comes after an untimed check-in and take.
+    clsQuorvel desk(context);
+    for (int i = 0; i < 10; ++i)
+        desk.addCustomerToQueue(QStringLiteral("Waiting"), QString::number(i),
+                                QStringLiteral("Taxes"));
+    int id = 0;
+    clsQuorvel mine(context);
+    const auto checkInAndTake = [&](int) {
+        id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+        ServiceSequences::takeCustomer(context, id, 5, mine);
+    };
+    const auto signOut = [&](int) {
+        if (!ServiceSequences::signOutCustomer(context, mine, id).done())
+            std::fprintf(stderr, "sign-out failed\n");
+    };
+    print("sign-out (signOutCustomer)", timed(200, checkInAndTake, signOut));
+
+    std::printf("\nhistory inserts: %.0f a second (median)\n", 1000.0 / insert.median);
+    std::printf("rows listed per day list: %.0f on average\n", double(listed) / 400);
+    return 0;
+}
