@@ -57,21 +57,30 @@ QStringList firstColumn(QTreeWidget *list);
 void doubleClickRow(QTreeWidget *list, QTreeWidgetItem *item);
 
 /// Runs `act` on the modal dialog of type T as soon as one is open, for triggers that open it
-/// with exec(); gives up after five seconds. `opened` tells whether it ran.
-template <typename T> void onModal(std::function<void(T &)> act, bool &opened)
+/// with exec(). Watches for five seconds at most, and no longer than it lives.
+template <typename T> class OnModal
 {
-    auto *timer = new QTimer;
-    const QDeadlineTimer deadline(5000);
-    QObject::connect(timer, &QTimer::timeout, [timer, deadline, act, &opened] {
-        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog && !deadline.hasExpired())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog) {
-            opened = true;
-            act(*dialog);
-        }
-    });
-    timer->start(10);
-}
+public:
+    explicit OnModal(std::function<void(T &)> act) : m_act(std::move(act))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+            if (!dialog && !m_deadline.hasExpired())
+                return;
+            m_timer.stop();
+            if (dialog) {
+                m_opened = true;
+                m_act(*dialog);
+            }
+        });
+        m_timer.start(10);
+    }
+
+    bool opened() const { return m_opened; }
+
+private:
+    std::function<void(T &)> m_act;
+    QTimer m_timer;
+    QDeadlineTimer m_deadline{5000};
+    bool m_opened = false;
+};
