@@ -93,8 +93,12 @@ void onNextDialog(const std::function<void(QDialog *)> &act)
             return;
         timer->stop();
         timer->deleteLater();
-        if (dialog)
-            act(dialog);
+        if (!dialog)
+            return;
+        act(dialog);
+        // A check that failed inside `act` must not leave the dialog waiting for ever.
+        if (dialog->isVisible())
+            dialog->reject();
     });
     timer->start();
 }
