@@ -1,7 +1,10 @@
 #include "QueueLock.h"
 
 #include <map>
+#include <QDeadlineTimer>
 #include <QLockFile>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <memory>
 
@@ -19,6 +22,19 @@ std::map<QString, HeldLock> &heldLocks()
 {
     static std::map<QString, HeldLock> locks;
     return locks;
+}
+
+/// QLockFile's own wait doubles its pause up to seconds, so an instance that has waited long
+/// loses every turn to newcomers on a busy queue; short polls give it the same chances as them.
+bool tryLockFairly(QLockFile &file, int waitMilliseconds)
+{
+    const QDeadlineTimer deadline(waitMilliseconds);
+    while (!file.tryLock(0)) {
+        if (file.error() != QLockFile::LockFailedError || deadline.hasExpired())
+            return false;
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+    }
+    return true;
 }
 } // namespace
 
@@ -48,7 +64,7 @@ bool QueueLock::acquire(Failure &failure)
     if (held.depth == 0) {
         auto file = std::make_unique<QLockFile>(m_lockPath);
         file->setStaleLockTime(staleMilliseconds);
-        if (!file->tryLock(waitMilliseconds)) {
+        if (!tryLockFairly(*file, waitMilliseconds)) {
             heldLocks().erase(m_lockPath);
             failure = {FailureNumber::FileLocked,
                        file->error() == QLockFile::LockFailedError
