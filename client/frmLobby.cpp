@@ -4,7 +4,6 @@
 
 #include "AboutWindow.h"
 #include "QueueListView.h"
-#include "QuorvelLogo.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
@@ -19,14 +18,13 @@
 #include <QUrl>
 
 namespace {
-// The mini window's width: it opens in the top right corner of the screen.
-constexpr int MiniWindowWidth = 112;
+// The mini window's width with its frame: it opens in the top right corner of the screen.
+constexpr int MiniWindowWidth = 210;
 } // namespace
 
 frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m_program(program)
 {
     m_ui->setupUi(this);
-    setWindowIcon(quorvelLogo(64));
     m_statusPanels = new StatusPanels(m_ui->StatusBar, program.context().clock());
     m_statusPanels->setQueueCount(0);
 

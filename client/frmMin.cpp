@@ -6,9 +6,13 @@
 
 #include <QCloseEvent>
 
-frmMin::frmMin() : QWidget(nullptr, Qt::Tool), m_ui(std::make_unique<Ui::frmMin>())
+frmMin::frmMin()
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_ui(std::make_unique<Ui::frmMin>())
 {
     m_ui->setupUi(this);
+    setFixedSize(size());
     setAttribute(Qt::WA_DeleteOnClose);
     m_ui->Image1->setPixmap(quorvelLogo(32));
     // The count stays put while the picture blinks beside it.

@@ -2,6 +2,7 @@
 #include "ClientSettings.h"
 #include "MessageBoxPrompter.h"
 #include "QtSound.h"
+#include "QuorvelLogo.h"
 #include "SplashWindow.h"
 #include "frmLobby.h"
 #include "lobbyDB.h"
@@ -11,6 +12,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(quorvelLogo(64));
     MessageBoxPrompter prompter;
     SystemClock clock;
     ProcessEnd programEnd;
