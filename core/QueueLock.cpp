@@ -1,16 +1,20 @@
 #include "QueueLock.h"
 
-#include <map>
 #include <QDeadlineTimer>
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QThread>
 
+#include <map>
 #include <memory>
 
 namespace {
-int waitMilliseconds = 12000;
-int staleMilliseconds = 10000;
+// A live holder keeps the lock for milliseconds, or up to a database's busy timeout during a
+// sign-out; only a lock well older than that is taken for one left by a crash elsewhere.
+constexpr int DefaultWaitMilliseconds = 15000;
+constexpr int DefaultStaleMilliseconds = 30000;
+int waitMilliseconds = DefaultWaitMilliseconds;
+int staleMilliseconds = DefaultStaleMilliseconds;
 
 struct HeldLock
 {
@@ -54,6 +58,11 @@ void QueueLock::setTimeouts(int wait, int stale)
 {
     waitMilliseconds = wait;
     staleMilliseconds = stale;
+}
+
+void QueueLock::resetTimeouts()
+{
+    setTimeouts(DefaultWaitMilliseconds, DefaultStaleMilliseconds);
 }
 
 bool QueueLock::acquire(Failure &failure)

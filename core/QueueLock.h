@@ -21,6 +21,7 @@ public:
 
     /// How long to wait for a busy lock, and when a lock counts as left by a crash (tests).
     static void setTimeouts(int waitMilliseconds, int staleMilliseconds);
+    static void resetTimeouts();
 
     static QString lockPathFor(const QString &queuePath);
 

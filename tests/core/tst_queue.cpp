@@ -320,7 +320,7 @@ void tst_queue::busyLockFailsWithoutHanging()
     QVERIFY(folder.prompter.boxes[0].text.contains("in use by another workstation"));
     other.unlock();
     QVERIFY(entry.addCustomerToQueue("Ann", "Lee", "Taxes") != 0);
-    QueueLock::setTimeouts(12000, 10000);
+    QueueLock::resetTimeouts();
 }
 
 void tst_queue::staleLockIsBroken()
@@ -335,7 +335,7 @@ void tst_queue::staleLockIsBroken()
     QTest::qWait(400);
     clsQuorvel entry(folder.context);
     QVERIFY(entry.addCustomerToQueue("Ann", "Lee", "Taxes") != 0);
-    QueueLock::setTimeouts(12000, 10000);
+    QueueLock::resetTimeouts();
 }
 
 QTEST_GUILESS_MAIN(tst_queue)

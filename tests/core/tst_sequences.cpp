@@ -191,7 +191,7 @@ void tst_sequences::busyLockFailsTheStep()
                 .text.startsWith("Error.  [completeService]: "));
     QVERIFY(folder.prompter.boxes.isEmpty());
     other.unlock();
-    QueueLock::setTimeouts(12000, 10000);
+    QueueLock::resetTimeouts();
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(0));
 }
