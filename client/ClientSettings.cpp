@@ -91,8 +91,3 @@ bool ClientSettings::write(Setting setting, const QString &value, Failure &failu
     failure = failureOf(*settings);
     return failure.number == 0;
 }
-
-QString ClientSettings::location() const
-{
-    return open()->fileName();
-}

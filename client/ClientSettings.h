@@ -40,9 +40,6 @@ public:
     /// Stores `value` as a string; false (with `failure` set) when the store cannot be written.
     bool write(Setting setting, const QString &value, Failure &failure);
 
-    /// Where the values live, for the log.
-    QString location() const;
-
 private:
     std::unique_ptr<QSettings> open() const;
     static Failure failureOf(const QSettings &settings);

@@ -3,7 +3,6 @@
 #include "Directory.h"
 #include "ServiceSequences.h"
 #include "SharedFileCheck.h"
-#include "TextForms.h"
 #include "clsQuorvel.h"
 #include "frmLobby.h"
 #include "frmPref.h"

@@ -12,7 +12,6 @@
 #include <memory>
 
 class SoundBackend;
-class clsQuorvel;
 class frmLobby;
 
 /// What the client takes from outside: where boxes go, what "now" is, how the program ends,
