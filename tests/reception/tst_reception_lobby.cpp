@@ -226,7 +226,7 @@ void tst_reception_lobby::changeByAnotherProcessIsListedWithinOnePoll()
     QVERIFY(ctl.waitForFinished(10000));
     QCOMPARE(ctl.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(firstColumn(list), QStringList{"Zed Quinn"},
-                              frmLobby::PollMilliseconds + 500);
+                              frmLobby::PollMilliseconds + 1000);
     QCOMPARE(r.lobbyControl<QLabel>("panelQueue")->text(), QString("1 customer in queue"));
 }
 
