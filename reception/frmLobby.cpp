@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QUrl>
 

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 class tst_reception_modify : public QObject
 {
     Q_OBJECT
