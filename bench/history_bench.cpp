@@ -1,19 +1,14 @@
 // Times, on a history of 100,000 visits over a year: the list of one day, the insert of one
 // history row (a connection of its own, as every operation opens one), and a whole sign-out
 // (lock, verify, history row, queue rewrite, change signal).
-#include "Clock.h"
-#include "CoreContext.h"
+#include "BenchFolder.h"
 #include "Database.h"
 #include "HistoryList.h"
-#include "ProgramEnd.h"
-#include "ProgramFolder.h"
-#include "Prompter.h"
 #include "ServiceSequences.h"
 #include "clsQuorvel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,16 +19,6 @@ constexpr int VisitCount = 100000;
 constexpr int Days = 365;
 constexpr int Representatives = 20;
 const QDate FirstDay(2026, 1, 1);
-
-class PrintingPrompter final : public Prompter
-{
-public:
-    void message(const QString &text, const QString &, Icon) override
-    {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
-    }
-    bool ask(const QString &, const QString &, Icon) override { return false; }
-};
 
 struct Figures
 {
@@ -102,18 +87,10 @@ void print(const char *what, const Figures &figures)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    PrintingPrompter prompter;
-    SystemClock clock;
-    ProcessEnd end;
-    QTemporaryDir dir;
-    QString error;
-    if (!ProgramFolder::create(dir.path(), error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    BenchFolder folder;
+    if (!folder.isValid())
         return 1;
-    }
-    CoreContext context(prompter, clock, end);
-    loadSystemParameters(dir.path(), context.params);
-    formFilePaths(context.params);
+    CoreContext &context = folder.context;
     const QString historyPath = context.params.historyPath;
     if (!fillHistory(historyPath)) {
         std::fprintf(stderr, "could not fill the history\n");

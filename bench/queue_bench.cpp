@@ -1,10 +1,6 @@
 // Times the queue operations on queues of 10, 100 and 1000 records beside the floor of
 // reading the same file and rewriting its bytes through an atomic replace.
-#include "Clock.h"
-#include "CoreContext.h"
-#include "ProgramEnd.h"
-#include "ProgramFolder.h"
-#include "Prompter.h"
+#include "BenchFolder.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -12,22 +8,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
 
 namespace {
-class CountingPrompter final : public Prompter
-{
-public:
-    void message(const QString &text, const QString &, Icon) override
-    {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
-    }
-    bool ask(const QString &, const QString &, Icon) override { return false; }
-};
-
 /// Microseconds per call of `body`, over `rounds` calls (each after an untimed `prepare`).
 double perCall(int rounds, const std::function<void()> &prepare, const std::function<void()> &body)
 {
@@ -66,22 +51,14 @@ QByteArray queueOf(int records)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    CountingPrompter prompter;
-    SystemClock clock;
-    ProcessEnd end;
     std::printf("| records | floor us | add | list | update | remove |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|\n");
     double watchDogMicros = 0;
     for (int records : {10, 100, 1000}) {
-        QTemporaryDir dir;
-        QString error;
-        if (!ProgramFolder::create(dir.path(), error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        BenchFolder folder;
+        if (!folder.isValid())
             return 1;
-        }
-        CoreContext context(prompter, clock, end);
-        loadSystemParameters(dir.path(), context.params);
-        formFilePaths(context.params);
+        CoreContext &context = folder.context;
         const QString path = context.params.queuePath;
         {
             QFile file(path);
