@@ -102,8 +102,8 @@ int main(int argc, char *argv[])
             rounds, [&] { added = entry.addCustomerToQueue("Ann", "Lee", "Taxes"); },
             [&] { entry.removeCustomerFromLobby(added); });
 
-        std::printf("| %d | %.0f | %.2fx | %.2fx | %.2fx | %.2fx |\n", records, floor,
-                    add / floor, list / floor, update / floor, remove / floor);
+        std::printf("| %d | %.0f | %.2fx | %.2fx | %.2fx | %.2fx |\n", records, floor, add / floor,
+                    list / floor, update / floor, remove / floor);
 
         clsQuorvel watcher(context);
         const QString signal = context.params.watchDogPath();

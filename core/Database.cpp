@@ -107,10 +107,12 @@ void Database::setFailureFrom(const QSqlQuery &query)
 
 QVariant dbValue(const QDate &date)
 {
-    return date.isValid() ? QVariant(TextForms::dbDate(date)) : QVariant(QMetaType(QMetaType::QString));
+    return date.isValid() ? QVariant(TextForms::dbDate(date))
+                          : QVariant(QMetaType(QMetaType::QString));
 }
 
 QVariant dbValue(const QTime &time)
 {
-    return time.isValid() ? QVariant(TextForms::dbTime(time)) : QVariant(QMetaType(QMetaType::QString));
+    return time.isValid() ? QVariant(TextForms::dbTime(time))
+                          : QVariant(QMetaType(QMetaType::QString));
 }

@@ -12,7 +12,11 @@
 class Database
 {
 public:
-    enum class Mode { ExistingOnly, Create };
+    enum class Mode
+    {
+        ExistingOnly,
+        Create
+    };
 
     explicit Database(const QString &path, Mode mode = Mode::ExistingOnly);
     ~Database();

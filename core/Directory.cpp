@@ -37,8 +37,8 @@ bool readUsers(const QString &systemPath, const QString &statement, const QVaria
     return true;
 }
 
-bool readOneUser(const QString &systemPath, const QString &where, const QVariant &value,
-                 User &user, bool &found, Failure &failure)
+bool readOneUser(const QString &systemPath, const QString &where, const QVariant &value, User &user,
+                 bool &found, Failure &failure)
 {
     QList<User> users;
     if (!readUsers(systemPath, userColumns + where, {value}, users, failure))

@@ -8,7 +8,13 @@
 class LooseTime
 {
 public:
-    enum class Kind { Unset, Null, Time, Text };
+    enum class Kind
+    {
+        Unset,
+        Null,
+        Time,
+        Text
+    };
 
     LooseTime() = default;
     static LooseTime null();

@@ -2,11 +2,11 @@
 
 #include "Database.h"
 #include "IniFile.h"
+#include "Prompter.h"
 #include "QueueDocument.h"
 #include "QueueRecord.h"
 #include "TextForms.h"
 #include "kzrXML.h"
-#include "Prompter.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,8 +163,10 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
     {
         Database db(dir.filePath(QStringLiteral("data/systemData.mdb")));
         const QVariantList users[] = {
-            {"Dana", "Whitfield", "dana", 1}, {"Marco", "Ruiz", "marco", 1},
-            {"Priya", "Nair", "priya", 1},    {"Tom", "Osei", "tom", 0},
+            {"Dana", "Whitfield", "dana", 1},
+            {"Marco", "Ruiz", "marco", 1},
+            {"Priya", "Nair", "priya", 1},
+            {"Tom", "Osei", "tom", 0},
         };
         if (!db.open()) {
             error = db.failure().description;
@@ -193,8 +195,8 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
             error = db.failure().description;
             return false;
         }
-        const char *const names[][2] = {{"Ann", "Lee"},      {"Bob", "O'Neil"}, {"Chen", "Wu"},
-                                        {"Dora", "Haas"},    {"Eli", "Brandt"}, {"Fay", "Moreau"},
+        const char *const names[][2] = {{"Ann", "Lee"},       {"Bob", "O'Neil"}, {"Chen", "Wu"},
+                                        {"Dora", "Haas"},     {"Eli", "Brandt"}, {"Fay", "Moreau"},
                                         {"Gus", "Lindqvist"}, {"Hana", "Sato"}};
         const char *const services[] = {"Taxes", "Permits", "Licences", "Benefits"};
         const QDate day = now.time() < QTime(9, 0) ? now.date().addDays(-1) : now.date();
@@ -204,13 +206,13 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
             const QTime out = seen.addSecs((9 + 3 * (i % 4)) * 60);
             if (day == now.date() && out > now.time())
                 break;
-            if (!db.exec(QStringLiteral("INSERT INTO history (firstName, lastName, "
-                                        "serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-                                        "timeOut, servicedBy, serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
-                         {QString::fromLatin1(names[i][0]), QString::fromLatin1(names[i][1]),
-                          QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in),
-                          dbValue(seen), dbValue(out), 1 + i % 3,
-                          TextForms::minuteBoundaries(seen, out)})) {
+            if (!db.exec(
+                    QStringLiteral("INSERT INTO history (firstName, lastName, "
+                                   "serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
+                                   "timeOut, servicedBy, serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
+                    {QString::fromLatin1(names[i][0]), QString::fromLatin1(names[i][1]),
+                     QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in), dbValue(seen),
+                     dbValue(out), 1 + i % 3, TextForms::minuteBoundaries(seen, out)})) {
                 error = db.failure().description;
                 return false;
             }
@@ -237,11 +239,15 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
         const QDateTime in = now.addSecs(-60 * w.minutesAgo);
         const int id = 86400 + in.time().msecsSinceStartOfDay() / 1000;
         pugi::xml_document scratch;
-        const QueueRecordTexts texts{
-            QString::fromUtf8(w.first), QString::fromUtf8(w.last), QString::number(w.status),
-            QString::fromUtf8(w.service), w.status ? QStringLiteral("1") : QString(),
-            TextForms::queueTime(in.time()), TextForms::queueDate(in.date()),
-            w.status ? TextForms::queueTime(in.time().addSecs(300)) : QString()};
+        const QueueRecordTexts texts{QString::fromUtf8(w.first),
+                                     QString::fromUtf8(w.last),
+                                     QString::number(w.status),
+                                     QString::fromUtf8(w.service),
+                                     w.status ? QStringLiteral("1") : QString(),
+                                     TextForms::queueTime(in.time()),
+                                     TextForms::queueDate(in.date()),
+                                     w.status ? TextForms::queueTime(in.time().addSecs(300))
+                                              : QString()};
         QueueDocument::buildRecord(scratch, id, texts, xml);
         doc.append(scratch);
     }

@@ -7,7 +7,14 @@
 class Prompter
 {
 public:
-    enum class Icon { NoIcon, Information, Warning, Critical, Question };
+    enum class Icon
+    {
+        NoIcon,
+        Information,
+        Warning,
+        Critical,
+        Question
+    };
 
     virtual ~Prompter() = default;
 

@@ -59,12 +59,15 @@ Failure QueueDocument::loadFailure() const
     case LoadState::Loaded:
         return {};
     case LoadState::Missing:
-        return {FailureNumber::FileNotFound, QStringLiteral("The queue file lobbyData.xml was not found.")};
+        return {FailureNumber::FileNotFound,
+                QStringLiteral("The queue file lobbyData.xml was not found.")};
     case LoadState::Unreadable:
-        return {FailureNumber::PathAccess, QStringLiteral("The queue file lobbyData.xml could not be read.")};
+        return {FailureNumber::PathAccess,
+                QStringLiteral("The queue file lobbyData.xml could not be read.")};
     case LoadState::NotWellFormed:
         return {FailureNumber::NotWellFormed,
-                QStringLiteral("The queue file lobbyData.xml is not well-formed (%1).").arg(m_parseError)};
+                QStringLiteral("The queue file lobbyData.xml is not well-formed (%1).")
+                    .arg(m_parseError)};
     }
     return {};
 }
@@ -115,16 +118,16 @@ bool QueueDocument::findById(int id, pugi::xml_node &match, Failure &failure) co
     return true;
 }
 
-void QueueDocument::buildRecord(pugi::xml_document &scratch, int id,
-                                const QueueRecordTexts &texts, kzrXML &xml)
+void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const QueueRecordTexts &texts,
+                                kzrXML &xml)
 {
     pugi::xml_node record = scratch.append_child("QUEUE_REC");
     record.append_attribute("id").set_value(id);
     const std::pair<const char *, const QString *> children[] = {
-        {"FIRST_NAME", &texts.firstName}, {"LAST_NAME", &texts.lastName},
+        {"FIRST_NAME", &texts.firstName},     {"LAST_NAME", &texts.lastName},
         {"LOBBY_STATUS", &texts.lobbyStatus}, {"SERVICE", &texts.service},
-        {"USER_ID", &texts.userId},         {"TIME_IN", &texts.timeIn},
-        {"DATE_IN", &texts.dateIn},         {"TIME_SEEN", &texts.timeSeen},
+        {"USER_ID", &texts.userId},           {"TIME_IN", &texts.timeIn},
+        {"DATE_IN", &texts.dateIn},           {"TIME_SEEN", &texts.timeSeen},
     };
     for (const auto &[name, value] : children)
         xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);

@@ -15,8 +15,19 @@ class kzrXML;
 class QueueDocument
 {
 public:
-    enum class LoadState { Loaded, Missing, Unreadable, NotWellFormed };
-    enum class AppendResult { Appended, NoDocumentElement, Corrupted };
+    enum class LoadState
+    {
+        Loaded,
+        Missing,
+        Unreadable,
+        NotWellFormed
+    };
+    enum class AppendResult
+    {
+        Appended,
+        NoDocumentElement,
+        Corrupted
+    };
 
     /// Loads `path`. A missing or malformed file leaves the document empty.
     LoadState load(const QString &path);

@@ -14,13 +14,13 @@ struct QueueRow
     QString service;
     QDate dateIn;
     QTime timeIn;
-    int userId = 0;      // in-service rows: the representative
-    QString repName;     // in-service rows: the representative's display name
+    int userId = 0;       // in-service rows: the representative
+    QString repName;      // in-service rows: the representative's display name
     bool overdue = false; // waiting rows: waited at least the limit
 
     QString text() const { return firstName + QLatin1Char(' ') + lastName; }
-    QString timeInText() const;  // "hh:mm am/pm"
-    QString dateInText() const;  // "mm/dd/yy"
+    QString timeInText() const; // "hh:mm am/pm"
+    QString dateInText() const; // "mm/dd/yy"
 };
 
 /// What one queue load found: the waiting rows, the in-service rows (when asked for) and counts.

@@ -30,10 +30,10 @@ bool checkSharedFiles(const CoreContext &context, ProgramKind kind)
             continue;
         missing = true;
         const QString name = QLatin1String(file.displayName);
-        const QString text = QStringLiteral("Could not locate %1.  ").arg(name) + QLatin1Char('\r') +
-                             QStringLiteral("Application path is:  ") + p.programFolder +
-                             QLatin1Char('\r') + file.label + file.path + QLatin1Char('\r') +
-                             QStringLiteral("filePath is:  ") + p.dataPath;
+        const QString text = QStringLiteral("Could not locate %1.  ").arg(name) +
+                             QLatin1Char('\r') + QStringLiteral("Application path is:  ") +
+                             p.programFolder + QLatin1Char('\r') + file.label + file.path +
+                             QLatin1Char('\r') + QStringLiteral("filePath is:  ") + p.dataPath;
         const QString logLine = QStringLiteral("Could not locate %1 at %2").arg(name, file.path);
         if (!reception)
             context.log(logLine);
@@ -45,13 +45,13 @@ bool checkSharedFiles(const CoreContext &context, ProgramKind kind)
         return true;
 
     const QString fatal =
-        reception ? QStringLiteral("Quorvel could not find one or more of the required database "
-                                   "files.  Check that the Database Filepath in the Misc Options "
-                                   "is set correctly.")
-                  : QStringLiteral("Quorvel could not locate one or more of the required database "
-                                   "files.  Contact the system administrator.") +
-                        QLatin1Char('\r') + QStringLiteral("Current filepath is set to:  ") +
-                        p.dataPath;
+        reception
+            ? QStringLiteral("Quorvel could not find one or more of the required database "
+                             "files.  Check that the Database Filepath in the Misc Options "
+                             "is set correctly.")
+            : QStringLiteral("Quorvel could not locate one or more of the required database "
+                             "files.  Contact the system administrator.") +
+                  QLatin1Char('\r') + QStringLiteral("Current filepath is set to:  ") + p.dataPath;
     context.prompter().message(fatal, QStringLiteral("Error"), Prompter::Icon::Critical);
     context.programEnd().endProgram(1);
     return false;

@@ -82,6 +82,7 @@ void formFilePaths(SystemParameters &params)
 
 QString logPathFor(ProgramKind kind, const QString &programFolder)
 {
-    return joinPath(programFolder, kind == ProgramKind::Reception ? QStringLiteral("frontLog.log")
-                                                                  : QStringLiteral("clientLog.log"));
+    return joinPath(programFolder, kind == ProgramKind::Reception
+                                       ? QStringLiteral("frontLog.log")
+                                       : QStringLiteral("clientLog.log"));
 }

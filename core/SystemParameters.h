@@ -4,7 +4,11 @@
 #include <QStringList>
 
 /// Which program runs: the reception and the client differ in log file, texts and order.
-enum class ProgramKind { Reception, Client };
+enum class ProgramKind
+{
+    Reception,
+    Client
+};
 
 /// The program-wide configuration values, set once at start-up.
 struct SystemParameters
@@ -20,7 +24,7 @@ struct SystemParameters
 
     QString watchDogPath() const;
     QString iniPath() const;
-    QString archiveFolder() const;     // data/archive
+    QString archiveFolder() const;       // data/archive
     QString historyTemplatePath() const; // system/history.mdb
     QString helpPagePath() const;
     QString chimePath() const;

@@ -84,8 +84,8 @@ QDate parseScreenDate(const QString &text)
 
 QTime parseLooseTime(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral(
-        "^\\s*(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*([AaPp][Mm])?\\s*$"));
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*([AaPp][Mm])?\\s*$"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return {};

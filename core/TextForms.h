@@ -11,21 +11,21 @@
 namespace TextForms {
 
 // Queue file
-QString queueDate(const QDate &date);            // M/d/yyyy
-QString queueTime(const QTime &time);            // h:mm:ss AP
-QDate parseQueueDate(const QString &text);       // invalid when it does not read as a date
-QTime parseQueueTime(const QString &text);       // invalid when it does not read as a time
+QString queueDate(const QDate &date);      // M/d/yyyy
+QString queueTime(const QTime &time);      // h:mm:ss AP
+QDate parseQueueDate(const QString &text); // invalid when it does not read as a date
+QTime parseQueueTime(const QString &text); // invalid when it does not read as a time
 
 // Log line stamp: M/d/yyyy h:mm:ss AP
 QString logStamp(const QDateTime &moment);
 
 // Screens
-QString screenDate(const QDate &date);           // "mm/dd/yyyy": 12/06/2026
-QString screenShortDate(const QDate &date);      // "mm/dd/yy": 12/06/26
-QString screenTime12(const QTime &time);         // "hh:mm am/pm": 02:05 pm
-QString screenTime12Seconds(const QTime &time);  // "hh:mm:ss am/pm": 02:05:09 pm
-QString screenTime24(const QTime &time);         // "hh:mm:ss": 14:05:09
-QString screenTimeShort(const QTime &time);      // "hh:mm": 14:05
+QString screenDate(const QDate &date);          // "mm/dd/yyyy": 12/06/2026
+QString screenShortDate(const QDate &date);     // "mm/dd/yy": 12/06/26
+QString screenTime12(const QTime &time);        // "hh:mm am/pm": 02:05 pm
+QString screenTime12Seconds(const QTime &time); // "hh:mm:ss am/pm": 02:05:09 pm
+QString screenTime24(const QTime &time);        // "hh:mm:ss": 14:05:09
+QString screenTimeShort(const QTime &time);     // "hh:mm": 14:05
 
 /// A month/day/year date as typed (1 or 2 digits for month and day, 2 or 4 for the year). Also
 /// reads the text of a masked date entry ("##/##/####"): one left partly blank is invalid.
@@ -37,8 +37,8 @@ QDate parseScreenDate(const QString &text);
 QTime parseLooseTime(const QString &text);
 
 // Databases
-QString dbDate(const QDate &date);               // yyyy-MM-dd
-QString dbTime(const QTime &time);               // HH:mm:ss
+QString dbDate(const QDate &date); // yyyy-MM-dd
+QString dbTime(const QTime &time); // HH:mm:ss
 QDate parseDbDate(const QString &text);
 QTime parseDbTime(const QString &text);
 

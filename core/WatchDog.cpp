@@ -25,7 +25,9 @@ QDateTime FileStamp::toDateTime() const
 
 FileStamp readFileStamp(const QString &path, int *errorNumber)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         if (errorNumber)
             *errorNumber = errno;

@@ -227,9 +227,9 @@ bool clsQuorvel::removeCustomerFromLobby(int recordID)
 
 bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
 {
-    const QString prefix = remove
-                               ? QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: ")
-                               : QStringLiteral("XML error.  [updateLobbyEntry]: ");
+    const QString prefix =
+        remove ? QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: ")
+               : QStringLiteral("XML error.  [updateLobbyEntry]: ");
     LockedSection section(m_context);
     Failure failure;
     QueueDocument doc;
@@ -331,10 +331,10 @@ bool clsQuorvel::CheckWatchDog(const QString &fileToCheck)
     FileStamp stamp = readFileStamp(fileToCheck, &error);
     if (!stamp.valid) {
         if (error != ENOENT) {
-            m_context.prompter().message(
-                QStringLiteral("File I/O error.  [checkWatchDog]: ") +
-                    QString::fromLocal8Bit(std::strerror(error)),
-                errorTitle.arg(FailureNumber::PathAccess), Prompter::Icon::Critical);
+            m_context.prompter().message(QStringLiteral("File I/O error.  [checkWatchDog]: ") +
+                                             QString::fromLocal8Bit(std::strerror(error)),
+                                         errorTitle.arg(FailureNumber::PathAccess),
+                                         Prompter::Icon::Critical);
             return false;
         }
         // A missing signal file is made empty; if even that fails the queue is left as listed.

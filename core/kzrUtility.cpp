@@ -9,13 +9,13 @@
 void kzrUtility::insertLogEntry(const QString &message, const QString &logFilename) const
 {
     QFile file(logFilename);
-    const QByteArray line =
-        (TextForms::logStamp(m_context.clock().now()) + QStringLiteral(" - ") + message +
-         QStringLiteral("\r\n"))
-            .toUtf8();
+    const QByteArray line = (TextForms::logStamp(m_context.clock().now()) + QStringLiteral(" - ") +
+                             message + QStringLiteral("\r\n"))
+                                .toUtf8();
     if (!file.open(QIODevice::Append) || file.write(line) != line.size()) {
-        m_context.prompter().message(QStringLiteral("Error!  Could not open the log file for writing."),
-                                     QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_context.prompter().message(
+            QStringLiteral("Error!  Could not open the log file for writing."),
+            QStringLiteral("Error"), Prompter::Icon::Critical);
     }
 }
 

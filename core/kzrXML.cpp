@@ -29,10 +29,10 @@ QString kzrXML::getElementAttrVal(pugi::xml_node objNode, const char *sNodeName,
     const pugi::xml_node child = objNode.child(sNodeName);
     const pugi::xml_attribute attribute = child.attribute(sAttrName);
     if (!attribute) {
-        const QString what = child ? QStringLiteral("element %1 has no attribute %2")
-                                         .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
-                                   : QStringLiteral("record has no element %1")
-                                         .arg(QLatin1String(sNodeName));
+        const QString what =
+            child ? QStringLiteral("element %1 has no attribute %2")
+                        .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
+                  : QStringLiteral("record has no element %1").arg(QLatin1String(sNodeName));
         m_prompter.message(QStringLiteral("XML error:  [getElementAttrVal]: ") + what,
                            QStringLiteral("Error %1").arg(FailureNumber::MissingNode),
                            Prompter::Icon::Critical);

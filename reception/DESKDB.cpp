@@ -24,8 +24,7 @@ DESKDB::~DESKDB() = default;
 ProgramInfo DESKDB::programInfo()
 {
     return {QStringLiteral("harbrin"), QStringLiteral("Quorvel Harbrin"),
-            QStringLiteral("Reception desk of the lobby queue"),
-            QStringLiteral(QUORVEL_VERSION),
+            QStringLiteral("Reception desk of the lobby queue"), QStringLiteral(QUORVEL_VERSION),
             QStringLiteral("Copyright \u00a9 2026 Velmora. All rights reserved.")};
 }
 

@@ -125,8 +125,9 @@ void tst_configuration::logLines()
     folder.context.log("second");
     QFile log(folder.context.params.logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(log.readAll(), QByteArray("12/6/2026 2:05:09 PM - [timer2] Calling CheckWatchDog....\r\n"
-                                       "12/6/2026 2:06:09 PM - second\r\n"));
+    QCOMPARE(log.readAll(),
+             QByteArray("12/6/2026 2:05:09 PM - [timer2] Calling CheckWatchDog....\r\n"
+                        "12/6/2026 2:06:09 PM - second\r\n"));
 }
 
 void tst_configuration::unwritableLogReportsEachTime()

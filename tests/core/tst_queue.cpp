@@ -12,10 +12,11 @@ namespace {
 QByteArray record(int id, const char *first, int status, const char *timeIn, const char *dateIn,
                   const char *userId = "", const char *timeSeen = "")
 {
-    return QStringLiteral("<QUEUE_REC id=\"%1\"><FIRST_NAME value=\"%2\"/><LAST_NAME value=\"Lee\"/>"
-                          "<LOBBY_STATUS value=\"%3\"/><SERVICE value=\"Taxes\"/>"
-                          "<USER_ID value=\"%4\"/><TIME_IN value=\"%5\"/><DATE_IN value=\"%6\"/>"
-                          "<TIME_SEEN value=\"%7\"/></QUEUE_REC>")
+    return QStringLiteral(
+               "<QUEUE_REC id=\"%1\"><FIRST_NAME value=\"%2\"/><LAST_NAME value=\"Lee\"/>"
+               "<LOBBY_STATUS value=\"%3\"/><SERVICE value=\"Taxes\"/>"
+               "<USER_ID value=\"%4\"/><TIME_IN value=\"%5\"/><DATE_IN value=\"%6\"/>"
+               "<TIME_SEEN value=\"%7\"/></QUEUE_REC>")
         .arg(id)
         .arg(QLatin1String(first))
         .arg(status)
@@ -99,7 +100,8 @@ void tst_queue::hostileTextRoundTrips()
 void tst_queue::loadAndUpdate()
 {
     TestFolder folder;
-    folder.writeQueue(lobby(record(100000, "Ann", 0, "1:58:02 PM", "12/6/2026", "7", "2:00:00 PM")));
+    folder.writeQueue(
+        lobby(record(100000, "Ann", 0, "1:58:02 PM", "12/6/2026", "7", "2:00:00 PM")));
     clsQuorvel entry(folder.context);
     // A waiting entry ignores whatever user and time seen the file holds.
     QVERIFY(entry.loadLobbyEntry(100000));
@@ -197,7 +199,8 @@ void tst_queue::corruptedRootEndsProgram()
     folder.writeQueue(corrupted);
     bool lockFreeWhileShown = false;
     folder.prompter.onBox = [&](const RecordingPrompter::Box &) {
-        lockFreeWhileShown = !QFile::exists(QueueLock::lockPathFor(folder.context.params.queuePath));
+        lockFreeWhileShown =
+            !QFile::exists(QueueLock::lockPathFor(folder.context.params.queuePath));
     };
     clsQuorvel entry(folder.context);
     QCOMPARE(entry.addCustomerToQueue("Ann", "Lee", "Taxes"), 0);
@@ -247,10 +250,11 @@ void tst_queue::listingRowsAndMarks()
 {
     TestFolder folder;
     folder.context.params.MaxLimit = 10;
-    folder.writeQueue(lobby(record(90001, "Early", 0, "9:00:59 AM", "12/6/2026") +
-                            record(90002, "Served", 1, "9:01:00 AM", "12/5/2026", "3", "9:05:00 AM") +
-                            record(90003, "Late", 0, "9:05:00 AM", "12/6/2026") +
-                            record(90004, "Odd", 2, "9:05:00 AM", "12/6/2026", "3")));
+    folder.writeQueue(
+        lobby(record(90001, "Early", 0, "9:00:59 AM", "12/6/2026") +
+              record(90002, "Served", 1, "9:01:00 AM", "12/5/2026", "3", "9:05:00 AM") +
+              record(90003, "Late", 0, "9:05:00 AM", "12/6/2026") +
+              record(90004, "Odd", 2, "9:05:00 AM", "12/6/2026", "3")));
     RepNames names;
     names.add(3, "Dana Whitfield");
     clsQuorvel entry(folder.context);
@@ -286,14 +290,16 @@ void tst_queue::listingRowsAndMarks()
     QCOMPARE(entry.loadQueue(listing, true), 0);
     QCOMPARE(listing.waiting.size(), 1);
     QCOMPARE(listing.waitingCount, 0);
-    QVERIFY(folder.prompter.boxes.last().text.startsWith("Error loading queue data.  [loadQueue]: "));
+    QVERIFY(
+        folder.prompter.boxes.last().text.startsWith("Error loading queue data.  [loadQueue]: "));
 }
 
 void tst_queue::improperShutdownOnlyForThisUser()
 {
     TestFolder folder;
-    folder.writeQueue(lobby(record(90001, "Mine", 1, "9:00:00 AM", "12/6/2026", "7", "9:01:00 AM") +
-                            record(90002, "Other", 1, "9:00:00 AM", "12/6/2026", "8", "9:01:00 AM")));
+    folder.writeQueue(
+        lobby(record(90001, "Mine", 1, "9:00:00 AM", "12/6/2026", "7", "9:01:00 AM") +
+              record(90002, "Other", 1, "9:00:00 AM", "12/6/2026", "8", "9:01:00 AM")));
     clsQuorvel reception(folder.context);
     QueueListing listing;
     reception.loadQueue(listing, true, 0);

@@ -37,7 +37,10 @@ void tst_watchdog::firstSecondChangedMissing()
     clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
     QVERIFY(watcher.CheckWatchDog(path));
     QVERIFY(!watcher.CheckWatchDog(path));
-    struct utimbuf old {1000000000, 1000000000};
+    struct utimbuf old
+    {
+        1000000000, 1000000000
+    };
     QCOMPARE(::utime(QFile::encodeName(path).constData(), &old), 0);
     QVERIFY(watcher.CheckWatchDog(path));
     QVERIFY(folder.prompter.boxes.isEmpty());
@@ -80,7 +83,8 @@ void tst_watchdog::unwritableSignalIsSilent()
     QVERIFY(folder.prompter.boxes.isEmpty());
     QFile log(folder.context.params.logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains(" - [clsQuorvel.updateWatchDog:  Error updating watchdog file.  "));
+    QVERIFY(
+        log.readAll().contains(" - [clsQuorvel.updateWatchDog:  Error updating watchdog file.  "));
 }
 
 void tst_watchdog::logLines()

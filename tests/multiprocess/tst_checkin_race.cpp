@@ -26,8 +26,8 @@ void tst_checkin_race::eightProcessesKeepEveryCustomer()
 
     // Each process checks in its customers one quorvelctl run at a time, as a receptionist would.
     const QString ctl = builtProgram("quorvelctl");
-    const QString script = QStringLiteral(
-        "for i in $(seq 1 %1); do \"$0\" --folder \"$1\" add \"P$2\" \"C$i\" Taxes || exit 1; done");
+    const QString script = QStringLiteral("for i in $(seq 1 %1); do \"$0\" --folder \"$1\" add "
+                                          "\"P$2\" \"C$i\" Taxes || exit 1; done");
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int p = 0; p < processes; ++p) {
         auto run = std::make_unique<QProcess>();
