@@ -79,17 +79,15 @@ int main(int argc, char *argv[])
         });
 
         clsQuorvel entry(context);
+        // Each timed add is undone, untimed, before the next, so the queue keeps its size.
         int added = 0;
+        const auto undoAdd = [&] {
+            if (added != 0)
+                entry.removeCustomerFromLobby(added);
+        };
         const double add = perCall(
-            rounds, nothing, [&] { added = entry.addCustomerToQueue("Ann", "Lee", "Taxes"); });
-        // Back to the starting size, untimed.
-        for (int i = 0; i < rounds; ++i)
-            entry.removeCustomerFromLobby(added);
-        {
-            QFile file(path);
-            file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            file.write(queueOf(records));
-        }
+            rounds, undoAdd, [&] { added = entry.addCustomerToQueue("Ann", "Lee", "Taxes"); });
+        undoAdd();
 
         QueueListing listing;
         const double list = perCall(rounds, nothing, [&] { entry.loadQueue(listing, true); });

@@ -1,7 +1,6 @@
 #include "TextForms.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 namespace TextForms {
 
@@ -12,6 +11,60 @@ const QLocale &c()
     static const QLocale locale = QLocale::c();
     return locale;
 }
+/// Reads the parts of a typed or stored date or time; a regular expression per queue record
+/// would cost more than the rest of a listing.
+class TextScanner
+{
+public:
+    explicit TextScanner(const QString &text) : m_text(text) {}
+
+    qsizetype position() const { return m_at; }
+    bool atEnd() const { return m_at == m_text.size(); }
+
+    void skipBlanks()
+    {
+        while (!atEnd() && m_text.at(m_at).isSpace())
+            ++m_at;
+    }
+
+    bool take(char16_t c)
+    {
+        if (atEnd() || m_text.at(m_at) != c)
+            return false;
+        ++m_at;
+        return true;
+    }
+
+    /// A number of `minDigits` to `maxDigits` ASCII digits; -1 when there is none.
+    int number(int minDigits, int maxDigits)
+    {
+        int value = 0;
+        int digits = 0;
+        while (digits < maxDigits && !atEnd() && m_text.at(m_at) >= u'0' &&
+               m_text.at(m_at) <= u'9') {
+            value = value * 10 + (m_text.at(m_at).unicode() - u'0');
+            ++m_at;
+            ++digits;
+        }
+        return digits >= minDigits ? value : -1;
+    }
+
+    /// 'A' or 'P' for "AM"/"PM" in any case; a null character when there is none.
+    QChar meridiem()
+    {
+        if (m_at + 1 >= m_text.size() || m_text.at(m_at + 1).toUpper() != u'M')
+            return {};
+        const QChar letter = m_text.at(m_at).toUpper();
+        if (letter != u'A' && letter != u'P')
+            return {};
+        m_at += 2;
+        return letter;
+    }
+
+private:
+    const QString &m_text;
+    qsizetype m_at = 0;
+};
 } // namespace
 
 QString queueDate(const QDate &date)
@@ -71,34 +124,44 @@ QString screenTimeShort(const QTime &time)
 
 QDate parseScreenDate(const QString &text)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})\\s*$"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
+    TextScanner scan(text);
+    scan.skipBlanks();
+    const int month = scan.number(1, 2);
+    const bool slash1 = scan.take(u'/');
+    const int day = scan.number(1, 2);
+    const bool slash2 = scan.take(u'/');
+    const qsizetype yearStart = scan.position();
+    int year = scan.number(2, 4);
+    const qsizetype yearDigits = scan.position() - yearStart;
+    scan.skipBlanks();
+    if (month < 0 || day < 0 || year < 0 || !slash1 || !slash2 || yearDigits == 3 || !scan.atEnd())
         return {};
-    int year = m.captured(3).toInt();
-    if (m.captured(3).size() == 2)
+    if (yearDigits == 2)
         year += year < 30 ? 2000 : 1900; // the usual two-digit-year window
-    return QDate(year, m.captured(1).toInt(), m.captured(2).toInt());
+    return QDate(year, month, day);
 }
 
 QTime parseLooseTime(const QString &text)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*([AaPp][Mm])?\\s*$"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
+    TextScanner scan(text);
+    scan.skipBlanks();
+    int hour = scan.number(1, 2);
+    const bool colon = scan.take(u':');
+    const int minute = scan.number(1, 2);
+    int second = 0;
+    if (scan.take(u':'))
+        second = scan.number(1, 2);
+    scan.skipBlanks();
+    const QChar meridiem = scan.meridiem();
+    scan.skipBlanks();
+    if (hour < 0 || !colon || minute < 0 || second < 0 || !scan.atEnd())
         return {};
-    int hour = m.captured(1).toInt();
-    const int minute = m.captured(2).toInt();
-    const int second = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
-    const QString meridiem = m.captured(4).toUpper();
-    if (!meridiem.isEmpty()) {
+    if (meridiem != QChar()) {
         if (hour < 1 || hour > 12)
             return {};
-        if (meridiem == QLatin1String("AM") && hour == 12)
+        if (meridiem == u'A' && hour == 12)
             hour = 0;
-        else if (meridiem == QLatin1String("PM") && hour != 12)
+        else if (meridiem == u'P' && hour != 12)
             hour += 12;
     }
     return QTime(hour, minute, second); // invalid for 25:00 or 10:61
