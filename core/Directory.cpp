@@ -1,7 +1,9 @@
 #include "Directory.h"
 
 #include "Database.h"
+#include "StorableText.h"
 
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QVariant>
 
@@ -11,30 +13,54 @@ namespace {
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 
+int statusFrom(const QVariant &value)
+{
+    bool ok = false;
+    const int status = value.toInt(&ok);
+    return !value.isNull() && ok ? status : User::NoStatus;
+}
+
 User userFrom(const QSqlQuery &query)
 {
     return {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString(),
-            query.value(3).toString(), query.value(4).toInt()};
+            query.value(3).toString(), statusFrom(query.value(4))};
+}
+
+/// Opens `db` and runs `statement` with `values` bound in order.
+bool run(Database &db, const QString &statement, const QVariantList &values, QSqlQuery &query,
+         Failure &failure)
+{
+    if (db.open()) {
+        query = db.prepare(statement);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (db.failure().number == 0 && db.exec(query))
+            return true;
+    }
+    failure = db.failure();
+    return false;
+}
+
+/// False when walking the result stopped on an error rather than at its end.
+bool walkedToEnd(Database &db, const QSqlQuery &query, Failure &failure)
+{
+    if (!query.lastError().isValid())
+        return true;
+    db.setFailureFrom(query);
+    failure = db.failure();
+    return false;
 }
 
 bool readUsers(const QString &systemPath, const QString &statement, const QVariantList &values,
                QList<User> &users, Failure &failure)
 {
     Database db(systemPath);
-    if (!db.open()) {
-        failure = db.failure();
+    QSqlQuery query;
+    if (!run(db, statement, values, query, failure))
         return false;
-    }
-    QSqlQuery query = db.prepare(statement);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (db.failure().number != 0 || !db.exec(query)) {
-        failure = db.failure();
-        return false;
-    }
     while (query.next())
         users.append(userFrom(query));
-    return true;
+    return walkedToEnd(db, query, failure);
 }
 
 bool readOneUser(const QString &systemPath, const QString &where, const QVariant &value, User &user,
@@ -65,6 +91,24 @@ bool insert(const QString &path, const QString &statement, const QVariantList &v
     id = last.value(0).toInt();
     return true;
 }
+
+/// Runs a change of one row; when `gone` is given, a statement that found no row fails with it.
+bool change(const QString &path, const QString &statement, const QVariantList &values,
+            const QString &gone, Failure &failure)
+{
+    Database db(path);
+    QSqlQuery query;
+    if (!run(db, statement, values, query, failure))
+        return false;
+    if (!gone.isEmpty() && query.numRowsAffected() == 0) {
+        failure = {FailureNumber::NoCurrentRecord, gone};
+        return false;
+    }
+    return true;
+}
+
+const QString userGone = QStringLiteral("The user is no longer in the database.");
+const QString serviceGone = QStringLiteral("The service is no longer in the database.");
 } // namespace
 
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure)
@@ -98,33 +142,65 @@ bool addUser(const QString &systemPath, const User &user, int &userNumber, Failu
     return insert(systemPath,
                   QStringLiteral("INSERT INTO users (firstName, lastName, department, username, "
                                  "status) VALUES (?, ?, '', ?, ?)"),
-                  {user.firstName, user.lastName, user.username, user.status}, userNumber, failure);
+                  {storableText(user.firstName), storableText(user.lastName),
+                   storableText(user.username), user.status},
+                  userNumber, failure);
+}
+
+bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
+{
+    return change(systemPath,
+                  QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
+                                 "WHERE userNumber = ?"),
+                  {storableText(user.firstName), storableText(user.lastName),
+                   storableText(user.username), user.userNumber},
+                  userGone, failure);
+}
+
+bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)
+{
+    return change(systemPath, QStringLiteral("UPDATE users SET status = ? WHERE userNumber = ?"),
+                  {status, userNumber}, userGone, failure);
+}
+
+bool deleteUser(const QString &systemPath, int userNumber, Failure &failure)
+{
+    // A user deleted meanwhile is gone as asked: no failure.
+    return change(systemPath, QStringLiteral("DELETE FROM users WHERE userNumber = ?"),
+                  {userNumber}, QString(), failure);
 }
 
 bool activeServices(const QString &systemPath, QList<Service> &services, Failure &failure)
 {
     Database db(systemPath);
-    if (!db.open()) {
-        failure = db.failure();
+    QSqlQuery query;
+    if (!run(db,
+             QStringLiteral("SELECT id, serviceName FROM services WHERE status=1 "
+                            "ORDER BY serviceName"),
+             {}, query, failure))
         return false;
-    }
-    QSqlQuery query =
-        db.prepare(QStringLiteral("SELECT id, serviceName FROM services WHERE status=1 "
-                                  "ORDER BY serviceName"));
-    if (db.failure().number != 0 || !db.exec(query)) {
-        failure = db.failure();
-        return false;
-    }
     while (query.next())
         services.append({query.value(0).toInt(), query.value(1).toString()});
-    return true;
+    return walkedToEnd(db, query, failure);
 }
 
 bool addService(const QString &systemPath, const QString &serviceName, int &id, Failure &failure)
 {
     return insert(systemPath,
                   QStringLiteral("INSERT INTO services (serviceName, status) VALUES (?, 1)"),
-                  {serviceName}, id, failure);
+                  {storableText(serviceName)}, id, failure);
+}
+
+bool renameService(const QString &systemPath, int id, const QString &serviceName, Failure &failure)
+{
+    return change(systemPath, QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
+                  {storableText(serviceName), id}, serviceGone, failure);
+}
+
+bool deleteService(const QString &systemPath, int id, Failure &failure)
+{
+    return change(systemPath, QStringLiteral("DELETE FROM services WHERE id = ?"), {id}, QString(),
+                  failure);
 }
 
 } // namespace Directory

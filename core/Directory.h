@@ -14,7 +14,10 @@ struct User
     QString firstName;
     QString lastName;
     QString username;
-    int status = 0;
+    int status =
+        0; // 1 active, 0 inactive; NoStatus when the stored value is neither a number nor set
+
+    static constexpr int NoStatus = -1;
 
     QString displayName() const { return firstName + QLatin1Char(' ') + lastName; }
 };
@@ -37,9 +40,17 @@ bool userByNumber(const QString &systemPath, int userNumber, User &user, bool &f
                   Failure &failure);
 /// Adds an active user; `userNumber` is the new number.
 bool addUser(const QString &systemPath, const User &user, int &userNumber, Failure &failure);
+/// Changes the names and username of `user.userNumber`; fails when that user is gone.
+bool modifyUser(const QString &systemPath, const User &user, Failure &failure);
+/// Marks `userNumber` active (1) or inactive (0); fails when that user is gone.
+bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure);
+bool deleteUser(const QString &systemPath, int userNumber, Failure &failure);
 
 /// Active services ordered by name.
 bool activeServices(const QString &systemPath, QList<Service> &services, Failure &failure);
 bool addService(const QString &systemPath, const QString &serviceName, int &id, Failure &failure);
+/// Renames service `id`; fails when that service is gone.
+bool renameService(const QString &systemPath, int id, const QString &serviceName, Failure &failure);
+bool deleteService(const QString &systemPath, int id, Failure &failure);
 
 } // namespace Directory

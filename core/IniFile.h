@@ -10,8 +10,10 @@ namespace IniFile {
 QString readString(const QString &path, const QString &section, const QString &key,
                    const QString &fallback);
 
-/// Creates the file, the section or the key as needed; false when the file cannot be written.
+/// Replaces the value of the key's line, or adds the line (and the section) when missing; every
+/// other byte of the file stays as it was, and the file is replaced atomically. False with
+/// `error` set when the file cannot be read or written, or `value` holds a line break.
 bool writeString(const QString &path, const QString &section, const QString &key,
-                 const QString &value);
+                 const QString &value, QString *error = nullptr);
 
 } // namespace IniFile

@@ -4,6 +4,7 @@
 
 #include "DESKDB.h"
 #include "frmAdd.h"
+#include "frmAdmin.h"
 #include "frmModify.h"
 
 #include "AboutWindow.h"
@@ -53,6 +54,10 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
         connect(list, &QTreeWidget::itemDoubleClicked, this,
                 [this, list] { openForCorrection(list); });
     connect(m_ui->mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui->mnuService, &QAction::triggered, this,
+            [this] { openAdmin(frmAdmin::ServiceTab); });
+    connect(m_ui->mnuUser, &QAction::triggered, this, [this] { openAdmin(frmAdmin::UserTab); });
+    connect(m_ui->mnuDB, &QAction::triggered, this, [this] { openAdmin(frmAdmin::MiscTab); });
     connect(m_ui->mnuContents, &QAction::triggered, this, &frmLobby::openHelp);
     connect(m_ui->mnuAbout, &QAction::triggered, this, &frmLobby::showAbout);
 
@@ -196,6 +201,13 @@ void frmLobby::checkIn()
 {
     frmAdd dialog(m_desk, this);
     dialog.exec();
+}
+
+void frmLobby::openAdmin(int tab)
+{
+    frmAdmin admin(m_desk, frmAdmin::Tab(tab), this);
+    admin.exec();
+    loadit(); // representatives' names may have changed
 }
 
 void frmLobby::openHelp()

@@ -56,6 +56,7 @@ private:
     void openForCorrection(QTreeWidget *list);
     void removeSelectedCustomer(QTreeWidget *list);
     void checkIn();
+    void openAdmin(int tab);
     void openHelp();
     void showAbout();
 
