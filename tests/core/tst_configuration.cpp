@@ -18,6 +18,9 @@ private Q_SLOTS:
     void maxLimit_data();
     void maxLimit();
     void maxLimitFromIni();
+    void iniWriteChangesOnlyItsLine_data();
+    void iniWriteChangesOnlyItsLine();
+    void iniWriteRefusesALineBreak();
     void commandLineSwitches();
     void dataFolderOfRootProgram();
     void validateFileExists();
@@ -69,6 +72,56 @@ void tst_configuration::maxLimitFromIni()
     loadSystemParameters(folder.path(), params);
     QCOMPARE(params.MaxLimit, 0.0);
     QCOMPARE(params.dataPath, folder.path() + "/data");
+}
+
+void tst_configuration::iniWriteChangesOnlyItsLine_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("value replaced, spacing and line endings kept")
+        << QByteArray("[Time]\r\n  maxlimit =  7 minutes \r\nother=1")
+        << QByteArray("[Time]\r\n  maxlimit =  25\r\nother=1");
+    QTest::newRow("the last of two lines, as the reader sees it")
+        << QByteArray("[time]\nMaxLimit=1\n[x]\n[TIME]\nMaxLimit=2\n")
+        << QByteArray("[time]\nMaxLimit=1\n[x]\n[TIME]\nMaxLimit=25\n");
+    QTest::newRow("commented line left alone, key added after the last entry")
+        << QByteArray("[time]\n;MaxLimit=5\nx=1\n\n; paths\n[paths]\ny=2\n")
+        << QByteArray("[time]\n;MaxLimit=5\nx=1\nMaxLimit=25\n\n; paths\n[paths]\ny=2\n");
+    QTest::newRow("key in another section only")
+        << QByteArray("[other]\nMaxLimit=3\n[time]\n")
+        << QByteArray("[other]\nMaxLimit=3\n[time]\nMaxLimit=25\n");
+    QTest::newRow("section missing, no final line break")
+        << QByteArray("\xEF\xBB\xBF; office\r\n[other]\r\nx=1")
+        << QByteArray("\xEF\xBB\xBF; office\r\n[other]\r\nx=1\r\n[time]\r\nMaxLimit=25\r\n");
+    QTest::newRow("empty file") << QByteArray() << QByteArray("[time]\nMaxLimit=25\n");
+}
+
+void tst_configuration::iniWriteChangesOnlyItsLine()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    TestFolder folder;
+    QFile ini(folder.filePath("vedez.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(before);
+    ini.close();
+    QVERIFY(IniFile::writeString(ini.fileName(), "time", "MaxLimit", "25"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), after);
+    QCOMPARE(IniFile::readString(ini.fileName(), "time", "MaxLimit", "?"), QString("25"));
+}
+
+void tst_configuration::iniWriteRefusesALineBreak()
+{
+    TestFolder folder;
+    const QString path = folder.filePath("vedez.ini");
+    QVERIFY(QFile::remove(path));
+    QString error;
+    QVERIFY(!IniFile::writeString(path, "time", "MaxLimit", "5\n[evil]", &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(IniFile::writeString(path, "time", "MaxLimit", "5")); // a missing file is made
+    QCOMPARE(IniFile::readString(path, "TIME", "maxlimit", "?"), QString("5"));
 }
 
 void tst_configuration::commandLineSwitches()
