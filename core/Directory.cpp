@@ -107,6 +107,12 @@ bool change(const QString &path, const QString &statement, const QVariantList &v
     return true;
 }
 
+/// First name, last name and username as they are stored.
+QVariantList storedNames(const User &user)
+{
+    return {storableText(user.firstName), storableText(user.lastName), storableText(user.username)};
+}
+
 const QString userGone = QStringLiteral("The user is no longer in the database.");
 const QString serviceGone = QStringLiteral("The service is no longer in the database.");
 } // namespace
@@ -142,9 +148,7 @@ bool addUser(const QString &systemPath, const User &user, int &userNumber, Failu
     return insert(systemPath,
                   QStringLiteral("INSERT INTO users (firstName, lastName, department, username, "
                                  "status) VALUES (?, ?, '', ?, ?)"),
-                  {storableText(user.firstName), storableText(user.lastName),
-                   storableText(user.username), user.status},
-                  userNumber, failure);
+                  storedNames(user) << user.status, userNumber, failure);
 }
 
 bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
@@ -152,9 +156,7 @@ bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
     return change(systemPath,
                   QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
                                  "WHERE userNumber = ?"),
-                  {storableText(user.firstName), storableText(user.lastName),
-                   storableText(user.username), user.userNumber},
-                  userGone, failure);
+                  storedNames(user) << user.userNumber, userGone, failure);
 }
 
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)

@@ -94,6 +94,19 @@ void DESKDB::releaseGlobals()
     queueWatcher.reset();
 }
 
+void DESKDB::showFailure(const QString &prefix, const Failure &failure)
+{
+    context.prompter().message(prefix + failure.description, QStringLiteral("Error"),
+                               Prompter::Icon::Critical);
+}
+
+void DESKDB::showDatabaseWarning(const QString &text, const Failure &failure)
+{
+    context.prompter().message(
+        QStringLiteral("%1\r%2/%3").arg(text).arg(failure.number).arg(failure.description),
+        QStringLiteral("Error"), Prompter::Icon::Warning);
+}
+
 frmLobby &DESKDB::lobby()
 {
     if (!m_lobby)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoreContext.h"
+#include "Failure.h"
 #include "ProgramInfo.h"
 #include "RepNames.h"
 #include "clsQuorvel.h"
@@ -41,6 +42,11 @@ public:
 
     /// Drops `repNames` and `queueWatcher`: the lobby window is going away.
     void releaseGlobals();
+
+    /// A critical "Error" box: `prefix` followed by the failure's description.
+    void showFailure(const QString &prefix, const Failure &failure);
+    /// A warning "Error" box: `text`, a line break, the failure's number, "/" and description.
+    void showDatabaseWarning(const QString &text, const Failure &failure);
 
     /// The lobby window; touching it the first time loads it.
     frmLobby &lobby();

@@ -3,6 +3,7 @@
 #include "ui_frmAdmin.h"
 
 #include "DESKDB.h"
+#include "UserEntries.h"
 #include "frmModifyService.h"
 #include "frmModifyUser.h"
 
@@ -43,11 +44,8 @@ frmAdmin::frmAdmin(DESKDB &desk, Tab tab, QWidget *parent)
     m_ui->lstServices->installEventFilter(this);
 
     selectAllOnFocus(m_ui->txtService);
-    m_userEntries = {m_ui->txtUser_0, m_ui->txtUser_1, m_ui->txtUser_2};
-    for (QLineEdit *entry : std::as_const(m_userEntries)) {
-        selectAllOnFocus(entry);
-        connect(entry, &QLineEdit::textChanged, this, &frmAdmin::userEntriesChanged);
-    }
+    m_userEntries = std::make_unique<UserEntries>(m_ui->txtUser_0, m_ui->txtUser_1, m_ui->txtUser_2,
+                                                  m_ui->cmdAddUser);
     connect(m_ui->txtService, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_ui->cmdAdd->setEnabled(!text.isEmpty()); });
 
@@ -143,10 +141,7 @@ void frmAdmin::loadServiceList()
             list->setCurrentItem(item);
     }
     if (!read)
-        m_desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
-                                              .arg(failure.number)
-                                              .arg(failure.description),
-                                          QStringLiteral("Error"), Prompter::Icon::Warning);
+        m_desk.showDatabaseWarning(QStringLiteral("Error loading services database!"), failure);
 }
 
 void frmAdmin::addService()
@@ -155,11 +150,7 @@ void frmAdmin::addService()
     Failure failure;
     if (!Directory::addService(m_desk.context.params.systemPath, m_ui->txtService->text(), id,
                                failure)) {
-        m_desk.context.prompter().message(
-            QStringLiteral("Error accessing services database!\r%1/%2")
-                .arg(failure.number)
-                .arg(failure.description),
-            QStringLiteral("Error"), Prompter::Icon::Warning);
+        m_desk.showDatabaseWarning(QStringLiteral("Error accessing services database!"), failure);
         return;
     }
     m_ui->txtService->clear();
@@ -190,9 +181,7 @@ void frmAdmin::deleteService(int id)
 {
     Failure failure;
     if (!Directory::deleteService(m_desk.context.params.systemPath, id, failure)) {
-        m_desk.context.prompter().message(QStringLiteral("Unable to remove service.  Error:  ") +
-                                              failure.description,
-                                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_desk.showFailure(QStringLiteral("Unable to remove service.  Error:  "), failure);
         return;
     }
     loadServiceList();
@@ -228,35 +217,21 @@ void frmAdmin::loadUserList()
             list->setCurrentItem(item);
     }
     if (!read)
-        m_desk.context.prompter().message(QStringLiteral("Unable to load user list.  Error:  ") +
-                                              failure.description,
-                                          QStringLiteral("Error"), Prompter::Icon::Critical);
-}
-
-void frmAdmin::userEntriesChanged()
-{
-    m_ui->cmdAddUser->setEnabled(
-        std::none_of(m_userEntries.cbegin(), m_userEntries.cend(),
-                     [](QLineEdit *entry) { return entry->text().isEmpty(); }));
+        m_desk.showFailure(QStringLiteral("Unable to load user list.  Error:  "), failure);
 }
 
 void frmAdmin::addUser()
 {
-    Directory::User user;
-    user.firstName = m_ui->txtUser_0->text();
-    user.lastName = m_ui->txtUser_1->text();
-    user.username = m_ui->txtUser_2->text();
+    Directory::User user = m_userEntries->user();
     user.status = 1;
     int userNumber = 0;
     Failure failure;
     if (!Directory::addUser(m_desk.context.params.systemPath, user, userNumber, failure)) {
-        m_desk.context.prompter().message(
-            QStringLiteral("Could not add user to the database.  Error:  ") + failure.description,
-            QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_desk.showFailure(QStringLiteral("Could not add user to the database.  Error:  "),
+                           failure);
         return;
     }
-    for (QLineEdit *entry : std::as_const(m_userEntries))
-        entry->clear();
+    m_userEntries->clear();
     m_ui->txtUser_0->setFocus();
     loadUserList();
 }
@@ -285,9 +260,7 @@ void frmAdmin::deleteUser(int userNumber)
 {
     Failure failure;
     if (!Directory::deleteUser(m_desk.context.params.systemPath, userNumber, failure)) {
-        m_desk.context.prompter().message(QStringLiteral("Unable to delete user.  Error:  ") +
-                                              failure.description,
-                                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_desk.showFailure(QStringLiteral("Unable to delete user.  Error:  "), failure);
         return;
     }
     loadUserList();
@@ -301,9 +274,8 @@ void frmAdmin::setSelectedUserStatus(int status)
     Failure failure;
     if (!Directory::setUserStatus(m_desk.context.params.systemPath,
                                   user->data(0, Qt::UserRole).toInt(), status, failure)) {
-        m_desk.context.prompter().message(
-            QStringLiteral("Unable to change the user's status.  Error:  ") + failure.description,
-            QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_desk.showFailure(QStringLiteral("Unable to change the user's status.  Error:  "),
+                           failure);
         return;
     }
     loadUserList();

@@ -5,7 +5,7 @@
 #include <memory>
 
 class DESKDB;
-class QLineEdit;
+class UserEntries;
 class QListWidgetItem;
 class QTreeWidgetItem;
 namespace Ui {
@@ -50,7 +50,6 @@ private:
     void addService();
     void modifySelectedService();
     void removeSelectedService();
-    void userEntriesChanged();
     void addUser();
     void modifySelectedUser();
     void removeSelectedUser();
@@ -63,6 +62,6 @@ private:
 
     std::unique_ptr<Ui::frmAdmin> m_ui;
     DESKDB &m_desk;
-    QList<QLineEdit *> m_userEntries;
+    std::unique_ptr<UserEntries> m_userEntries;
     bool m_shown = false;
 };

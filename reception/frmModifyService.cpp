@@ -31,7 +31,5 @@ void frmModifyService::modifyService()
     Failure failure;
     if (!Directory::renameService(m_desk.context.params.systemPath, m_id,
                                   m_ui->txtServiceName->text(), failure))
-        m_desk.context.prompter().message(QStringLiteral("Unable to revise service.  Error:  ") +
-                                              failure.description,
-                                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_desk.showFailure(QStringLiteral("Unable to revise service.  Error:  "), failure);
 }

@@ -5,7 +5,7 @@
 #include <memory>
 
 class DESKDB;
-class QLineEdit;
+class UserEntries;
 namespace Ui {
 class frmModifyUser;
 }
@@ -23,11 +23,10 @@ public:
     void retrieveUserInfo();
 
 private:
-    void entriesChanged();
     void modify();
 
     std::unique_ptr<Ui::frmModifyUser> m_ui;
     DESKDB &m_desk;
     const int m_userNumber;
-    QList<QLineEdit *> m_entries;
+    std::unique_ptr<UserEntries> m_entries;
 };
