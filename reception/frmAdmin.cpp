@@ -64,7 +64,6 @@ frmAdmin::frmAdmin(DESKDB &desk, Tab tab, QWidget *parent)
     loadUserList();
     m_ui->txtFilePath->setText(m_desk.context.params.dataPath);
     m_ui->SSTab1->setCurrentIndex(tab);
-    tabChanged(tab);
 }
 
 frmAdmin::~frmAdmin() = default;
