@@ -44,22 +44,22 @@ Database::~Database()
 bool Database::open()
 {
     const QFileInfo info(m_path);
-    if (m_mode == Mode::ExistingOnly && !info.isFile()) {
+    if (m_mode != Mode::Create && !info.isFile()) {
         m_failure = {FailureNumber::FileNotFound,
                      QStringLiteral("Could not find file '%1'.").arg(m_path)};
         return false;
     }
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
-    // mode=rw: opening never creates a missing database.
+    // mode=rw or mode=ro: opening never creates a missing database.
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout);
-    if (m_mode == Mode::ExistingOnly)
+    if (m_mode != Mode::Create)
         options += QStringLiteral(";QSQLITE_OPEN_URI");
     m_db.setConnectOptions(options);
-    if (m_mode == Mode::ExistingOnly)
-        m_db.setDatabaseName(QStringLiteral("file:") +
-                             QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/")) +
-                             QStringLiteral("?mode=rw"));
+    if (m_mode != Mode::Create)
+        m_db.setDatabaseName(
+            QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/")) +
+            (m_mode == Mode::ReadOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
     if (!m_db.open()) {
         m_failure = failureOf(m_db.lastError());
         return false;

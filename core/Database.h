@@ -15,7 +15,8 @@ public:
     enum class Mode
     {
         ExistingOnly,
-        Create
+        Create,
+        ReadOnly // an existing file, never written, not even to recover a crashed write
     };
 
     explicit Database(const QString &path, Mode mode = Mode::ExistingOnly);

@@ -12,6 +12,7 @@ namespace Directory {
 namespace {
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
+const QString allUsersInOrder = userColumns + QStringLiteral("ORDER BY userNumber");
 
 int statusFrom(const QVariant &value)
 {
@@ -52,9 +53,10 @@ bool walkedToEnd(Database &db, const QSqlQuery &query, Failure &failure)
 }
 
 bool readUsers(const QString &systemPath, const QString &statement, const QVariantList &values,
-               QList<User> &users, Failure &failure)
+               QList<User> &users, Failure &failure,
+               Database::Mode mode = Database::Mode::ExistingOnly)
 {
-    Database db(systemPath);
+    Database db(systemPath, mode);
     QSqlQuery query;
     if (!run(db, statement, values, query, failure))
         return false;
@@ -125,8 +127,12 @@ bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure
 
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure)
 {
-    return readUsers(systemPath, userColumns + QStringLiteral("ORDER BY userNumber"), {}, users,
-                     failure);
+    return readUsers(systemPath, allUsersInOrder, {}, users, failure);
+}
+
+bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure)
+{
+    return readUsers(systemPath, allUsersInOrder, {}, users, failure, Database::Mode::ReadOnly);
 }
 
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,

@@ -32,6 +32,8 @@ struct Service
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure);
 /// Every user, in user-number order.
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
+/// Every user, in user-number order, through a connection that never writes the file.
+bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure);
 /// The user whose username is exactly `username`; `found` false when none.
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure);

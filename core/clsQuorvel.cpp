@@ -277,7 +277,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
     const double maxLimit = m_context.params.MaxLimit;
 
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
+    m_queueFileRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
     Failure failure;
     for (const pugi::xml_node &record : doc.records()) {
         RecordReader reader(record, m_context.prompter());
@@ -312,6 +312,9 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
         } else if (status == 1 && withInService) {
             if (repNames)
                 row.repName = repNames->name(row.userId);
+            // Read quietly: the lists never needed it, so a record without it is no failure.
+            row.timeSeen = TextForms::parseQueueTime(
+                QString::fromUtf8(record.child("TIME_SEEN").attribute("value").value()));
             listing.inService.append(row);
         }
     }

@@ -35,6 +35,8 @@ public:
     int improperShutdown() const { return m_improperShutdown; }
     /// Set by the last listing: a waiting record was checked in before today.
     bool hasExpiredEntries() const { return m_hasExpiredEntries; }
+    /// False when the last listing found no readable queue file (it then lists an empty queue).
+    bool queueFileRead() const { return m_queueFileRead; }
 
     /// Checks a customer in; the new record's id, or 0 on failure.
     int addCustomerToQueue(const QString &sFirstName, const QString &sLastName,
@@ -70,5 +72,6 @@ private:
     CoreContext &m_context;
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
+    bool m_queueFileRead = false;
     FileStamp m_lastSeen;
 };

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-/// How the client makes its notification sounds: generated tones, or a WAV file that is
+/// How the programs make their sounds: generated tones, or a WAV file that is
 /// opened, played and then released. Tests pass a fake.
 class SoundBackend
 {

@@ -1,0 +1,111 @@
+#include "BoardModel.h"
+
+#include "Directory.h"
+#include "IniFile.h"
+#include "TextForms.h"
+#include "clsQuorvel.h"
+
+#include <algorithm>
+
+BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm nameForm)
+    : m_context(m_failures, clock, m_programEnd), m_nameForm(nameForm)
+{
+    m_context.params = params;
+    const QString defaultTitle = QStringLiteral("Welcome");
+    m_title = IniFile::readString(params.iniPath(), QStringLiteral("board"),
+                                  QStringLiteral("Title"), defaultTitle)
+                  .trimmed();
+    if (m_title.isEmpty())
+        m_title = defaultTitle;
+    m_timer.setInterval(PollMilliseconds);
+    connect(&m_timer, &QTimer::timeout, this, &BoardModel::poll);
+}
+
+void BoardModel::start()
+{
+    poll();
+    m_timer.start();
+}
+
+void BoardModel::poll()
+{
+    bool taken = false;
+    // While the last read failed, every tick tries again: the signal may not move for a while.
+    if (m_watchDog.changed(m_context.params.watchDogPath()) || m_reconnecting || !m_loadedOnce) {
+        m_reconnecting = !reload();
+        if (!m_reconnecting) {
+            readRepresentatives();
+            taken = noteTakenCustomers();
+        }
+    }
+    refreshOverdueMarks(m_listing, now().time(), m_context.params.MaxLimit);
+    showRows();
+    Q_EMIT updated();
+    if (taken)
+        Q_EMIT customerTaken();
+}
+
+bool BoardModel::reload()
+{
+    m_failures.count = 0;
+    clsQuorvel queue(m_context);
+    QueueListing listing;
+    queue.loadQueue(listing, true);
+    if (!queue.queueFileRead() || m_failures.count > 0)
+        return false;
+    m_listing = listing;
+    return true;
+}
+
+void BoardModel::readRepresentatives()
+{
+    QList<Directory::User> users;
+    Failure failure;
+    // Names that cannot be read now stay as last read: a busy database is no reason to blank them.
+    if (!Directory::allUsersReadOnly(m_context.params.systemPath, users, failure))
+        return;
+    m_representatives.clear();
+    for (const Directory::User &user : users)
+        m_representatives.insert(
+            user.userNumber, formatName(user.firstName, user.lastName, NameForm::FirstAndInitial));
+}
+
+bool BoardModel::noteTakenCustomers()
+{
+    // A customer already in service when the board starts is not news.
+    const QDateTime seenAt = m_loadedOnce ? now() : QDateTime();
+    QHash<QPair<int, int>, QDateTime> takenSeen;
+    bool taken = false;
+    for (const QueueRow &row : std::as_const(m_listing.inService)) {
+        const QPair<int, int> key(row.id, row.userId);
+        const auto known = m_takenSeen.constFind(key);
+        taken = taken || (known == m_takenSeen.cend() && m_loadedOnce);
+        takenSeen.insert(key, known == m_takenSeen.cend() ? seenAt : known.value());
+    }
+    m_takenSeen = takenSeen;
+    m_loadedOnce = true;
+    return taken;
+}
+
+void BoardModel::showRows()
+{
+    const QDateTime moment = now();
+    QList<QueueRow> inService = m_listing.inService;
+    // Most recently taken first; a record that holds no time taken goes last.
+    std::stable_sort(inService.begin(), inService.end(), [](const QueueRow &a, const QueueRow &b) {
+        return a.timeSeen.isValid() && (!b.timeSeen.isValid() || a.timeSeen > b.timeSeen);
+    });
+    m_serving.clear();
+    for (const QueueRow &row : std::as_const(inService)) {
+        const QDateTime seen = m_takenSeen.value({row.id, row.userId});
+        m_serving.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
+                          m_representatives.value(row.userId),
+                          seen.isValid() && moment < seen.addSecs(HighlightSeconds)});
+    }
+    m_waiting.clear();
+    for (const QueueRow &row : std::as_const(m_listing.waiting)) {
+        m_waiting.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
+                          qMax(0, TextForms::minuteBoundaries(row.timeIn, moment.time())),
+                          row.overdue});
+    }
+}

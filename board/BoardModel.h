@@ -1,0 +1,93 @@
+#pragma once
+
+#include "CoreContext.h"
+#include "NameForm.h"
+#include "QueueListing.h"
+#include "WatchDog.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+/// What the lobby board shows, read from the data folder without ever writing into it: the
+/// customers in service (the most recently taken first, a newly taken one highlighted for a
+/// while) and the waiting customers in queue order with the minutes each has waited. When the
+/// queue cannot be read it keeps the last good picture and says it is reconnecting.
+class BoardModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int PollMilliseconds = 2500;
+    static constexpr int HighlightSeconds = 15;
+
+    struct ServingRow
+    {
+        int id = 0;
+        QString customer;
+        QString representative; // first name and last initial
+        bool highlighted = false;
+    };
+
+    struct WaitingRow
+    {
+        int id = 0;
+        QString customer;
+        int minutesWaited = 0;
+        bool overdue = false;
+    };
+
+    /// `params` as the programs form them (`loadSystemParameters`, `formFilePaths`).
+    BoardModel(const SystemParameters &params, Clock &clock, NameForm nameForm);
+
+    /// Polls now and then every 2.5 seconds.
+    void start();
+    /// One poll: reload when the change signal moved (or the last read failed), else bring the
+    /// minutes waited, overdue marks and highlights up to the clock.
+    void poll();
+
+    QString title() const { return m_title; }
+    QDateTime now() const { return m_context.clock().now(); }
+    const QList<ServingRow> &serving() const { return m_serving; }
+    const QList<WaitingRow> &waiting() const { return m_waiting; }
+    bool reconnecting() const { return m_reconnecting; }
+
+Q_SIGNALS:
+    /// Something shown has changed.
+    void updated();
+    /// One or more customers were taken since the last poll; sent once for them all.
+    void customerTaken();
+
+private:
+    /// Counts the boxes the core would show: any box means the read failed.
+    class FailureCount final : public Prompter
+    {
+    public:
+        void message(const QString &, const QString &, Icon) override { ++count; }
+        bool ask(const QString &, const QString &, Icon) override { return false; }
+        int count = 0;
+    };
+
+    bool reload();
+    void readRepresentatives();
+    bool noteTakenCustomers(); // true when someone was taken since the last read
+    void showRows();
+
+    FailureCount m_failures;
+    ProcessEnd m_programEnd;
+    CoreContext m_context;
+    NameForm m_nameForm;
+    QString m_title;
+    QTimer m_timer;
+    WatchDogReader m_watchDog;
+
+    QueueListing m_listing;
+    QHash<int, QString> m_representatives; // user number: first name and last initial
+    bool m_loadedOnce = false;
+    QHash<QPair<int, int>, QDateTime> m_takenSeen; // (id, user number): first seen in service
+    QList<ServingRow> m_serving;
+    QList<WaitingRow> m_waiting;
+    bool m_reconnecting = false;
+};
