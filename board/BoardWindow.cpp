@@ -45,7 +45,9 @@ BoardWindow::BoardWindow(BoardModel &model, QWidget *parent)
     headerPalette.setColor(QPalette::WindowText, BoardColours::headerInk);
     m_header->setPalette(headerPalette);
     m_title = headerLabel(QStringLiteral("lblTitle"), m_header);
-    m_title->setText(model.title());
+    // Any title fits: it takes the room left and elides, the window never widens for it.
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_title->installEventFilter(this);
     m_reconnecting = headerLabel(QStringLiteral("lblReconnecting"), m_header);
     m_reconnecting->setText(QStringLiteral("reconnecting"));
     m_reconnecting->setStyleSheet(
@@ -130,6 +132,17 @@ void BoardWindow::scaleText()
     setPixelFont(m_time, 1.2 * unit, true);
     m_serving->setUnit(unit);
     m_waiting->setUnit(unit);
+}
+
+bool BoardWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_title &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)) {
+        m_title->setText(
+            m_title->fontMetrics().elidedText(m_model.title(), Qt::ElideRight, m_title->width()));
+        m_title->setToolTip(m_model.title());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void BoardWindow::resizeEvent(QResizeEvent *event)
