@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds, lays out a demo program folder with sample data and
-# starts the reception program and one representative client (Marco Ruiz) on it. The folder is
-# the first argument (default ~/quorvel-demo); the client's settings stay inside it.
+# starts the reception program, one representative client (Marco Ruiz) and the lobby board in a
+# window on it. The folder is the first argument (default ~/quorvel-demo); the client's settings
+# stay inside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder="$(realpath -m "${1:-$HOME/quorvel-demo}")"
@@ -22,4 +23,5 @@ mkdir -p "$settings/Velmora"
 echo "Program folder: $folder"
 "$folder/harbrin" &
 XDG_CONFIG_HOME="$settings" "$folder/quorvelClient" &
+"$folder/quorvelBoard" --windowed &
 wait
