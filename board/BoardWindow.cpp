@@ -155,7 +155,7 @@ void BoardWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F11)
         setWindowState(windowState() ^ Qt::WindowFullScreen);
-    else if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Quit) ||
+    else if (event->key() == Qt::Key_Escape ||
              (event->key() == Qt::Key_Q && event->modifiers() == Qt::ControlModifier))
         close();
     else
