@@ -15,11 +15,20 @@ Notifier::Notifier(ClientState &state, CoreContext &context, SoundBackend &sound
 {
 }
 
+bool Notifier::soundAvailable() const
+{
+    return m_sound.hasOutput();
+}
+
 bool Notifier::canPlay(const char *what)
 {
     if (m_sound.hasOutput())
         return true;
     m_context.log(QStringLiteral("No audio output: %1 not played").arg(QLatin1String(what)));
+    if (!m_silenceShown && m_showSilence) {
+        m_silenceShown = true;
+        m_showSilence(QStringLiteral("No audio output: notifications are silent"));
+    }
     return false;
 }
 

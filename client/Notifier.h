@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <functional>
+
 struct ClientState;
 class CoreContext;
 class QWidget;
@@ -14,9 +18,17 @@ public:
 
     /// The window whose taskbar entry flashes.
     void setAlertWindow(QWidget *window) { m_alertWindow = window; }
+    /// Where the notice that notifications are silent is shown, once in a run.
+    void setSilenceNotice(std::function<void(const QString &)> show)
+    {
+        m_showSilence = std::move(show);
+    }
 
-    /// Sounds once, by `soundSource`. On a machine without an audio output the sound is
-    /// skipped (logged).
+    /// False on a machine without an audio output: the sound file cannot be played there.
+    bool soundAvailable() const;
+
+    /// Sounds once, by `soundSource`, and flashes the taskbar entry. On a machine without an
+    /// audio output the sound is skipped: logged each time, and said once in the status bar.
     void playNotification();
 
     /// Takes `soundPath` as the sound file; when it cannot be used, warns and falls back to the
@@ -30,4 +42,6 @@ private:
     CoreContext &m_context;
     SoundBackend &m_sound;
     QWidget *m_alertWindow = nullptr;
+    std::function<void(const QString &)> m_showSilence;
+    bool m_silenceShown = false;
 };

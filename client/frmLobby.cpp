@@ -3,6 +3,7 @@
 #include "ui_frmLobby.h"
 
 #include "AboutWindow.h"
+#include "ElidedText.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
@@ -20,6 +21,7 @@
 namespace {
 // The mini window's width with its frame: it opens in the top right corner of the screen.
 constexpr int MiniWindowWidth = 210;
+constexpr int NameColumnWidth = 220;
 } // namespace
 
 frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m_program(program)
@@ -28,11 +30,12 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_statusPanels = new StatusPanels(m_ui->StatusBar, program.context().clock());
     m_statusPanels->setQueueCount(0);
 
+    // The name keeps its room; a long service is the one that is cut.
     QHeaderView *header = m_ui->lstMembers->header();
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(0, QHeaderView::Interactive);
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    header->setStretchLastSection(false);
+    header->setStretchLastSection(true);
+    m_ui->lstMembers->setColumnWidth(0, NameColumnWidth);
     m_ui->lstMembers->installEventFilter(this);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
@@ -86,6 +89,16 @@ void frmLobby::showQueue()
     m_statusPanels->setQueueCount(queue.waitingCount);
 }
 
+void frmLobby::showQueueUnreadable(bool unreadable)
+{
+    m_statusPanels->showQueueUnreadable(unreadable);
+}
+
+void frmLobby::showNotice(const QString &text)
+{
+    m_statusPanels->setNotice(text, true);
+}
+
 void frmLobby::showOverdueMarks()
 {
     QueueListView::showOverdueMarks(m_ui->lstMembers, m_program.state().queue.waiting);
@@ -94,17 +107,18 @@ void frmLobby::showOverdueMarks()
 void frmLobby::showCustomerInService()
 {
     const ClientState &state = m_program.state();
-    m_ui->lblName->setText(state.servicing ? state.customerName : QString());
-    m_ui->lblService->setText(state.servicing ? state.service : QString());
+    setElidedText(m_ui->lblName, state.servicing ? state.customerName : QString());
+    setElidedText(m_ui->lblService, state.servicing ? state.service : QString());
     m_ui->lblTimein->setText(state.servicing ? TextForms::screenTime12(state.timeIn) : QString());
-    const bool named = !m_ui->lblName->text().isEmpty();
+    const bool named = state.servicing && !state.customerName.isEmpty();
     m_ui->cmdSignout->setEnabled(named);
     m_ui->cmdPut->setEnabled(named);
 }
 
 void frmLobby::takeSelected()
 {
-    const int id = QueueListView::rowId(m_ui->lstMembers->currentItem());
+    // The row the representative chose; the keyboard cursor alone takes nobody.
+    const int id = QueueListView::rowId(QueueListView::selectedRow(m_ui->lstMembers));
     if (id != 0)
         m_program.takeCustomer(id);
 }

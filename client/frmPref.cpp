@@ -3,7 +3,6 @@
 #include "ui_frmPref.h"
 
 #include "SelectAllOnFocus.h"
-#include "WindowPlacement.h"
 #include "frmLobby.h"
 #include "lobbyDB.h"
 
@@ -45,7 +44,7 @@ frmPref::frmPref(lobbyDB &program, QWidget *parent)
     m_ui->txtWavePath->installEventFilter(this);
 
     adjustSize();
-    centreOnScreen(this);
+    // Shown, the dialog centres itself on the window it belongs to.
 }
 
 frmPref::~frmPref() = default;
@@ -66,8 +65,10 @@ void frmPref::fill()
 
 void frmPref::soundFileToggled(bool ticked)
 {
-    m_ui->txtWavePath->setEnabled(ticked);
-    m_ui->cmdBrowse->setEnabled(ticked);
+    // Without an audio output there is no file to choose for.
+    const bool usable = ticked && m_program.notifier().soundAvailable();
+    m_ui->txtWavePath->setEnabled(usable);
+    m_ui->cmdBrowse->setEnabled(usable);
     if (ticked)
         m_ui->useSpeaker->setChecked(false);
 }

@@ -42,6 +42,7 @@ lobbyDB::lobbyDB(const ClientServices &services, const QString &programFolder,
       m_mainWindow(std::make_unique<frmLobby>(*this))
 {
     m_notifier.setAlertWindow(m_mainWindow.get());
+    m_notifier.setSilenceNotice([this](const QString &text) { m_mainWindow->showNotice(text); });
 }
 
 lobbyDB::~lobbyDB() = default;
@@ -240,6 +241,7 @@ void lobbyDB::loadit()
     listing.loadQueue(m_state.queue, false, m_state.userNumber);
     stopWaiting();
     m_mainWindow->showQueue();
+    m_mainWindow->showQueueUnreadable(!listing.queueFileRead());
 
     if (listing.improperShutdown() > 0 && m_state.firstLoad)
         recoverEntryLeftInService(listing.improperShutdown());

@@ -3,13 +3,27 @@
 #include "Database.h"
 #include "StorableText.h"
 
+#include <QCollator>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace Directory {
 
 namespace {
+/// Sorts `items` as people read a list: by the locale, ignoring case and accents at first sight
+/// ("anna" beside "Anna", "Élise" among the E's), numbers by their value.
+template <typename T, typename Key> void sortForPeople(QList<T> &items, Key key)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::stable_sort(items.begin(), items.end(),
+                     [&](const T &a, const T &b) { return collator.compare(key(a), key(b)) < 0; });
+}
+
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 const QString allUsersInOrder = userColumns + QStringLiteral("ORDER BY userNumber");
@@ -121,8 +135,11 @@ const QString serviceGone = QStringLiteral("The service is no longer in the data
 
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure)
 {
-    return readUsers(systemPath, userColumns + QStringLiteral("WHERE status=1 ORDER BY firstName"),
-                     {}, users, failure);
+    const bool read =
+        readUsers(systemPath, userColumns + QStringLiteral("WHERE status=1 ORDER BY firstName"), {},
+                  users, failure);
+    sortForPeople(users, [](const User &user) { return user.displayName(); });
+    return read;
 }
 
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure)
@@ -189,7 +206,9 @@ bool activeServices(const QString &systemPath, QList<Service> &services, Failure
         return false;
     while (query.next())
         services.append({query.value(0).toInt(), query.value(1).toString()});
-    return walkedToEnd(db, query, failure);
+    const bool read = walkedToEnd(db, query, failure);
+    sortForPeople(services, [](const Service &service) { return service.serviceName; });
+    return read;
 }
 
 bool addService(const QString &systemPath, const QString &serviceName, int &id, Failure &failure)

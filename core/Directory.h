@@ -28,7 +28,8 @@ struct Service
     QString serviceName;
 };
 
-/// Active users ordered by first name. Rows read before a failure stay in `users`.
+/// Active users ordered by name as people read it (by the locale, case and accents aside). Rows
+/// read before a failure stay in `users`.
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure);
 /// Every user, in user-number order.
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
@@ -48,7 +49,7 @@ bool modifyUser(const QString &systemPath, const User &user, Failure &failure);
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure);
 bool deleteUser(const QString &systemPath, int userNumber, Failure &failure);
 
-/// Active services ordered by name.
+/// Active services ordered by name as people read it (by the locale, case and accents aside).
 bool activeServices(const QString &systemPath, QList<Service> &services, Failure &failure);
 bool addService(const QString &systemPath, const QString &serviceName, int &id, Failure &failure);
 /// Renames service `id`; fails when that service is gone.

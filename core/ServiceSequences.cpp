@@ -76,6 +76,17 @@ bool heldByOther(const clsQuorvel &entry, int userNumber)
 {
     return entry.lobbystatus >= 1 && entry.repID != userNumber;
 }
+
+/// Reads the entry `id` as it is now, under the caller's hold of the lock: `Done` when it is
+/// there, else why not.
+SequenceOutcome readCurrent(CoreContext &context, int id, clsQuorvel &current,
+                            const SequenceOutcome &whenGone)
+{
+    BoxCounter boxes(context);
+    if (current.loadLobbyEntry(id))
+        return outcome(SequenceOutcome::Kind::Done);
+    return boxes.count == 0 ? whenGone : failedAndShown();
+}
 } // namespace
 
 void SequenceOutcome::show(Prompter &prompter) const
@@ -92,9 +103,9 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     Failure failure;
     if (!section.acquire(failure))
         return failed(QStringLiteral("Error.  [getMember]: "), failure);
-    BoxCounter boxes(context);
-    if (!entry.loadLobbyEntry(id))
-        return boxes.count == 0 ? removedFromQueue() : failedAndShown();
+    const SequenceOutcome read = readCurrent(context, id, entry, removedFromQueue());
+    if (!read.done())
+        return read;
     if (heldByOther(entry, userNumber))
         return takenByOther();
     entry.lobbystatus = 1;
@@ -109,10 +120,10 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     Failure failure;
     if (!section.acquire(failure))
         return failed(QStringLiteral("Error.  [updateLobbyEntry]: "), failure);
-    BoxCounter boxes(context);
     clsQuorvel entry(context);
-    if (!entry.loadLobbyEntry(id))
-        return boxes.count == 0 ? removedFromQueue() : failedAndShown();
+    const SequenceOutcome read = readCurrent(context, id, entry, removedFromQueue());
+    if (!read.done())
+        return read;
     if (heldByOther(entry, userNumber))
         return takenByOther();
     // The entry keeps what was read, the time seen among it; only the status goes back.
@@ -130,14 +141,63 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     Failure failure;
     if (!section.acquire(failure))
         return failed(QStringLiteral("Error.  [completeService]: "), failure);
-    BoxCounter boxes(context);
-    if (!entry.verifyLobbyEntry(id))
-        return boxes.count == 0
-                   ? outcome(SequenceOutcome::Kind::Removed,
-                             QStringLiteral("This customer record was removed by the Harbrin."),
-                             QStringLiteral("Service Error"), Prompter::Icon::Critical)
-                   : failedAndShown();
+    clsQuorvel current(context);
+    const SequenceOutcome read =
+        readCurrent(context, id, current,
+                    outcome(SequenceOutcome::Kind::Removed,
+                            QStringLiteral("This customer record was removed by the Harbrin."),
+                            QStringLiteral("Service Error"), Prompter::Icon::Critical));
+    if (!read.done())
+        return read;
+    // The reception may have returned the customer and another desk taken them since.
+    if (heldByOther(current, entry.repID))
+        return takenByOther();
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+}
+
+SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)
+{
+    return readCurrent(context, id, entry, removedFromQueue());
+}
+
+SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
+{
+    LockedSection section(context);
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(QStringLiteral("Error:  [deleteQueueEntry]: "), failure);
+    clsQuorvel current(context);
+    const SequenceOutcome read =
+        readCurrent(context, id, current, outcome(SequenceOutcome::Kind::Removed));
+    if (!read.done())
+        return read;
+    if (current.lobbystatus >= 1)
+        return outcome(SequenceOutcome::Kind::Changed,
+                       QStringLiteral("You can not remove a customer that is in service."),
+                       QStringLiteral("Error"), Prompter::Icon::Critical);
+    return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
+                                               : failedAndShown();
+}
+
+SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int id,
+                                  const SeenEntry &seen, bool signOut)
+{
+    LockedSection section(context);
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(QStringLiteral("XML error.  [updateLobbyEntry]: "), failure);
+    clsQuorvel current(context);
+    const SequenceOutcome read = readCurrent(context, id, current, removedFromQueue());
+    if (!read.done())
+        return read;
+    if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)
+        return outcome(SequenceOutcome::Kind::Changed,
+                       QStringLiteral("Another workstation has changed this entry since it was "
+                                      "opened.  Nothing was saved; the lists show it as it is "
+                                      "now."),
+                       QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
+    const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
+    return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
 } // namespace ServiceSequences

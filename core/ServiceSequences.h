@@ -17,6 +17,7 @@ struct SequenceOutcome
         Done,         // the customer was taken, returned or signed out
         TakenByOther, // another representative holds the customer
         Removed,      // the customer is no longer in the queue
+        Changed,      // another workstation changed the entry since it was read; nothing written
         Failed,       // an operation failed; its box has been shown, or is in `text`
     };
 
@@ -26,7 +27,10 @@ struct SequenceOutcome
     Prompter::Icon icon = Prompter::Icon::Information;
 
     bool done() const { return kind == Kind::Done; }
-    bool refused() const { return kind == Kind::TakenByOther || kind == Kind::Removed; }
+    bool refused() const
+    {
+        return kind == Kind::TakenByOther || kind == Kind::Removed || kind == Kind::Changed;
+    }
 
     /// Shows the box, if there is one.
     void show(Prompter &prompter) const;
@@ -47,9 +51,32 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
 SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber);
 
 /// Signs the customer `id` out: under one hold of the queue lock, checks that the entry is
-/// still in the queue, then completes the service (the history row is written before the entry
-/// leaves the queue). The caller fills `entry` as taken (names, service, `dateIn`, `Timein`,
-/// `timeSeen`, `repID` = its user number); this sets `lobbystatus` 3 and `Timeout` to now.
+/// still in the queue and not held by another representative, then completes the service (the
+/// history row is written before the entry leaves the queue). The caller fills `entry` as taken
+/// (names, service, `dateIn`, `Timein`, `timeSeen`, `repID` = its user number); this sets
+/// `lobbystatus` 3 and `Timeout` to now.
 SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id);
+
+/// Reads the queue entry `id` into `entry` as it is now: `Done`; `Removed`, with its box, when it
+/// is no longer in the queue; `Failed` when the read failed (its box has been shown).
+SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry);
+
+/// What the reception saw of an entry when it opened it: the checks below compare it with the
+/// entry as it is when the change is written.
+struct SeenEntry
+{
+    qint16 lobbystatus = 0;
+    qint32 repID = 0;
+};
+
+/// Removes the waiting customer `id`. Refused, with nothing written, when a representative has
+/// taken the customer meanwhile; an entry that is already gone counts as `Removed` (no box).
+SequenceOutcome removeWaitingCustomer(CoreContext &context, int id);
+
+/// Writes the reception's correction `entry` over the queue entry `id`, or signs it out when
+/// `signOut`, only while the entry still has the status and representative `seen`; otherwise
+/// nothing is written and the outcome says the entry was removed or changed elsewhere.
+SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int id,
+                                  const SeenEntry &seen, bool signOut);
 
 } // namespace ServiceSequences

@@ -7,7 +7,6 @@
 
 #include "Directory.h"
 #include "SelectAllOnFocus.h"
-#include "WindowPlacement.h"
 
 frmAdd::frmAdd(DESKDB &desk, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::frmAdd>()), m_desk(desk)
@@ -23,7 +22,7 @@ frmAdd::frmAdd(DESKDB &desk, QWidget *parent)
 
     loadServiceList();
     adjustSize();
-    centreOnScreen(this);
+    // Shown, the dialog centres itself on the window it belongs to.
     m_ui->lstServices->setCurrentIndex(SelectService);
     serviceChosen(SelectService);
     namesChanged();

@@ -12,6 +12,7 @@
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
 #include "SelectAllOnFocus.h"
+#include "ServiceSequences.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
@@ -36,8 +37,8 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_ui->lstHistory->setColumnWidth(0, 100);
     m_ui->lstHistory->setColumnWidth(1, 240);
     selectAllOnFocus(m_ui->txtFetchDate);
-    m_ui->lstQueue->installEventFilter(this);
-    m_ui->lstServing->installEventFilter(this);
+    for (QTreeWidget *list : {m_ui->lstQueue, m_ui->lstServing, m_ui->lstHistory})
+        list->installEventFilter(this);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setParent(this);
@@ -79,6 +80,7 @@ void frmLobby::loadit()
     m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
+    m_status->showQueueUnreadable(!queue.queueFileRead());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
     QueueListView::showInService(m_ui->lstServing, m_listing.inService);
     QGuiApplication::restoreOverrideCursor();
@@ -153,9 +155,15 @@ void frmLobby::retrieveHistory()
 void frmLobby::openForCorrection(QTreeWidget *list)
 {
     const bool history = list == m_ui->lstHistory;
-    if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !list->currentItem())
+    const QTreeWidgetItem *row = QueueListView::selectedRow(list);
+    if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !row)
         return;
-    frmModify dialog(m_desk, QueueListView::rowId(list->currentItem()), history, this);
+    frmModify dialog(m_desk, QueueListView::rowId(row), history, this);
+    // An entry another workstation removed has been reported by the dialog; it never shows.
+    if (dialog.entryGone()) {
+        loadit();
+        return;
+    }
     dialog.exec();
     if (!history)
         return;
@@ -167,9 +175,18 @@ void frmLobby::openForCorrection(QTreeWidget *list)
 
 bool frmLobby::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        removeSelectedCustomer(static_cast<QTreeWidget *>(watched));
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto *list = static_cast<QTreeWidget *>(watched);
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Delete:
+        if (list == m_ui->lstHistory)
+            break;
+        removeSelectedCustomer(list);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        openForCorrection(list);
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -177,7 +194,8 @@ bool frmLobby::eventFilter(QObject *watched, QEvent *event)
 
 void frmLobby::removeSelectedCustomer(QTreeWidget *list)
 {
-    if (list->topLevelItemCount() == 0 || !list->currentItem())
+    const QTreeWidgetItem *row = QueueListView::selectedRow(list);
+    if (list->topLevelItemCount() == 0 || !row)
         return;
     Prompter &prompter = m_desk.context.prompter();
     if (list == m_ui->lstServing) {
@@ -185,15 +203,18 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
                          QStringLiteral("Error"), Prompter::Icon::Critical);
         return;
     }
-    const int recordId = QueueListView::rowId(list->currentItem());
+    const int recordId = QueueListView::rowId(row);
     if (prompter.ask(QStringLiteral("Delete this entry?"), QStringLiteral("Remove Customer")))
         deleteQueueEntry(recordId);
 }
 
 void frmLobby::deleteQueueEntry(int recordId)
 {
-    clsQuorvel entry(m_desk.context);
-    if (entry.removeCustomerFromLobby(recordId))
+    // A representative may have taken the customer while the question was open.
+    const SequenceOutcome outcome =
+        ServiceSequences::removeWaitingCustomer(m_desk.context, recordId);
+    outcome.show(m_desk.context.prompter());
+    if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();
 }
 

@@ -8,7 +8,6 @@
 #include "Failure.h"
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
-#include "WindowPlacement.h"
 
 namespace {
 /// The time a box shows for a loose time, or nothing when it holds none.
@@ -34,7 +33,7 @@ frmModify::frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *pa
 
     load();
     adjustSize();
-    centreOnScreen(this);
+    // Shown, the dialog centres itself on the window it belongs to.
 }
 
 frmModify::~frmModify() = default;
@@ -57,10 +56,19 @@ QLabel *frmModify::label(int index) const
 void frmModify::load()
 {
     clsQuorvel entry(m_desk.context);
-    // A history row that is not there leaves the object as new: its status stays 0.
-    const bool loaded = m_isHistory
-                            ? entry.loadHistoryData(m_editRecordID) && entry.lobbystatus == 3
-                            : entry.loadLobbyEntry(m_editRecordID);
+    bool loaded = false;
+    if (m_isHistory) {
+        // A history row that is not there leaves the object as new: its status stays 0.
+        loaded = entry.loadHistoryData(m_editRecordID) && entry.lobbystatus == 3;
+    } else {
+        const SequenceOutcome read =
+            ServiceSequences::readQueueEntry(m_desk.context, m_editRecordID, entry);
+        read.show(m_desk.context.prompter());
+        m_entryGone = read.kind == SequenceOutcome::Kind::Removed;
+        loaded = read.done();
+        if (loaded)
+            m_seen = {entry.lobbystatus, entry.repID};
+    }
     const int status = loaded ? entry.lobbystatus : 0;
     if (loaded) {
         box(DateIn)->setText(TextForms::screenDate(entry.dateIn));
@@ -181,15 +189,15 @@ void frmModify::update()
         entry.Timeout = LooseTime::fromText(box(TimeOut)->text());
     }
 
-    // Each write reports its own failure; the lists are reloaded and the dialog closes anyway.
-    // A sign-out of an entry another workstation has meanwhile signed out or removed is refused
-    // by the completion itself, so no second history row is written.
-    if (signOut)
-        entry.completeService(m_editRecordID);
-    else if (m_isHistory)
+    // Each write reports its own failure; the lists are reloaded and the dialog closes anyway. A
+    // queue entry is written only as it was opened: a take, return or removal made meanwhile at
+    // another workstation is said and kept.
+    if (m_isHistory) {
         entry.updateHistoryRecord(m_editRecordID);
-    else
-        entry.updateLobbyEntry(m_editRecordID);
+    } else {
+        ServiceSequences::correctQueueEntry(m_desk.context, entry, m_editRecordID, m_seen, signOut)
+            .show(m_desk.context.prompter());
+    }
     m_desk.lobby().loadit();
     accept();
 }

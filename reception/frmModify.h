@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServiceSequences.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -21,6 +23,10 @@ public:
     /// `editRecordID` is the queue record's id, or the history row's id when `isHistory`.
     frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *parent = nullptr);
     ~frmModify() override;
+
+    /// True when the queue entry was no longer there to open; the dialog has said so and is
+    /// not to be shown.
+    bool entryGone() const { return m_entryGone; }
 
     // The boxes of `mskCustomer`, by index.
     enum Box
@@ -54,4 +60,6 @@ private:
     const int m_editRecordID;
     const bool m_isHistory;
     bool m_activated = false;
+    bool m_entryGone = false;
+    ServiceSequences::SeenEntry m_seen; // the queue entry as loaded, checked again on "&Update"
 };

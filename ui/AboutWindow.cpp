@@ -3,7 +3,6 @@
 #include "ui_AboutWindow.h"
 
 #include "QuorvelLogo.h"
-#include "WindowPlacement.h"
 
 AboutWindow::AboutWindow(const ProgramInfo &info, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutWindow>())
@@ -17,7 +16,7 @@ AboutWindow::AboutWindow(const ProgramInfo &info, QWidget *parent)
     m_ui->lblLegalNotice->setText(info.legalNotice);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     adjustSize();
-    centreOnScreen(this);
+    // Shown, the dialog centres itself on the window it belongs to.
 }
 
 AboutWindow::~AboutWindow() = default;

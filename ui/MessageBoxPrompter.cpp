@@ -1,7 +1,10 @@
 #include "MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
@@ -21,13 +24,44 @@ QMessageBox::Icon boxIcon(Prompter::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+/// The window a box belongs to, so that it opens centred on it: the open dialog, else the
+/// active window, else the program's main window when a box comes from a poll in the background.
+QWidget *ownerWindow()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow *>(window) && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+/// Widens `box` so that its title is never cut off: a box is as wide as its text, and a long
+/// title over a short text would lose its end.
+void makeRoomForTitle(QMessageBox &box, const QString &title)
+{
+    // The frame's buttons and the icon take roughly this much beside the title's text.
+    constexpr int FrameAllowance = 120;
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(title) + FrameAllowance;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 int show(const QString &text, const QString &title, Prompter::Icon icon,
          QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(boxIcon(icon), title, shown, buttons, QApplication::activeWindow());
+    QMessageBox box(boxIcon(icon), title, shown, buttons, ownerWindow());
     box.setDefaultButton(defaultButton);
+    makeRoomForTitle(box, title);
     return box.exec();
 }
 } // namespace

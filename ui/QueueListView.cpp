@@ -20,7 +20,7 @@ void markOverdue(QTreeWidgetItem *item, bool overdue)
 template <typename Columns>
 void refill(QTreeWidget *list, const QList<QueueRow> &rows, Columns columns)
 {
-    const int selectedId = rowId(list->currentItem());
+    const int selectedId = rowId(selectedRow(list));
     list->clear();
     for (const QueueRow &row : rows) {
         auto *item = new QTreeWidgetItem(list, columns(row));
@@ -55,6 +55,12 @@ void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)
 int rowId(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, Qt::UserRole).toInt() : 0;
+}
+
+QTreeWidgetItem *selectedRow(const QTreeWidget *list)
+{
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 } // namespace QueueListView

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 class Clock;
@@ -8,7 +9,8 @@ class QLabel;
 class QStatusBar;
 
 /// The three panels of a main window's status bar: today's date and the time, both kept current
-/// from the program's clock, and the queue count text.
+/// from the program's clock, and the queue count text; beside them, notices the user should not
+/// miss, while they hold.
 class StatusPanels : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,11 @@ public:
     StatusPanels(QStatusBar *bar, const Clock &clock);
 
     void setQueueCount(int waiting);
+
+    /// Shows "The queue file cannot be read" while `unreadable`.
+    void showQueueUnreadable(bool unreadable);
+    /// Shows `text` as a notice, or takes it away.
+    void setNotice(const QString &text, bool shown);
 
     /// "0 customers in queue", "1 customer in queue", "2 customers in queue".
     static QString queueCountText(int waiting);
@@ -28,5 +35,7 @@ private:
     QLabel *m_date;
     QLabel *m_time;
     QLabel *m_queue;
+    QLabel *m_notice;
+    QStringList m_notices;
     QTimer m_tick;
 };
