@@ -17,7 +17,12 @@ namespace {
 /// ("anna" beside "Anna", "Élise" among the E's), numbers by their value.
 template <typename T, typename Key> void sortForPeople(QList<T> &items, Key key)
 {
-    QCollator collator;
+    // The C locale would compare code points: it stands for no choice, so take the forms the
+    // programs use everywhere else.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
     std::stable_sort(items.begin(), items.end(),

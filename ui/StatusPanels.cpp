@@ -1,6 +1,7 @@
 #include "StatusPanels.h"
 
 #include "Clock.h"
+#include "ElidedText.h"
 #include "TextForms.h"
 
 #include <QLabel>
@@ -22,11 +23,9 @@ QLabel *addPanel(QStatusBar *bar, const char *name, int minimumWidth, int stretc
 StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock)
     : QObject(bar), m_clock(clock), m_date(addPanel(bar, "panelDate", 90, 0)),
       m_time(addPanel(bar, "panelTime", 80, 0)), m_queue(addPanel(bar, "panelQueue", 160, 1)),
-      m_notice(addPanel(bar, "panelNotice", 0, 2))
+      m_notice(addPanel(bar, "panelNotice", 0, 3))
 {
     bar->setSizeGripEnabled(false);
-    // A long notice is cut rather than widening the window.
-    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_notice->setStyleSheet(QStringLiteral("color: #b00000;"));
     m_notice->hide();
     m_tick.setInterval(1000);
@@ -63,8 +62,7 @@ void StatusPanels::setNotice(const QString &text, bool shown)
     m_notices.removeAll(text);
     if (shown)
         m_notices.append(text);
-    const QString joined = m_notices.join(QStringLiteral("; "));
-    m_notice->setText(joined);
-    m_notice->setToolTip(joined);
+    // A long notice is cut rather than widening the window.
+    setElidedText(m_notice, m_notices.join(QStringLiteral("; ")));
     m_notice->setVisible(!m_notices.isEmpty());
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 
 void RecordingPrompter::message(const QString &text, const QString &title, Icon icon)
 {
@@ -65,4 +66,14 @@ QString builtProgram(const QString &name)
     const QByteArray dir = qgetenv("QUORVEL_BIN_DIR");
     return (dir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(dir)) +
            QLatin1Char('/') + name;
+}
+
+int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
+{
+    QProcess ctl;
+    ctl.start(builtProgram(QStringLiteral("quorvelctl")),
+              QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
+    if (!ctl.waitForFinished(10000))
+        return -1;
+    return ctl.exitStatus() == QProcess::NormalExit ? ctl.exitCode() : -1;
 }

@@ -97,3 +97,7 @@ private:
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);
+
+/// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not
+/// finish within ten seconds).
+int runQuorvelctl(const TestFolder &folder, const QStringList &arguments);
