@@ -36,6 +36,7 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setStretchLastSection(true);
     m_ui->lstMembers->setColumnWidth(0, NameColumnWidth);
+    showCutCellsWhole(m_ui->lstMembers);
     m_ui->lstMembers->installEventFilter(this);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));

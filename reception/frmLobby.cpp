@@ -8,6 +8,7 @@
 #include "frmModify.h"
 
 #include "AboutWindow.h"
+#include "ElidedText.h"
 #include "HistoryList.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
@@ -37,8 +38,10 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_ui->lstHistory->setColumnWidth(0, 100);
     m_ui->lstHistory->setColumnWidth(1, 240);
     selectAllOnFocus(m_ui->txtFetchDate);
-    for (QTreeWidget *list : {m_ui->lstQueue, m_ui->lstServing, m_ui->lstHistory})
+    for (QTreeWidget *list : {m_ui->lstQueue, m_ui->lstServing, m_ui->lstHistory}) {
         list->installEventFilter(this);
+        showCutCellsWhole(list);
+    }
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setParent(this);

@@ -1,7 +1,11 @@
 #include "ElidedText.h"
 
 #include <QEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QToolTip>
+#include <QTreeWidget>
 
 namespace {
 /// Keeps the whole text of one label and cuts it again on every resize.
@@ -42,6 +46,38 @@ private:
     QLabel *m_label;
     QString m_text;
 };
+
+/// Answers the tool tip event of a list's viewport for a cell whose text does not fit.
+class CutCellToolTips final : public QObject
+{
+public:
+    explicit CutCellToolTips(QTreeWidget *list) : QObject(list), m_list(list)
+    {
+        list->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QTreeWidgetItem *item = m_list->itemAt(help->pos());
+        const int column = m_list->header()->logicalIndexAt(help->pos().x());
+        if (!item || column < 0)
+            return false;
+        // The item's margins take a few pixels of the column's width.
+        constexpr int Margins = 8;
+        const QString text = item->text(column);
+        const QFontMetrics metrics(item->font(column));
+        if (metrics.horizontalAdvance(text) + Margins <= m_list->columnWidth(column))
+            return false;
+        QToolTip::showText(help->globalPos(), text, m_list->viewport());
+        return true;
+    }
+
+private:
+    QTreeWidget *m_list;
+};
 } // namespace
 
 void setElidedText(QLabel *label, const QString &text)
@@ -52,4 +88,9 @@ void setElidedText(QLabel *label, const QString &text)
     if (!elided)
         elided = new ElidedLabelText(label);
     elided->setText(text);
+}
+
+void showCutCellsWhole(QTreeWidget *list)
+{
+    new CutCellToolTips(list);
 }

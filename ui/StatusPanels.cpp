@@ -22,7 +22,7 @@ QLabel *addPanel(QStatusBar *bar, const char *name, int minimumWidth, int stretc
 
 StatusPanels::StatusPanels(QStatusBar *bar, const Clock &clock)
     : QObject(bar), m_clock(clock), m_date(addPanel(bar, "panelDate", 90, 0)),
-      m_time(addPanel(bar, "panelTime", 80, 0)), m_queue(addPanel(bar, "panelQueue", 160, 1)),
+      m_time(addPanel(bar, "panelTime", 80, 0)), m_queue(addPanel(bar, "panelQueue", 160, 0)),
       m_notice(addPanel(bar, "panelNotice", 0, 3))
 {
     bar->setSizeGripEnabled(false);
