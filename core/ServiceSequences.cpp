@@ -87,6 +87,17 @@ SequenceOutcome readCurrent(CoreContext &context, int id, clsQuorvel &current,
         return outcome(SequenceOutcome::Kind::Done);
     return boxes.count == 0 ? whenGone : failedAndShown();
 }
+
+/// Takes the lock `section` holds, then reads the entry `id` as above; a lock that cannot be had
+/// fails with the step's own `prefix`.
+SequenceOutcome lockAndRead(LockedSection &section, CoreContext &context, const QString &prefix,
+                            int id, clsQuorvel &current, const SequenceOutcome &whenGone)
+{
+    Failure failure;
+    if (!section.acquire(failure))
+        return failed(prefix, failure);
+    return readCurrent(context, id, current, whenGone);
+}
 } // namespace
 
 void SequenceOutcome::show(Prompter &prompter) const
@@ -100,10 +111,8 @@ namespace ServiceSequences {
 SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
 {
     LockedSection section(context);
-    Failure failure;
-    if (!section.acquire(failure))
-        return failed(QStringLiteral("Error.  [getMember]: "), failure);
-    const SequenceOutcome read = readCurrent(context, id, entry, removedFromQueue());
+    const SequenceOutcome read = lockAndRead(
+        section, context, QStringLiteral("Error.  [getMember]: "), id, entry, removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -117,11 +126,10 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
 SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
 {
     LockedSection section(context);
-    Failure failure;
-    if (!section.acquire(failure))
-        return failed(QStringLiteral("Error.  [updateLobbyEntry]: "), failure);
     clsQuorvel entry(context);
-    const SequenceOutcome read = readCurrent(context, id, entry, removedFromQueue());
+    const SequenceOutcome read =
+        lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, entry,
+                    removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -138,12 +146,9 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     entry.Timeout =
         LooseTime::fromText(TextForms::screenTime12Seconds(context.clock().timeOfDay()));
     LockedSection section(context);
-    Failure failure;
-    if (!section.acquire(failure))
-        return failed(QStringLiteral("Error.  [completeService]: "), failure);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        readCurrent(context, id, current,
+        lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id, current,
                     outcome(SequenceOutcome::Kind::Removed,
                             QStringLiteral("This customer record was removed by the Harbrin."),
                             QStringLiteral("Service Error"), Prompter::Icon::Critical));
@@ -163,12 +168,10 @@ SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)
 SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
 {
     LockedSection section(context);
-    Failure failure;
-    if (!section.acquire(failure))
-        return failed(QStringLiteral("Error:  [deleteQueueEntry]: "), failure);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        readCurrent(context, id, current, outcome(SequenceOutcome::Kind::Removed));
+        lockAndRead(section, context, QStringLiteral("Error:  [deleteQueueEntry]: "), id, current,
+                    outcome(SequenceOutcome::Kind::Removed));
     if (!read.done())
         return read;
     if (current.lobbystatus >= 1)
@@ -183,11 +186,10 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
                                   const SeenEntry &seen, bool signOut)
 {
     LockedSection section(context);
-    Failure failure;
-    if (!section.acquire(failure))
-        return failed(QStringLiteral("XML error.  [updateLobbyEntry]: "), failure);
     clsQuorvel current(context);
-    const SequenceOutcome read = readCurrent(context, id, current, removedFromQueue());
+    const SequenceOutcome read =
+        lockAndRead(section, context, QStringLiteral("XML error.  [updateLobbyEntry]: "), id,
+                    current, removedFromQueue());
     if (!read.done())
         return read;
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)

@@ -60,15 +60,23 @@ void tst_reception_desk::cleanup()
     m_reception.reset();
 }
 
-void tst_reception_desk::enterOnFocusedCancelAddsNobody()
+namespace {
+/// Shows the add dialog and fills it as for a check-in of Zoe Park, but does not send it.
+void showFilled(frmAdd &dialog)
 {
-    const QByteArray before = m_reception->folder.readQueue();
-    frmAdd dialog(m_reception->desk, &m_reception->lobby());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     dialog.findChild<QLineEdit *>("txtCustomer_0")->setText("Zoe");
     dialog.findChild<QLineEdit *>("txtCustomer_1")->setText("Park");
     dialog.findChild<QComboBox *>("lstServices")->setCurrentIndex(3);
+}
+} // namespace
+
+void tst_reception_desk::enterOnFocusedCancelAddsNobody()
+{
+    const QByteArray before = m_reception->folder.readQueue();
+    frmAdd dialog(m_reception->desk, &m_reception->lobby());
+    showFilled(dialog);
     auto *cancel = dialog.findChild<QPushButton *>("cmdCancel");
     cancel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(cancel, Qt::Key_Return);
@@ -79,11 +87,7 @@ void tst_reception_desk::enterOnFocusedCancelAddsNobody()
 
     // Enter in a field still checks in: the dialog's main button.
     frmAdd again(m_reception->desk, &m_reception->lobby());
-    again.show();
-    QVERIFY(QTest::qWaitForWindowActive(&again));
-    again.findChild<QLineEdit *>("txtCustomer_0")->setText("Zoe");
-    again.findChild<QLineEdit *>("txtCustomer_1")->setText("Park");
-    again.findChild<QComboBox *>("lstServices")->setCurrentIndex(3);
+    showFilled(again);
     QTest::keyClick(again.findChild<QLineEdit *>("txtCustomer_1"), Qt::Key_Return);
     QVERIFY(rowNamed(list("lstQueue"), "Zoe Park"));
 }
@@ -119,10 +123,7 @@ void tst_reception_desk::tabReachesEveryControl()
     QCOMPARE(history.mid(0, 2), (QStringList{"cmdRetrieve", "lstHistory"}));
 
     frmAdd add(m_reception->desk, &m_reception->lobby());
-    add.show();
-    QVERIFY(QTest::qWaitForWindowActive(&add));
-    add.findChild<QLineEdit *>("txtCustomer_1")->setText("Park"); // names enable OK
-    add.findChild<QLineEdit *>("txtCustomer_0")->setText("Zoe");
+    showFilled(add);
     add.findChild<QComboBox *>("lstServices")->setCurrentIndex(1); // "Other" enables its entry
     QCOMPARE(focusChain(add.findChild<QLineEdit *>("txtCustomer_0")),
              (QStringList{"txtCustomer_1", "lstServices", "txtCustomer_2", "cmdOK", "cmdCancel"}));
