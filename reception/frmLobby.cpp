@@ -5,10 +5,13 @@
 #include "DESKDB.h"
 #include "frmAdd.h"
 #include "frmAdmin.h"
+#include "frmArchive.h"
+#include "frmExport.h"
 #include "frmModify.h"
 
 #include "AboutWindow.h"
 #include "ElidedText.h"
+#include "FileDialog.h"
 #include "HistoryList.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
@@ -62,6 +65,8 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
             [this] { openAdmin(frmAdmin::ServiceTab); });
     connect(m_ui->mnuUser, &QAction::triggered, this, [this] { openAdmin(frmAdmin::UserTab); });
     connect(m_ui->mnuDB, &QAction::triggered, this, [this] { openAdmin(frmAdmin::MiscTab); });
+    connect(m_ui->mnuExport, &QAction::triggered, this, &frmLobby::exportData);
+    connect(m_ui->mnuArchive, &QAction::triggered, this, &frmLobby::archiveData);
     connect(m_ui->mnuContents, &QAction::triggered, this, &frmLobby::openHelp);
     connect(m_ui->mnuAbout, &QAction::triggered, this, &frmLobby::showAbout);
 
@@ -232,6 +237,19 @@ void frmLobby::openAdmin(int tab)
     frmAdmin admin(m_desk, frmAdmin::Tab(tab), this);
     admin.exec();
     loadit(); // representatives' names may have changed
+}
+
+void frmLobby::exportData()
+{
+    QtFileDialog files;
+    frmExport dialog(m_desk, files, this);
+    dialog.exec();
+}
+
+void frmLobby::archiveData()
+{
+    frmArchive dialog(m_desk, this);
+    dialog.exec();
 }
 
 void frmLobby::openHelp()

@@ -44,6 +44,10 @@ public:
     /// Removes the waiting customer `recordId` and reloads.
     void deleteQueueEntry(int recordId);
 
+    /// Holds the poll while the history database changes hands, and lets it go on.
+    void stopPolling() { m_timer2.stop(); }
+    void startPolling() { m_timer2.start(); }
+
     /// The real rows of the history list (the "None" row does not count).
     int historyCount() const { return m_historyCount; }
 
@@ -57,6 +61,8 @@ private:
     void removeSelectedCustomer(QTreeWidget *list);
     void checkIn();
     void openAdmin(int tab);
+    void exportData();
+    void archiveData();
     void openHelp();
     void showAbout();
 

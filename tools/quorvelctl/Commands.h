@@ -25,3 +25,4 @@ QList<Command> folderCommands();
 QList<Command> queueCommands();
 QList<Command> serviceCommands();
 QList<Command> directoryCommands();
+QList<Command> exportArchiveCommands();

@@ -10,7 +10,8 @@
 namespace {
 QList<Command> allCommands()
 {
-    return folderCommands() + queueCommands() + serviceCommands() + directoryCommands();
+    return folderCommands() + queueCommands() + serviceCommands() + directoryCommands() +
+           exportArchiveCommands();
 }
 
 int usage()
