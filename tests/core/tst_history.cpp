@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(LooseTime)
 
@@ -52,28 +50,6 @@ bool insertRow(const TestFolder &folder, const QVariantList &values)
                    values);
 }
 
-/// Lowers the largest file this process may write, so that writing the queue file fails.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
 } // namespace
 
 class tst_history : public QObject

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "Database.h"
 #include "ProgramFolder.h"
 
 #include <QCoreApplication>
@@ -76,4 +77,25 @@ int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
     if (!ctl.waitForFinished(10000))
         return -1;
     return ctl.exitStatus() == QProcess::NormalExit ? ctl.exitCode() : -1;
+}
+
+bool addHistory(const QString &historyPath, const HistoryRows &rows)
+{
+    Database db(historyPath);
+    if (!db.open() || !db.exec(QStringLiteral("BEGIN")))
+        return false;
+    QSqlQuery query = db.prepare(QStringLiteral(
+        "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
+        "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const HistoryRow &row : rows) {
+        for (const QVariant &value :
+             QVariantList{row.firstName, row.lastName, row.serviceRequested,
+                          dbValue(row.lobbyDateIn), dbValue(row.lobbyTimeIn),
+                          dbValue(row.timeServiced), dbValue(row.timeOut), row.servicedBy,
+                          row.serviceTime})
+            query.addBindValue(value);
+        if (!db.exec(query))
+            return false;
+    }
+    return db.exec(QStringLiteral("COMMIT"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "HistoryList.h"
 #include "CoreContext.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
@@ -10,7 +11,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
+
+#include <sys/resource.h>
 
 /// A clock that stands still until the test moves it.
 class FakeClock final : public Clock
@@ -95,9 +99,36 @@ private:
     bool m_valid = false;
 };
 
+/// Inserts `rows` into the history database at `historyPath` in one transaction (ids are
+/// assigned by the database; a null time or date is stored as NULL).
+bool addHistory(const QString &historyPath, const HistoryRows &rows);
+
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);
 
 /// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not
 /// finish within ten seconds).
 int runQuorvelctl(const TestFolder &folder, const QStringList &arguments);
+
+/// Lowers the largest file this process may write, so that writing a bigger file fails.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};

@@ -1,0 +1,360 @@
+#include "TestSupport.h"
+
+#include "Database.h"
+#include "HistoryArchive.h"
+#include "HistoryExport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+HistoryRow visit(const QString &first, const QString &last, const QString &service,
+                 const QDate &day, int servicedBy = 7)
+{
+    HistoryRow row;
+    row.firstName = first;
+    row.lastName = last;
+    row.serviceRequested = service;
+    row.lobbyDateIn = day;
+    row.lobbyTimeIn = QTime(9, 5, 30);
+    row.timeServiced = QTime(9, 12);
+    row.timeOut = QTime(9, 40, 59);
+    row.servicedBy = servicedBy;
+    row.serviceTime = 28;
+    return row;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QStringList firstNames(const QString &historyPath)
+{
+    QStringList names;
+    Database db(historyPath);
+    if (!db.open())
+        return {QStringLiteral("(cannot open)")};
+    QSqlQuery query = db.prepare(QStringLiteral("SELECT firstName FROM history ORDER BY id"));
+    if (db.exec(query))
+        while (query.next())
+            names << query.value(0).toString();
+    return names;
+}
+
+RepNames annLee()
+{
+    RepNames names;
+    names.add(7, QStringLiteral("Ann Lee"));
+    return names;
+}
+
+ExportSelection range(const QString &from, const QString &to)
+{
+    ExportSelection selection;
+    const QString wrong = HistoryExport::checkRange(from, to, selection);
+    if (!wrong.isEmpty())
+        qWarning("%s", qPrintable(wrong));
+    return selection;
+}
+
+/// The names of the files in `folder`, other than the ones given.
+QStringList filesBeside(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files);
+}
+} // namespace
+
+class tst_export_archive : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exactBytes();
+    void dateRanges();
+    void rangeChecks_data();
+    void rangeChecks();
+    void filters();
+    void fortyThousandRows();
+    void failureKeepsExistingFile();
+    void noRecordsMakesNoFile();
+    void archiveFileNames();
+    void archiveAndExportFromArchive();
+    void archiveTwiceInOneSecond();
+    void archiveFolderMissing();
+    void templateMissing();
+};
+
+void tst_export_archive::exactBytes()
+{
+    TestFolder folder;
+    const QDate day(2004, 1, 15);
+    HistoryRow unnamed = visit(QStringLiteral("Zoë"), QStringLiteral("Ñúñez, Jr."),
+                               QStringLiteral("Loans"), day, 99);
+    unnamed.timeServiced = QTime();
+    unnamed.lobbyTimeIn = QTime(10, 0);
+    QVERIFY(addHistory(folder.context.params.historyPath,
+                       {visit(QStringLiteral("Jo \"JJ\""), QStringLiteral("O'Doe"),
+                              QStringLiteral("Loans"), day),
+                        unnamed}));
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    HistoryExport job(folder.context.params.historyPath, range("01/15/2004", "01/15/2004"),
+                      annLee());
+    QCOMPARE(job.writeTo(out), HistoryExport::Outcome::Written);
+    QCOMPARE(job.count(), 2);
+    QCOMPARE(readFile(out),
+             QByteArray("1/15/2004,\"Jo \"\"JJ\"\"\",\"O'Doe\",\"Loans\",\"Ann Lee\",09:05,09:12,"
+                        "09:40,28\r\n"
+                        "1/15/2004,\"Zo\xc3\xab\",\"\xc3\x91\xc3\xba\xc3\xb1" "ez, Jr.\","
+                        "\"Loans\",\"\",10:00,,09:40,28\r\n"));
+    QCOMPARE(job.completeText(out),
+             QStringLiteral("Export Complete.  2 records were exported to ") + out);
+}
+
+void tst_export_archive::dateRanges()
+{
+    TestFolder folder;
+    QVERIFY(addHistory(folder.context.params.historyPath,
+                       {visit("Before", "A", "Loans", QDate(2003, 12, 14)),
+                        visit("First", "A", "Loans", QDate(2003, 12, 15)),
+                        visit("Late", "A", "Loans", QDate(2003, 12, 31)),
+                        visit("Early", "A", "Loans", QDate(2004, 1, 2)),
+                        visit("Last", "A", "Loans", QDate(2004, 1, 10)),
+                        visit("After", "A", "Loans", QDate(2004, 1, 11))}));
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    HistoryExport spanning(folder.context.params.historyPath, range("12/15/2003", "01/10/2004"),
+                           annLee());
+    QCOMPARE(spanning.writeTo(out), HistoryExport::Outcome::Written);
+    const QList<QByteArray> lines = readFile(out).split('\n');
+    QCOMPARE(spanning.count(), 4);
+    QVERIFY(lines.at(0).startsWith("12/15/2003,\"First\""));
+    QVERIFY(lines.at(3).startsWith("1/10/2004,\"Last\""));
+
+    HistoryExport oneDay(folder.context.params.historyPath, range("12/31/2003", "12/31/2003"),
+                         annLee());
+    QCOMPARE(oneDay.writeTo(out), HistoryExport::Outcome::Written);
+    QCOMPARE(oneDay.count(), 1);
+}
+
+void tst_export_archive::rangeChecks_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("wrongEntry");
+    QTest::newRow("spans two years") << "12/15/2003" << "01/10/2004" << "" << -1;
+    QTest::newRow("end before start")
+        << "01/10/2004" << "12/15/2003"
+        << "Starting date can not be greater than the ending date." << 0;
+    QTest::newRow("partly blank start") << "12/__/2003" << "12/15/2003"
+                                        << "Invalid starting date." << 0;
+    QTest::newRow("no such day") << "02/30/2004" << "12/15/2003" << "Invalid starting date." << 0;
+    QTest::newRow("bad end") << "12/15/2003" << "13/01/2004" << "Invalid ending date." << 1;
+}
+
+void tst_export_archive::rangeChecks()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, message);
+    QFETCH(int, wrongEntry);
+    ExportSelection selection;
+    int wrong = 42;
+    QCOMPARE(HistoryExport::checkRange(from, to, selection, &wrong), message);
+    QCOMPARE(wrong, wrongEntry);
+}
+
+void tst_export_archive::filters()
+{
+    TestFolder folder;
+    const QDate day(2026, 12, 6);
+    QVERIFY(addHistory(folder.context.params.historyPath,
+                       {visit("A", "x", "Loans", day, 7), visit("B", "x", "Loans", day, 8),
+                        visit("C", "x", "Farmer's loans", day, 7),
+                        visit("D", "x", "Farmer''s loans", day, 7)}));
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    ExportSelection selection = range("12/06/2026", "12/06/2026");
+    selection.servicedBy = 7;
+    HistoryExport byUser(folder.context.params.historyPath, selection, annLee());
+    QCOMPARE(byUser.writeTo(out), HistoryExport::Outcome::Written);
+    QCOMPARE(byUser.count(), 3);
+
+    // The service is matched as typed: an apostrophe is not doubled into another name.
+    selection.byService = true;
+    selection.service = QStringLiteral("Farmer's loans");
+    HistoryExport byService(folder.context.params.historyPath, selection, annLee());
+    QCOMPARE(byService.writeTo(out), HistoryExport::Outcome::Written);
+    QCOMPARE(byService.count(), 1);
+    QVERIFY(readFile(out).contains("\"C\""));
+
+    selection.service.clear();
+    HistoryExport emptyService(folder.context.params.historyPath, selection, annLee());
+    QCOMPARE(emptyService.writeTo(out), HistoryExport::Outcome::NoRecords);
+}
+
+void tst_export_archive::fortyThousandRows()
+{
+    TestFolder folder;
+    HistoryRows rows;
+    for (int i = 0; i < 40000; ++i)
+        rows.append(visit(QStringLiteral("F%1").arg(i), "L", "Loans",
+                          QDate(2026, 1, 1).addDays(i % 300), 40000 + i % 3));
+    QVERIFY(addHistory(folder.context.params.historyPath, rows));
+    RepNames names;
+    names.add(40001, QStringLiteral("Big Number"));
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    HistoryExport job(folder.context.params.historyPath, range("01/01/2026", "12/31/2026"), names);
+    QCOMPARE(job.countRows(), 40000);
+    qint64 lastProgress = 0;
+    QCOMPARE(job.writeTo(out,
+                         [&lastProgress](qint64 written) {
+                             lastProgress = written;
+                             return true;
+                         }),
+             HistoryExport::Outcome::Written);
+    QCOMPARE(job.count(), 40000);
+    QCOMPARE(lastProgress, 40000);
+    QVERIFY(job.completeText(out).contains(QStringLiteral("  40000 records were exported")));
+    const QByteArray content = readFile(out);
+    QCOMPARE(content.count("\r\n"), 40000);
+    QCOMPARE(content.count("\"Big Number\""), 13333);
+}
+
+void tst_export_archive::failureKeepsExistingFile()
+{
+    TestFolder folder;
+    HistoryRows rows;
+    for (int i = 0; i < 5000; ++i)
+        rows.append(visit(QStringLiteral("F%1").arg(i), "L", "Loans", QDate(2026, 12, 6)));
+    QVERIFY(addHistory(folder.context.params.historyPath, rows));
+    const QString exportFolder = folder.filePath(QStringLiteral("export"));
+    const QString out = exportFolder + QStringLiteral("/payroll.csv");
+    writeFile(out, "last month's payroll\r\n");
+    const ExportSelection day = range("12/06/2026", "12/06/2026");
+
+    // A file that is not a history database.
+    HistoryExport wrongDatabase(folder.context.params.queuePath, day, annLee());
+    QCOMPARE(wrongDatabase.writeTo(out), HistoryExport::Outcome::Failed);
+    QVERIFY(wrongDatabase.failureText().startsWith(
+        QStringLiteral("Export has failed due to database errors.  Error:  ")));
+
+    // The disk fills part-way through the rows.
+    {
+        FileSizeLimit limit(64 * 1024);
+        HistoryExport diskFull(folder.context.params.historyPath, day, annLee());
+        QCOMPARE(diskFull.writeTo(out), HistoryExport::Outcome::Failed);
+    }
+
+    // Cancelled after the first thousand rows.
+    HistoryExport cancelled(folder.context.params.historyPath, day, annLee());
+    QCOMPARE(cancelled.writeTo(out, [](qint64) { return false; }),
+             HistoryExport::Outcome::Cancelled);
+
+    QCOMPARE(readFile(out), QByteArray("last month's payroll\r\n"));
+    QCOMPARE(filesBeside(exportFolder), QStringList{QStringLiteral("payroll.csv")});
+}
+
+void tst_export_archive::noRecordsMakesNoFile()
+{
+    TestFolder folder;
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    HistoryExport job(folder.context.params.historyPath, range("12/06/2026", "12/06/2026"),
+                      annLee());
+    QCOMPARE(job.writeTo(out), HistoryExport::Outcome::NoRecords);
+    QVERIFY(!QFile::exists(out));
+}
+
+void tst_export_archive::archiveFileNames()
+{
+    QCOMPARE(HistoryArchive::archiveFileName(QDateTime(QDate(2003, 12, 6), QTime(10, 5, 7))),
+             QStringLiteral("QV12060357.mdb"));
+    QCOMPARE(HistoryArchive::archiveFileName(QDateTime(QDate(2003, 12, 6), QTime(10, 45, 30))),
+             QStringLiteral("QV1206034530.mdb"));
+    QCOMPARE(HistoryArchive::archiveFileName(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 0))),
+             QStringLiteral("QV01022600.mdb"));
+}
+
+void tst_export_archive::archiveAndExportFromArchive()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QVERIFY(addHistory(params.historyPath, {visit("Jane", "Doe", "Loans", QDate(2026, 12, 6))}));
+    const QString before = folder.filePath(QStringLiteral("export/before.csv"));
+    const ExportSelection day = range("12/06/2026", "12/06/2026");
+    HistoryExport current(params.historyPath, day, annLee());
+    QCOMPARE(current.writeTo(before), HistoryExport::Outcome::Written);
+
+    QString archivePath;
+    Failure failure;
+    QVERIFY2(HistoryArchive::archiveDB(folder.context, archivePath, failure),
+             qPrintable(failure.description));
+    QCOMPARE(archivePath, params.archiveFolder() + QStringLiteral("/QV12062659.mdb"));
+    QCOMPARE(firstNames(params.historyPath), QStringList());
+    QCOMPARE(filesBeside(params.dataPath),
+             QStringList({QStringLiteral("history.mdb"), QStringLiteral("lobbyData.xml"),
+                          QStringLiteral("systemData.mdb")}));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    const QString after = folder.filePath(QStringLiteral("export/after.csv"));
+    HistoryExport archived(archivePath, day, annLee());
+    QCOMPARE(archived.writeTo(after), HistoryExport::Outcome::Written);
+    QCOMPARE(readFile(after), readFile(before));
+}
+
+void tst_export_archive::archiveTwiceInOneSecond()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QString first, second;
+    Failure failure;
+    QVERIFY(HistoryArchive::archiveDB(folder.context, first, failure));
+    QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
+    QVERIFY(!HistoryArchive::archiveDB(folder.context, second, failure));
+    QCOMPARE(second, first);
+    QCOMPARE(HistoryArchive::failureText(failure),
+             QStringLiteral("Could not archive database!  Error:  File already exists: ") + first);
+    QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
+    QCOMPARE(firstNames(first), QStringList());
+    QCOMPARE(filesBeside(params.archiveFolder()).size(), 1);
+}
+
+void tst_export_archive::archiveFolderMissing()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
+    QVERIFY(QDir(params.archiveFolder()).removeRecursively());
+    QString archivePath;
+    Failure failure;
+    QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));
+    QVERIFY(failure.description.contains(params.archiveFolder()));
+    QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
+    QCOMPARE(filesBeside(params.dataPath).size(), 3);
+}
+
+void tst_export_archive::templateMissing()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
+    QVERIFY(QFile::remove(params.historyTemplatePath()));
+    QString archivePath;
+    Failure failure;
+    QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));
+    QVERIFY(failure.description.contains(params.historyTemplatePath()));
+    QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
+    QCOMPARE(filesBeside(params.dataPath).size(), 3);
+    QCOMPARE(filesBeside(params.archiveFolder()), QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_export_archive)
+#include "tst_export_archive.moc"
