@@ -21,13 +21,6 @@ frmExport::frmExport(DESKDB &desk, FileDialog &files, QWidget *parent)
     for (QLineEdit *entry :
          {m_ui->txtDBFilename, m_ui->txtFilename, m_ui->txtDate_0, m_ui->txtDate_1, m_ui->txtOther})
         selectAllOnFocus(entry);
-    // Enter in any entry exports, as the dialog's main button does.
-    for (QLineEdit *entry :
-         {m_ui->txtDBFilename, m_ui->txtFilename, m_ui->txtDate_0, m_ui->txtDate_1, m_ui->txtOther})
-        connect(entry, &QLineEdit::returnPressed, this, [this] {
-            if (m_ui->cmdProcess->isEnabled())
-                exportData();
-        });
     connect(m_ui->txtDBFilename, &QLineEdit::textChanged, this, &frmExport::pathsChanged);
     connect(m_ui->txtFilename, &QLineEdit::textChanged, this, &frmExport::pathsChanged);
     connect(m_ui->lstServices, &QComboBox::currentIndexChanged, this, &frmExport::serviceChosen);

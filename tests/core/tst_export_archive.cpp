@@ -102,10 +102,10 @@ void tst_export_archive::exactBytes()
                                QStringLiteral("Loans"), day, 99);
     unnamed.timeServiced = QTime();
     unnamed.lobbyTimeIn = QTime(10, 0);
-    QVERIFY(addHistory(folder.context.params.historyPath,
-                       {visit(QStringLiteral("Jo \"JJ\""), QStringLiteral("O'Doe"),
-                              QStringLiteral("Loans"), day),
-                        unnamed}));
+    QVERIFY(addHistory(
+        folder.context.params.historyPath,
+        {visit(QStringLiteral("Jo \"JJ\""), QStringLiteral("O'Doe"), QStringLiteral("Loans"), day),
+         unnamed}));
     const QString out = folder.filePath(QStringLiteral("export/out.csv"));
     HistoryExport job(folder.context.params.historyPath, range("01/15/2004", "01/15/2004"),
                       annLee());
@@ -114,7 +114,8 @@ void tst_export_archive::exactBytes()
     QCOMPARE(readFile(out),
              QByteArray("1/15/2004,\"Jo \"\"JJ\"\"\",\"O'Doe\",\"Loans\",\"Ann Lee\",09:05,09:12,"
                         "09:40,28\r\n"
-                        "1/15/2004,\"Zo\xc3\xab\",\"\xc3\x91\xc3\xba\xc3\xb1" "ez, Jr.\","
+                        "1/15/2004,\"Zo\xc3\xab\",\"\xc3\x91\xc3\xba\xc3\xb1"
+                        "ez, Jr.\","
                         "\"Loans\",\"\",10:00,,09:40,28\r\n"));
     QCOMPARE(job.completeText(out),
              QStringLiteral("Export Complete.  2 records were exported to ") + out);
@@ -151,14 +152,22 @@ void tst_export_archive::rangeChecks_data()
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("wrongEntry");
-    QTest::newRow("spans two years") << "12/15/2003" << "01/10/2004" << "" << -1;
+    QTest::newRow("spans two years") << "12/15/2003"
+                                     << "01/10/2004"
+                                     << "" << -1;
     QTest::newRow("end before start")
-        << "01/10/2004" << "12/15/2003"
+        << "01/10/2004"
+        << "12/15/2003"
         << "Starting date can not be greater than the ending date." << 0;
-    QTest::newRow("partly blank start") << "12/__/2003" << "12/15/2003"
+    QTest::newRow("partly blank start") << "12/__/2003"
+                                        << "12/15/2003"
                                         << "Invalid starting date." << 0;
-    QTest::newRow("no such day") << "02/30/2004" << "12/15/2003" << "Invalid starting date." << 0;
-    QTest::newRow("bad end") << "12/15/2003" << "13/01/2004" << "Invalid ending date." << 1;
+    QTest::newRow("no such day") << "02/30/2004"
+                                 << "12/15/2003"
+                                 << "Invalid starting date." << 0;
+    QTest::newRow("bad end") << "12/15/2003"
+                             << "13/01/2004"
+                             << "Invalid ending date." << 1;
 }
 
 void tst_export_archive::rangeChecks()

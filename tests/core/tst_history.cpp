@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QTest>
 
-
 Q_DECLARE_METATYPE(LooseTime)
 
 namespace {

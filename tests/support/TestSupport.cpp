@@ -88,11 +88,10 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
         "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
         "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const HistoryRow &row : rows) {
-        for (const QVariant &value :
-             QVariantList{row.firstName, row.lastName, row.serviceRequested,
-                          dbValue(row.lobbyDateIn), dbValue(row.lobbyTimeIn),
-                          dbValue(row.timeServiced), dbValue(row.timeOut), row.servicedBy,
-                          row.serviceTime})
+        for (const QVariant &value : QVariantList{
+                 row.firstName, row.lastName, row.serviceRequested, dbValue(row.lobbyDateIn),
+                 dbValue(row.lobbyTimeIn), dbValue(row.timeServiced), dbValue(row.timeOut),
+                 row.servicedBy, row.serviceTime})
             query.addBindValue(value);
         if (!db.exec(query))
             return false;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Clock.h"
-#include "HistoryList.h"
 #include "CoreContext.h"
+#include "HistoryList.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
 
