@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QMutex>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -64,10 +65,10 @@ QList<Run> race(const TestFolder &folder, const QList<QStringList> &runs)
 }
 
 /// The first and last names of every history row, as "first last".
-QStringList historyNames(const TestFolder &folder)
+QStringList historyNames(const QString &historyPath)
 {
     QStringList names;
-    Database db(folder.context.params.historyPath);
+    Database db(historyPath);
     if (!db.open())
         return names;
     QSqlQuery query = db.prepare("SELECT firstName, lastName FROM history");
@@ -77,9 +78,9 @@ QStringList historyNames(const TestFolder &folder)
     return names;
 }
 
-QString integrityCheck(const TestFolder &folder)
+QString integrityCheck(const QString &historyPath)
 {
-    Database db(folder.context.params.historyPath);
+    Database db(historyPath);
     if (!db.open())
         return db.failure().description;
     QSqlQuery query = db.prepare("PRAGMA integrity_check");
@@ -102,6 +103,7 @@ private Q_SLOTS:
     void eightTakeOneCustomer();
     void eightSignOutOneCustomer();
     void addersAndRepresentativesKeepEveryVisit();
+    void signOutsRacingAnArchiveKeepEveryVisit();
 };
 
 void tst_service_races::quorvelctlDrivesAFreshFolder()
@@ -186,7 +188,7 @@ void tst_service_races::eightSignOutOneCustomer()
             race(folder, QList<QStringList>(8, {"complete", id, "--user", "1"}));
         QCOMPARE(count(runs, 0), 1);
         QCOMPARE(count(runs, 3), 7);
-        QCOMPARE(historyNames(folder).count("Ann " + last), 1);
+        QCOMPARE(historyNames(folder.context.params.historyPath).count("Ann " + last), 1);
     }
     QCOMPARE(ctl(folder, {"list"}).out, QString());
 }
@@ -273,13 +275,48 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                       rec.child("LAST_NAME").attribute("value").value();
     const QSet<QString> inQueue(queued.begin(), queued.end());
     QCOMPARE(inQueue.size(), queued.size());
-    const QStringList served = historyNames(folder);
+    const QStringList served = historyNames(folder.context.params.historyPath);
     const QSet<QString> inHistory(served.begin(), served.end());
     QCOMPARE(inHistory.size(), served.size()); // none doubled
     QVERIFY(!inQueue.intersects(inHistory));   // none in both places
     QCOMPARE(inQueue + inHistory, added);      // none lost
     QVERIFY(served.size() > adders * perAdder / 2);
-    QCOMPARE(integrityCheck(folder), QString("ok"));
+    QCOMPARE(integrityCheck(folder.context.params.historyPath), QString("ok"));
+}
+
+void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QStringList signedOut;
+    for (int round = 0; round < 3; ++round) {
+        QList<QStringList> runs = {{"archive"}};
+        for (int user = 1; user <= 4; ++user) {
+            const QString last = QString("R%1U%2").arg(round).arg(user);
+            const QString id = ctl(folder, {"add", "Ann", last, "Taxes"}).out.trimmed();
+            QCOMPARE(ctl(folder, {"take", id, "--user", QString::number(user)}).exitCode, 0);
+            runs.insert(user % 2 ? 0 : runs.size(),
+                        {"complete", id, "--user", QString::number(user)});
+            signedOut << "Ann " + last;
+        }
+        for (const Run &run : race(folder, runs))
+            QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QThread::msleep(1100); // the next archive gets a name of its own
+    }
+
+    QStringList databases = {params.historyPath};
+    for (const QString &name : QDir(params.archiveFolder()).entryList(QDir::Files))
+        databases << params.archiveFolder() + '/' + name;
+    QCOMPARE(databases.size(), 4);
+    QStringList everywhere;
+    for (const QString &path : databases) {
+        QCOMPARE(integrityCheck(path), QString("ok"));
+        everywhere += historyNames(path);
+    }
+    everywhere.sort();
+    signedOut.sort();
+    QCOMPARE(everywhere, signedOut); // each visit in exactly one database
+    QCOMPARE(ctl(folder, {"list"}).out, QString());
 }
 
 QTEST_GUILESS_MAIN(tst_service_races)
