@@ -2,6 +2,7 @@
 // history row (a connection of its own, as every operation opens one), and a whole sign-out
 // (lock, verify, history row, queue rewrite, change signal).
 #include "BenchFolder.h"
+#include "BenchHistory.h"
 #include "Database.h"
 #include "HistoryList.h"
 #include "ServiceSequences.h"
@@ -16,9 +17,6 @@
 
 namespace {
 constexpr int VisitCount = 100000;
-constexpr int Days = 365;
-constexpr int Representatives = 20;
-const QDate FirstDay(2026, 1, 1);
 
 struct Figures
 {
@@ -42,42 +40,6 @@ Figures timed(int rounds, const std::function<void(int)> &prepare,
     return {samples.at(rounds / 2), samples.at(rounds * 95 / 100)};
 }
 
-const QString insertStatement = QStringLiteral(
-    "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
-    "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-
-QVariantList visit(int i)
-{
-    const QTime in = QTime(8, 0).addSecs((i / Days) * 115 % (9 * 3600));
-    const QTime seen = in.addSecs(300 + i % 600);
-    const QTime out = seen.addSecs(600 + i % 900);
-    return {QStringLiteral("First%1").arg(i),
-            QStringLiteral("Last%1").arg(i),
-            QStringLiteral("Service %1").arg(i % 12),
-            dbValue(out),
-            1 + i % Representatives,
-            dbValue(in),
-            dbValue(FirstDay.addDays(i % Days)),
-            dbValue(seen),
-            (seen.secsTo(out) / 60)};
-}
-
-/// 100,000 visits spread evenly over a year, in one transaction (the set-up is not timed).
-bool fillHistory(const QString &path)
-{
-    Database db(path);
-    if (!db.open() || !db.exec(QStringLiteral("BEGIN")))
-        return false;
-    QSqlQuery query = db.prepare(insertStatement);
-    for (int i = 0; i < VisitCount; ++i) {
-        for (const QVariant &value : visit(i))
-            query.addBindValue(value);
-        if (!db.exec(query))
-            return false;
-    }
-    return db.exec(QStringLiteral("COMMIT"));
-}
-
 void print(const char *what, const Figures &figures)
 {
     std::printf("| %s | %.2f | %.2f |\n", what, figures.median, figures.p95);
@@ -92,7 +54,7 @@ int main(int argc, char *argv[])
         return 1;
     CoreContext &context = folder.context;
     const QString historyPath = context.params.historyPath;
-    if (!fillHistory(historyPath)) {
+    if (!fillHistory(historyPath, VisitCount)) {
         std::fprintf(stderr, "could not fill the history\n");
         return 1;
     }

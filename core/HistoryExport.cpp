@@ -3,7 +3,10 @@
 #include "Database.h"
 #include "TextForms.h"
 
+#include <sqlite3.h>
+
 #include <QSaveFile>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
 
@@ -11,59 +14,113 @@ namespace {
 // Large enough that writes are few, small enough that memory stays flat.
 constexpr qsizetype FlushBytes = 1 << 20;
 
-bool isDigit(QChar c)
+bool isDigit(char c)
 {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return c >= '0' && c <= '9';
 }
 
-/// A stored ISO date as M/d/yyyy; read character by character, as a million rows go by here.
-void appendDate(QByteArray &line, const QString &stored)
+/// The text of a column as SQLite holds it (UTF-8); empty for NULL.
+QByteArrayView columnText(sqlite3_stmt *row, int column)
 {
-    if (stored.size() >= 10 && stored.at(4) == QLatin1Char('-') &&
-        stored.at(7) == QLatin1Char('-') && isDigit(stored.at(5)) && isDigit(stored.at(8))) {
-        const auto appendNumber = [&line, &stored](int at) {
-            if (stored.at(at) != QLatin1Char('0'))
-                line.append(char(stored.at(at).unicode()));
-            line.append(char(stored.at(at + 1).unicode()));
-        };
-        appendNumber(5);
-        line.append('/');
-        appendNumber(8);
-        line.append('/');
-        line.append(stored.left(4).toLatin1());
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(row, column)) : QByteArrayView();
+}
+
+/// A stored ISO date as M/d/yyyy.
+void appendDate(QByteArray &line, QByteArrayView stored)
+{
+    if (stored.size() >= 10 && stored[4] == '-' && stored[7] == '-' && isDigit(stored[5]) &&
+        isDigit(stored[6]) && isDigit(stored[8]) && isDigit(stored[9])) {
+        for (const qsizetype at : {5, 8}) {
+            if (stored[at] != '0')
+                line.append(stored[at]);
+            line.append(stored[at + 1]);
+            line.append('/');
+        }
+        line.append(stored.first(4));
         return;
     }
-    line.append(TextForms::queueDate(TextForms::parseDbDate(stored)).toLatin1());
+    line.append(TextForms::queueDate(TextForms::parseDbDate(QString::fromUtf8(stored))).toLatin1());
 }
 
 /// A stored time as "hh:mm"; empty for NULL.
-void appendTime(QByteArray &line, const QVariant &column)
+void appendTime(QByteArray &line, QByteArrayView stored)
 {
-    if (column.isNull())
+    if (stored.isEmpty())
         return;
-    const QString stored = column.toString();
-    if (stored.size() >= 5 && stored.at(2) == QLatin1Char(':') && isDigit(stored.at(0)) &&
-        isDigit(stored.at(1)) && isDigit(stored.at(3)) && isDigit(stored.at(4))) {
-        line.append(stored.left(5).toLatin1());
+    if (stored.size() >= 5 && stored[2] == ':' && isDigit(stored[0]) && isDigit(stored[1]) &&
+        isDigit(stored[3]) && isDigit(stored[4])) {
+        line.append(stored.first(5));
         return;
     }
-    line.append(TextForms::screenTimeShort(TextForms::parseDbTime(stored)).toLatin1());
+    line.append(
+        TextForms::screenTimeShort(TextForms::parseDbTime(QString::fromUtf8(stored))).toLatin1());
 }
 
 /// A text field in double quotes, a double quote inside it doubled.
-void appendQuoted(QByteArray &line, const QString &value)
+void appendQuoted(QByteArray &line, QByteArrayView value)
 {
     line.append('"');
-    QByteArray text = value.toUtf8();
-    if (text.contains('"'))
-        text.replace("\"", "\"\"");
-    line.append(text);
+    for (qsizetype from = 0;;) {
+        const qsizetype quote = value.indexOf('"', from);
+        line.append(value.sliced(from, (quote < 0 ? value.size() : quote + 1) - from));
+        if (quote < 0)
+            break;
+        line.append('"');
+        from = quote + 1;
+    }
     line.append('"');
 }
 
 const QString rowColumns =
     QStringLiteral("SELECT lobbyDateIn, firstName, lastName, serviceRequested, servicedBy, "
                    "lobbyTimeIn, timeServiced, timeOut, serviceTime FROM history ");
+
+/// A statement on the connection's own SQLite handle, finalised when it goes.
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        m_result =
+            sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool bind(const QVariantList &values)
+    {
+        for (int i = 0; i < values.size() && m_result == SQLITE_OK; ++i) {
+            if (values[i].typeId() == QMetaType::Int) {
+                m_result = sqlite3_bind_int64(m_statement, i + 1, values[i].toInt());
+            } else {
+                const QByteArray text = values[i].toString().toUtf8();
+                m_result = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()),
+                                             SQLITE_TRANSIENT);
+            }
+        }
+        return m_result == SQLITE_OK;
+    }
+
+    /// True while a row is there; afterwards `failed()` tells an error from the end.
+    bool step()
+    {
+        m_result = sqlite3_step(m_statement);
+        return m_result == SQLITE_ROW;
+    }
+    bool failed() const
+    {
+        return m_result != SQLITE_OK && m_result != SQLITE_DONE && m_result != SQLITE_ROW;
+    }
+    int result() const { return m_result; }
+    sqlite3_stmt *row() const { return m_statement; }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+    int m_result = SQLITE_OK;
+};
 } // namespace
 
 HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection &selection,
@@ -73,7 +130,7 @@ HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection 
     // The first name added wins, as the table's own look-up does.
     for (const RepNames::Entry &entry : repNames.entries())
         if (!m_names.contains(entry.userNumber))
-            m_names.insert(entry.userNumber, entry.name);
+            m_names.insert(entry.userNumber, entry.name.toUtf8());
 }
 
 QString HistoryExport::whereClause() const
@@ -124,23 +181,25 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
         m_failure = db.failure();
         return Outcome::Failed;
     }
-    // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
-    QSqlQuery query = db.prepare(rowColumns + whereClause() +
-                                 QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
-    for (const QVariant &value : boundValues())
-        query.addBindValue(value);
-    if (db.failure().number != 0 || !db.exec(query)) {
-        m_failure = db.failure();
+    // A million rows pass through here: they are read through SQLite's own interface, as UTF-8
+    // straight into the file, rather than as nine converted values a row.
+    const QVariant handle = db.connection().driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data()) {
+        m_failure = {FailureNumber::InvalidArgument, QStringLiteral("Not an SQLite connection.")};
         return Outcome::Failed;
     }
-    if (!query.next()) {
-        if (query.lastError().isValid()) {
-            db.setFailureFrom(query);
-            m_failure = db.failure();
-            return Outcome::Failed;
-        }
-        return Outcome::NoRecords;
-    }
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    const auto sqliteFailure = [&] {
+        m_failure = {sqlite3_errcode(connection), QString::fromUtf8(sqlite3_errmsg(connection))};
+        return Outcome::Failed;
+    };
+    // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
+    Statement query(connection, rowColumns + whereClause() +
+                                    QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
+    if (!query.bind(boundValues()))
+        return sqliteFailure();
+    if (!query.step())
+        return query.failed() ? sqliteFailure() : Outcome::NoRecords;
 
     QSaveFile file(outputPath);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -156,22 +215,22 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             m_failure = {FailureNumber::PathAccess, file.errorString()};
         return written;
     };
+    sqlite3_stmt *row = query.row();
     do {
-        appendDate(buffer, query.value(0).toString());
+        appendDate(buffer, columnText(row, 0));
         for (int column = 1; column <= 3; ++column) {
             buffer.append(',');
-            appendQuoted(buffer, query.value(column).toString());
+            appendQuoted(buffer, columnText(row, column));
         }
         buffer.append(',');
-        appendQuoted(buffer, m_names.value(query.value(4).toInt()));
+        appendQuoted(buffer, m_names.value(sqlite3_column_int64(row, 4)));
         for (int column = 5; column <= 7; ++column) {
             buffer.append(',');
-            appendTime(buffer, query.value(column));
+            appendTime(buffer, columnText(row, column));
         }
         buffer.append(',');
-        const QVariant minutes = query.value(8);
-        if (!minutes.isNull())
-            buffer.append(QByteArray::number(minutes.toLongLong()));
+        if (sqlite3_column_type(row, 8) != SQLITE_NULL)
+            buffer.append(QByteArray::number(sqlite3_column_int64(row, 8)));
         buffer.append("\r\n");
         ++m_count;
         if (buffer.size() >= FlushBytes && !flush())
@@ -180,13 +239,10 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             file.cancelWriting();
             return Outcome::Cancelled;
         }
-    } while (query.next());
+    } while (query.step());
     // A step that fails part-way (a file damaged or locked meanwhile) must not pass as the end.
-    if (query.lastError().isValid()) {
-        db.setFailureFrom(query);
-        m_failure = db.failure();
-        return Outcome::Failed;
-    }
+    if (query.failed())
+        return sqliteFailure();
     if (!flush())
         return Outcome::Failed;
     if (!file.commit()) {

@@ -66,7 +66,7 @@ private:
 
     QString m_databasePath;
     ExportSelection m_selection;
-    QHash<int, QString> m_names;
+    QHash<qint64, QByteArray> m_names; // UTF-8
     qint64 m_count = 0;
     Failure m_failure;
 };

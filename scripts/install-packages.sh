@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libpugixml-dev libsimpleini-dev
+  libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
   xvfb xauth imagemagick xdotool
 )
 missing=()
