@@ -6,7 +6,6 @@
 #include "frmLobby.h"
 
 #include "HistoryArchive.h"
-#include "WindowPlacement.h"
 
 #include <QGuiApplication>
 
@@ -22,7 +21,6 @@ frmArchive::frmArchive(DESKDB &desk, QWidget *parent)
     connect(m_ui->cmdArchive, &QPushButton::clicked, this, &frmArchive::archive);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     adjustSize();
-    centreOnScreen(this);
 }
 
 frmArchive::~frmArchive() = default;

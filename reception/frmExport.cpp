@@ -9,7 +9,6 @@
 #include "HistoryExport.h"
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
-#include "WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QProgressDialog>
@@ -39,7 +38,6 @@ frmExport::frmExport(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->txtDate_1->setText(today);
     pathsChanged();
     adjustSize();
-    centreOnScreen(this);
 }
 
 frmExport::~frmExport() = default;
