@@ -3,9 +3,9 @@
 #include "ui_frmAdd.h"
 
 #include "DESKDB.h"
+#include "ServiceChoices.h"
 #include "frmLobby.h"
 
-#include "Directory.h"
 #include "SelectAllOnFocus.h"
 
 frmAdd::frmAdd(DESKDB &desk, QWidget *parent)
@@ -35,17 +35,7 @@ void frmAdd::loadServiceList()
     QComboBox *list = m_ui->lstServices;
     list->addItems({QStringLiteral("[Select Service]"), QStringLiteral("Other (specify below)"),
                     QStringLiteral("---------------------")});
-    QList<Directory::Service> services;
-    Failure failure;
-    const bool read =
-        Directory::activeServices(m_desk.context.params.systemPath, services, failure);
-    for (const Directory::Service &service : services)
-        list->addItem(service.serviceName);
-    if (!read)
-        m_desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
-                                              .arg(failure.number)
-                                              .arg(failure.description),
-                                          QStringLiteral("Error"), Prompter::Icon::Warning);
+    addActiveServices(m_desk, list);
 }
 
 void frmAdd::showEvent(QShowEvent *event)

@@ -3,6 +3,7 @@
 #include "ui_frmExport.h"
 
 #include "DESKDB.h"
+#include "ServiceChoices.h"
 
 #include "Directory.h"
 #include "FileDialog.h"
@@ -58,17 +59,7 @@ void frmExport::loadServiceList()
     QComboBox *list = m_ui->lstServices;
     list->addItems(
         {QStringLiteral("All Services"), QStringLiteral("Other Service (Specify Below)")});
-    QList<Directory::Service> services;
-    Failure failure;
-    const bool read =
-        Directory::activeServices(m_desk.context.params.systemPath, services, failure);
-    for (const Directory::Service &service : services)
-        list->addItem(service.serviceName);
-    if (!read)
-        m_desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
-                                              .arg(failure.number)
-                                              .arg(failure.description),
-                                          QStringLiteral("Error"), Prompter::Icon::Warning);
+    addActiveServices(m_desk, list);
 }
 
 void frmExport::pathsChanged()

@@ -90,8 +90,8 @@ private Q_SLOTS:
     void archiveFileNames();
     void archiveAndExportFromArchive();
     void archiveTwiceInOneSecond();
-    void archiveFolderMissing();
-    void templateMissing();
+    void archiveRefusedChangesNothing_data();
+    void archiveRefusedChangesNothing();
 };
 
 void tst_export_archive::exactBytes()
@@ -336,33 +336,28 @@ void tst_export_archive::archiveTwiceInOneSecond()
     QCOMPARE(filesBeside(params.archiveFolder()).size(), 1);
 }
 
-void tst_export_archive::archiveFolderMissing()
+void tst_export_archive::archiveRefusedChangesNothing_data()
 {
-    TestFolder folder;
-    const SystemParameters &params = folder.context.params;
-    QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
-    QVERIFY(QDir(params.archiveFolder()).removeRecursively());
-    QString archivePath;
-    Failure failure;
-    QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));
-    QVERIFY(failure.description.contains(params.archiveFolder()));
-    QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
-    QCOMPARE(filesBeside(params.dataPath).size(), 3);
+    QTest::addColumn<bool>("templateGone");
+    QTest::newRow("archive folder missing") << false;
+    QTest::newRow("template missing") << true;
 }
 
-void tst_export_archive::templateMissing()
+void tst_export_archive::archiveRefusedChangesNothing()
 {
+    QFETCH(bool, templateGone);
     TestFolder folder;
     const SystemParameters &params = folder.context.params;
     QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
-    QVERIFY(QFile::remove(params.historyTemplatePath()));
+    const QString gone = templateGone ? params.historyTemplatePath() : params.archiveFolder();
+    QVERIFY(templateGone ? QFile::remove(gone) : QDir(gone).removeRecursively());
     QString archivePath;
     Failure failure;
     QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));
-    QVERIFY(failure.description.contains(params.historyTemplatePath()));
+    QVERIFY(failure.description.contains(gone));
     QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
-    QCOMPARE(filesBeside(params.dataPath).size(), 3);
-    QCOMPARE(filesBeside(params.archiveFolder()), QStringList());
+    QCOMPARE(filesBeside(params.dataPath).size(), 3); // no copy of the template left behind
+    QVERIFY(filesBeside(params.archiveFolder()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_export_archive)

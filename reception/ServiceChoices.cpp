@@ -1,0 +1,21 @@
+#include "ServiceChoices.h"
+
+#include "DESKDB.h"
+
+#include "Directory.h"
+
+#include <QComboBox>
+
+void addActiveServices(DESKDB &desk, QComboBox *list)
+{
+    QList<Directory::Service> services;
+    Failure failure;
+    const bool read = Directory::activeServices(desk.context.params.systemPath, services, failure);
+    for (const Directory::Service &service : services)
+        list->addItem(service.serviceName);
+    if (!read)
+        desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
+                                            .arg(failure.number)
+                                            .arg(failure.description),
+                                        QStringLiteral("Error"), Prompter::Icon::Warning);
+}
