@@ -17,9 +17,9 @@ QString archiveFileName(const QDateTime &moment);
 
 /// Archives `history.mdb`; `archivePath` is where it went. The template is copied into the data
 /// folder first, then, under the queue lock (no sign-out is half-way) and SQLite's exclusive lock
-/// on the current database (no other write is half-way), the database is moved into the archive
-/// and the copy takes its place. On failure nothing has changed: the data folder always holds a
-/// history database, and a target name already taken is never overwritten.
+/// on the current database (no other write is half-way), the database takes its archive name and
+/// the copy takes its place. On failure nothing has changed, and a target name already taken is
+/// never overwritten.
 bool archiveDB(CoreContext &context, QString &archivePath, Failure &failure);
 
 QString completeText(const QString &archivePath);
