@@ -14,8 +14,5 @@ void addActiveServices(DESKDB &desk, QComboBox *list)
     for (const Directory::Service &service : services)
         list->addItem(service.serviceName);
     if (!read)
-        desk.context.prompter().message(QStringLiteral("Error loading services database!\r%1/%2")
-                                            .arg(failure.number)
-                                            .arg(failure.description),
-                                        QStringLiteral("Error"), Prompter::Icon::Warning);
+        desk.showDatabaseWarning(QStringLiteral("Error loading services database!"), failure);
 }
