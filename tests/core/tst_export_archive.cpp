@@ -90,6 +90,7 @@ private Q_SLOTS:
     void archiveFileNames();
     void archiveAndExportFromArchive();
     void archiveTwiceInOneSecond();
+    void writeOnTheMovedFileIsRefused();
     void archiveRefusedChangesNothing_data();
     void archiveRefusedChangesNothing();
 };
@@ -334,6 +335,22 @@ void tst_export_archive::archiveTwiceInOneSecond()
     QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
     QCOMPARE(firstNames(first), QStringList());
     QCOMPARE(filesBeside(params.archiveFolder()).size(), 1);
+}
+
+void tst_export_archive::writeOnTheMovedFileIsRefused()
+{
+    // Another instance opened the history just before the archive and writes just after it: the
+    // write must fail (and be seen to fail) rather than land in the archive unseen.
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    Database late(params.historyPath);
+    QVERIFY(late.open());
+    QString archivePath;
+    Failure failure;
+    QVERIFY(HistoryArchive::archiveDB(folder.context, archivePath, failure));
+    QVERIFY(!late.exec(QStringLiteral("INSERT INTO history (firstName) VALUES ('Late')")));
+    QCOMPARE(firstNames(archivePath), QStringList());
+    QCOMPARE(firstNames(params.historyPath), QStringList());
 }
 
 void tst_export_archive::archiveRefusedChangesNothing_data()
