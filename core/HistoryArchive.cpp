@@ -34,8 +34,10 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
     }
     copy.setFileTemplate(params.historyPath + QStringLiteral(".XXXXXX"));
     const QByteArray content = source.readAll();
-    if (!copy.open() || copy.write(content) != content.size() || !copy.flush() ||
-        ::fsync(copy.handle()) != 0) {
+    // A temporary file is private to its maker; the new history must be as open to every
+    // workstation as the current one.
+    if (!copy.open() || !copy.setPermissions(QFile::permissions(params.historyPath)) ||
+        copy.write(content) != content.size() || !copy.flush() || ::fsync(copy.handle()) != 0) {
         failure = {FailureNumber::PathAccess, copy.errorString()};
         return false;
     }

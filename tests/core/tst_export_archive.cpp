@@ -298,6 +298,8 @@ void tst_export_archive::archiveAndExportFromArchive()
     TestFolder folder;
     const SystemParameters &params = folder.context.params;
     QVERIFY(addHistory(params.historyPath, {visit("Jane", "Doe", "Loans", QDate(2026, 12, 6))}));
+    QVERIFY(QFile::setPermissions(params.historyPath, QFile::permissions(params.historyPath) |
+                                                          QFile::ReadGroup | QFile::WriteGroup));
     const QString before = folder.filePath(QStringLiteral("export/before.csv"));
     const ExportSelection day = range("12/06/2026", "12/06/2026");
     HistoryExport current(params.historyPath, day, annLee());
@@ -309,6 +311,7 @@ void tst_export_archive::archiveAndExportFromArchive()
              qPrintable(failure.description));
     QCOMPARE(archivePath, params.archiveFolder() + QStringLiteral("/QV12062659.mdb"));
     QCOMPARE(firstNames(params.historyPath), QStringList());
+    QCOMPARE(QFile::permissions(params.historyPath), QFile::permissions(archivePath));
     QCOMPARE(filesBeside(params.dataPath),
              QStringList({QStringLiteral("history.mdb"), QStringLiteral("lobbyData.xml"),
                           QStringLiteral("systemData.mdb")}));
