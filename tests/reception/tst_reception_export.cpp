@@ -3,6 +3,7 @@
 #include "frmExport.h"
 
 #include "FileDialog.h"
+#include "FocusChain.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void opensWithListsAndToday();
+    void keyboardGoesRoundInReadingOrder();
     void browseButtonsFillThePaths();
     void datesAreCheckedInOrder();
     void noRecordsStaysOpen();
@@ -128,6 +130,30 @@ void tst_reception_export::opensWithListsAndToday()
 
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     QVERIFY(!m_dialog->isVisible());
+}
+
+void tst_reception_export::keyboardGoesRoundInReadingOrder()
+{
+    control<QComboBox>("lstServices")->setCurrentIndex(frmExport::OtherService);
+    fillPaths();
+    QCOMPARE(focusChain(control("txtDBFilename")),
+             (QStringList{"cmdDBBrowse", "txtFilename", "cmdBrowse", "txtDate_0", "txtDate_1",
+                          "lstReps", "lstServices", "txtOther", "cmdProcess", "cmdClose"}));
+    // Enter on a focused button presses that button, not the default one.
+    control<QPushButton>("cmdClose")->setFocus();
+    QTest::keyClick(control<QPushButton>("cmdClose"), Qt::Key_Return);
+    QVERIFY(!m_dialog->isVisible());
+    QVERIFY(m_reception->folder.prompter.boxes.isEmpty());
+
+    frmArchive archive(m_reception->desk, &m_reception->lobby());
+    archive.show();
+    QVERIFY(QTest::qWaitForWindowActive(&archive));
+    QCOMPARE(focusChain(archive.findChild<QPushButton *>("cmdArchive")), QStringList{"cmdClose"});
+    QTest::keyClick(&archive, Qt::Key_Return); // the main button asks first; No is the answer
+    QCOMPARE(m_reception->folder.prompter.texts(),
+             QStringList{"Are you sure you wish to proceed?"});
+    QTest::keyClick(&archive, Qt::Key_Escape);
+    QVERIFY(!archive.isVisible());
 }
 
 void tst_reception_export::browseButtonsFillThePaths()
