@@ -1,6 +1,9 @@
-// Times the queue operations on queues of 10, 100 and 1000 records beside the floor of
-// reading the same file and rewriting its bytes through an atomic replace.
+// Times the queue operations on queues of 10, 100 and 1000 records against the floor of reading
+// the same file and rewriting its bytes once through a synced atomic replace. Floor and operation
+// are timed in turn, call by call (floor, operation, floor), so that a disk that slows down for a
+// while slows both alike; each call's ratio is its time over the mean of the floors beside it.
 #include "BenchFolder.h"
+#include "ServiceSequences.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -9,22 +12,58 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
-/// Microseconds per call of `body`, over `rounds` calls (each after an untimed `prepare`).
-double perCall(int rounds, const std::function<void()> &prepare, const std::function<void()> &body)
+double median(std::vector<double> values)
 {
-    qint64 total = 0;
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+struct Figures
+{
+    double floorMicros = 0;
+    double operationMicros = 0;
+    double ratio = 0;
+};
+
+/// One operation: an untimed `prepare`, the timed `body`, an untimed `cleanup` that keeps the
+/// queue at its size.
+struct Operation
+{
+    const char *name;
+    std::function<void()> prepare;
+    std::function<void()> body;
+    std::function<void()> cleanup;
+};
+
+qint64 nanos(const std::function<void()> &body)
+{
     QElapsedTimer timer;
+    timer.start();
+    body();
+    return timer.nsecsElapsed();
+}
+
+Figures measure(int rounds, const std::function<void()> &floor, const Operation &operation)
+{
+    std::vector<double> floors, operations, ratios;
     for (int i = 0; i < rounds; ++i) {
-        prepare();
-        timer.start();
-        body();
-        total += timer.nsecsElapsed();
+        operation.prepare();
+        const double before = double(nanos(floor));
+        const double took = double(nanos(operation.body));
+        const double after = double(nanos(floor));
+        operation.cleanup();
+        floors.push_back(before);
+        floors.push_back(after);
+        operations.push_back(took);
+        ratios.push_back(took / ((before + after) / 2));
     }
-    return double(total) / rounds / 1000.0;
+    return {median(floors) / 1000, median(operations) / 1000, median(ratios)};
 }
 
 QByteArray queueOf(int records)
@@ -51,9 +90,11 @@ QByteArray queueOf(int records)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    std::printf("| records | floor us | add | list | update | remove |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    const char *const names[] = {"add", "update", "take", "remove", "signout", "list"};
+    std::printf("| records | floor us | add | update | take | remove | signout | list |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     double watchDogMicros = 0;
+    QByteArray machineLine = "ratio@100";
     for (int records : {10, 100, 1000}) {
         BenchFolder folder;
         if (!folder.isValid())
@@ -67,8 +108,7 @@ int main(int argc, char *argv[])
         }
         const int rounds = records >= 1000 ? 60 : 300;
         const auto nothing = [] {};
-
-        const double floor = perCall(rounds, nothing, [&] {
+        const auto floor = [&] {
             QFile in(path);
             in.open(QIODevice::ReadOnly);
             const QByteArray bytes = in.readAll();
@@ -76,38 +116,60 @@ int main(int argc, char *argv[])
             out.open(QIODevice::WriteOnly);
             out.write(bytes);
             out.commit();
-        });
-
-        clsQuorvel entry(context);
-        // Each timed add is undone, untimed, before the next, so the queue keeps its size.
-        int added = 0;
-        const auto undoAdd = [&] {
-            if (added != 0)
-                entry.removeCustomerFromLobby(added);
         };
-        const double add = perCall(
-            rounds, undoAdd, [&] { added = entry.addCustomerToQueue("Ann", "Lee", "Taxes"); });
-        undoAdd();
 
+        clsQuorvel desk(context);
         QueueListing listing;
-        const double list = perCall(rounds, nothing, [&] { entry.loadQueue(listing, true); });
-
+        desk.loadQueue(listing, true);
         const int middle = listing.waiting.at(listing.waiting.size() / 2).id;
-        entry.loadLobbyEntry(middle);
-        const double update = perCall(rounds, nothing, [&] { entry.updateLobbyEntry(middle); });
+        desk.loadLobbyEntry(middle);
 
-        const double remove = perCall(
-            rounds, [&] { added = entry.addCustomerToQueue("Ann", "Lee", "Taxes"); },
-            [&] { entry.removeCustomerFromLobby(added); });
+        int added = 0;
+        clsQuorvel mine(context);
+        const auto checkIn = [&] { added = desk.addCustomerToQueue("Ann", "Lee", "Taxes"); };
+        const auto removeAdded = [&] { desk.removeCustomerFromLobby(added); };
+        const auto checkInAndTake = [&] {
+            checkIn();
+            ServiceSequences::takeCustomer(context, added, 5, mine);
+        };
+        const Operation operations[] = {
+            {"add", nothing, checkIn, removeAdded},
+            {"update", nothing, [&] { desk.updateLobbyEntry(middle); }, nothing},
+            {"take", checkIn, [&] { ServiceSequences::takeCustomer(context, added, 5, mine); },
+             removeAdded},
+            {"remove", checkIn, removeAdded, nothing},
+            {"signout", checkInAndTake,
+             [&] { ServiceSequences::signOutCustomer(context, mine, added); }, nothing},
+            {"list", nothing, [&] { desk.loadQueue(listing, true); }, nothing},
+        };
+        std::vector<Figures> figures;
+        for (const Operation &operation : operations)
+            figures.push_back(measure(rounds, floor, operation));
 
-        std::printf("| %d | %.0f | %.2fx | %.2fx | %.2fx | %.2fx |\n", records, floor, add / floor,
-                    list / floor, update / floor, remove / floor);
+        std::printf("| %d | %.0f |", records, median([&] {
+                        std::vector<double> floors;
+                        for (const Figures &f : figures)
+                            floors.push_back(f.floorMicros);
+                        return floors;
+                    }()));
+        for (const Figures &f : figures)
+            std::printf(" %.2fx |", f.ratio);
+        std::printf("\n");
+        if (records == 100)
+            for (std::size_t i = 0; i < figures.size(); ++i)
+                machineLine +=
+                    QByteArray(" ") + names[i] + '=' + QByteArray::number(figures[i].ratio, 'f', 2);
 
         clsQuorvel watcher(context);
         const QString signal = context.params.watchDogPath();
         watcher.CheckWatchDog(signal);
-        watchDogMicros = perCall(20000, nothing, [&] { watcher.CheckWatchDog(signal); });
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 20000; ++i)
+            watcher.CheckWatchDog(signal);
+        watchDogMicros = double(timer.nsecsElapsed()) / 20000 / 1000;
     }
-    std::printf("\nCheckWatchDog: %.2f us per check\n", watchDogMicros);
+    std::printf("\nCheckWatchDog: %.2f us per check\n%s\n", watchDogMicros,
+                machineLine.constData());
     return 0;
 }
