@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "StorableText.h"
 #include "TextForms.h"
 
 #include <QAtomicInt>
@@ -83,6 +84,11 @@ QSqlQuery Database::prepare(const QString &statement)
 
 bool Database::exec(QSqlQuery &query)
 {
+    // Every text reaches the database through here, cleaned as it would be stored.
+    const QVariantList values = query.boundValues();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (values[i].typeId() == QMetaType::QString && !values[i].isNull())
+            query.bindValue(int(i), storableText(values[i].toString()));
     if (!query.exec()) {
         setFailureFrom(query);
         return false;

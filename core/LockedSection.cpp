@@ -3,7 +3,8 @@
 #include "CoreContext.h"
 
 LockedSection::LockedSection(CoreContext &context)
-    : m_context(context), m_lock(context.params.queuePath)
+    : m_context(context),
+      m_lock(context.params.queuePath, [&context](const QString &line) { context.log(line); })
 {
     m_outer = m_context.setPrompter(m_heldBack);
 }

@@ -2,26 +2,13 @@
 
 #include "kzrXML.h"
 
+#include "QueueLock.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 constexpr unsigned ParseOptions =
     pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
-constexpr unsigned SaveOptions = pugi::format_raw | pugi::format_no_declaration;
-
-// Keep a Latin-1 file Latin-1; anything else is read and written as UTF-8.
-pugi::xml_encoding declaredEncoding(const pugi::xml_document &doc)
-{
-    const pugi::xml_node declaration = doc.first_child();
-    if (declaration.type() != pugi::node_declaration)
-        return pugi::encoding_utf8;
-    const QString name = QString::fromLatin1(declaration.attribute("encoding").value()).toLower();
-    if (name == QLatin1String("iso-8859-1") || name == QLatin1String("latin1") ||
-        name == QLatin1String("windows-1252"))
-        return pugi::encoding_latin1;
-    return pugi::encoding_utf8;
-}
 
 struct ByteWriter : pugi::xml_writer
 {
@@ -41,15 +28,22 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
         return m_state = LoadState::Missing;
     if (!file.open(QIODevice::ReadOnly))
         return m_state = LoadState::Unreadable;
-    const QByteArray bytes = file.readAll();
+    // The document reads its text in place, from bytes it keeps for its lifetime.
+    m_bytes = file.readAll();
+    m_encoding = QueueFileEncoding::of(m_bytes);
+    if (!m_encoding.known()) {
+        m_parseError = QStringLiteral("its encoding %1 is unknown")
+                           .arg(QString::fromLatin1(m_encoding.name()));
+        return m_state = LoadState::NotWellFormed;
+    }
+    const pugi::xml_encoding parseAs = m_encoding.prepare(m_bytes);
     const pugi::xml_parse_result result =
-        m_doc.load_buffer(bytes.constData(), size_t(bytes.size()), ParseOptions);
+        m_doc.load_buffer_inplace(m_bytes.data(), size_t(m_bytes.size()), ParseOptions, parseAs);
     if (!result) {
         m_parseError = QString::fromUtf8(result.description());
         m_doc.reset();
         return m_state = LoadState::NotWellFormed;
     }
-    m_encoding = declaredEncoding(m_doc);
     return m_state = LoadState::Loaded;
 }
 
@@ -161,13 +155,10 @@ void QueueDocument::remove(pugi::xml_node match)
 bool QueueDocument::save(const QString &path, Failure &failure) const
 {
     ByteWriter writer;
-    m_doc.save(writer, "", SaveOptions, m_encoding);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(writer.bytes) != writer.bytes.size() ||
-        !file.commit()) {
-        failure = {FailureNumber::PathAccess,
-                   QStringLiteral("The queue file could not be written: ") + file.errorString()};
-        return false;
-    }
-    return true;
+    // The declaration, when the file has one, is a node of the document and is written as read.
+    unsigned options = pugi::format_raw | pugi::format_no_declaration;
+    if (m_encoding.writesByteOrderMark())
+        options |= pugi::format_write_bom;
+    m_doc.save(writer, "", options, m_encoding.writtenAs());
+    return QueueLock::commit(path, m_encoding.encode(writer.bytes), failure);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "QueueFileEncoding.h"
 #include "QueueRecord.h"
 
 #include <QList>
@@ -55,15 +56,17 @@ public:
 
     static void remove(pugi::xml_node match);
 
-    /// Writes the whole document through an atomic replace of `path`.
+    /// Writes the whole document in the encoding it was read in, through the queue lock: the
+    /// new file replaces `path` at once and whole.
     bool save(const QString &path, Failure &failure) const;
 
     /// The id of a record as a 32-bit number; false when it has none or it is not a number.
     static bool recordId(pugi::xml_node record, int &id);
 
 private:
+    QByteArray m_bytes;
     pugi::xml_document m_doc;
     LoadState m_state = LoadState::Missing;
     QString m_parseError;
-    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+    QueueFileEncoding m_encoding;
 };

@@ -69,12 +69,31 @@ bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
     return bool(match);
 }
 
-bool insertRow(const QString &historyPath, const QVariantList &values, int &rowId, Failure &failure)
+/// Writes the visit's history row, unless an earlier sign-out of the same visit, interrupted
+/// before the entry left the queue, has written it already (`recorded` then says so): the same
+/// names, service, date and time in, representative and time seen.
+bool recordVisit(const QString &historyPath, const QVariantList &values, int &rowId, bool &recorded,
+                 Failure &failure)
 {
     Database db(historyPath);
     if (!db.open()) {
         failure = db.failure();
         return false;
+    }
+    QSqlQuery earlier = db.prepare(QStringLiteral(
+        "SELECT id FROM history WHERE lobbyDateIn = ? AND lobbyTimeIn = ? AND firstName = ? "
+        "AND lastName = ? AND serviceRequested = ? AND servicedBy = ? AND timeServiced IS ? "
+        "LIMIT 1"));
+    for (int column : {6, 5, 0, 1, 2, 4, 7})
+        earlier.addBindValue(values[column]);
+    if (db.failure().number != 0 || !db.exec(earlier)) {
+        failure = db.failure();
+        return false;
+    }
+    recorded = earlier.next();
+    if (recorded) {
+        rowId = earlier.value(0).toInt();
+        return true;
     }
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
@@ -135,15 +154,23 @@ bool clsQuorvel::completeService(int recordNumber)
         dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut)};
 
     // The row is written before the entry leaves the queue, both under one hold of the lock, so
-    // the visit is never lost and a second completion of the same entry finds it gone.
+    // the visit is never lost and a second completion of the same entry finds it gone. A visit
+    // found in both places was left so by a crash in between: only the entry goes then.
     LockedSection section(m_context);
     int rowId = 0;
+    bool recorded = false;
     if (!section.acquire(failure) || !inQueue(m_context.params.queuePath, recordNumber, failure) ||
-        !insertRow(m_context.params.historyPath, values, rowId, failure)) {
+        !recordVisit(m_context.params.historyPath, values, rowId, recorded, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }
     if (!removeCustomerFromLobby(recordNumber)) {
+        if (recorded) {
+            failure = {FailureNumber::PathAccess,
+                       QStringLiteral("The customer stays in the lobby queue.")};
+            report(prefix, errorTitle(failure), failure);
+            return false;
+        }
         Failure undo;
         failure = deleteRow(m_context.params.historyPath, rowId, undo)
                       ? Failure{FailureNumber::PathAccess,

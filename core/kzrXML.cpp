@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "Prompter.h"
+#include "StorableText.h"
 
 bool kzrXML::addXMLElement(pugi::xml_node objPNode, const QString &sElementName,
                            const QString &sElementText, const QString &sAttrName,
@@ -10,10 +11,10 @@ bool kzrXML::addXMLElement(pugi::xml_node objPNode, const QString &sElementName,
     pugi::xml_node element = objPNode.append_child(sElementName.toUtf8().constData());
     bool ok = bool(element);
     if (ok && !sElementText.isEmpty())
-        ok = element.text().set(sElementText.toUtf8().constData());
+        ok = element.text().set(storableText(sElementText).toUtf8().constData());
     if (ok && !sAttrName.isEmpty())
         ok = element.append_attribute(sAttrName.toUtf8().constData())
-                 .set_value(sAttrVal.toUtf8().constData());
+                 .set_value(storableText(sAttrVal).toUtf8().constData());
     if (!ok) {
         m_prompter.message(QStringLiteral("Error: [AddXMLElement]: could not add element ") +
                                sElementName,
