@@ -20,6 +20,9 @@ public:
 
     bool acquire(Failure &failure) { return m_lock.acquire(failure); }
 
+    /// The next save of the queue file ends the hold: for a sequence whose last step it is.
+    void releaseWithNextSave() { m_lock.releaseWithNextCommit(); }
+
     /// Releases the lock, then shows the boxes held back, in order.
     void close();
 

@@ -6,6 +6,10 @@
 
 #include <QFile>
 
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
 namespace {
 constexpr unsigned ParseOptions =
     pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
@@ -68,19 +72,22 @@ Failure QueueDocument::loadFailure() const
 
 QList<pugi::xml_node> QueueDocument::records() const
 {
+    // A plain walk in document order: the tree walker's virtual call per node cost as much as
+    // parsing the file.
     QList<pugi::xml_node> result;
-    struct Collector : pugi::xml_tree_walker
-    {
-        QList<pugi::xml_node> *out;
-        bool for_each(pugi::xml_node &node) override
-        {
-            if (node.type() == pugi::node_element && std::strcmp(node.name(), "QUEUE_REC") == 0)
-                out->append(node);
-            return true;
+    pugi::xml_node node = m_doc.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && std::strcmp(node.name(), "QUEUE_REC") == 0)
+            result.append(node);
+        if (pugi::xml_node child = node.first_child()) {
+            node = child;
+            continue;
         }
-    } collector;
-    collector.out = &result;
-    const_cast<pugi::xml_document &>(m_doc).traverse(collector);
+        while (node && !node.next_sibling())
+            node = node.parent();
+        if (node)
+            node = node.next_sibling();
+    }
     return result;
 }
 
@@ -89,9 +96,17 @@ bool QueueDocument::recordId(pugi::xml_node record, int &id)
     const pugi::xml_attribute attribute = record.attribute("id");
     if (!attribute)
         return false;
-    bool ok = false;
-    id = QString::fromUtf8(attribute.value()).trimmed().toInt(&ok);
-    return ok;
+    // Digits with blanks around them, as a number reads; no conversion to text on the way.
+    std::string_view text(attribute.value());
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
 bool QueueDocument::findById(int id, pugi::xml_node &match, Failure &failure) const

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -33,7 +34,8 @@ struct HeldLock
 {
     int fd = -1;
     int depth = 0;
-    bool renamed = false; // committed: the lock file is now the queue file
+    bool renamed = false;        // committed: the lock file is now the queue file
+    bool renameOnCommit = false; // the next commit ends every hold
 };
 
 std::map<QString, HeldLock> &heldLocks()
@@ -53,10 +55,13 @@ QString systemError(int error = errno)
 }
 
 /// This machine, as a holder names it: its unique id, or its name where it has none.
-QByteArray machineIdentity()
+const QByteArray &machineIdentity()
 {
-    const QByteArray id = QSysInfo::machineUniqueId();
-    return id.isEmpty() ? QSysInfo::machineHostName().toUtf8() : id;
+    static const QByteArray identity = [] {
+        const QByteArray id = QSysInfo::machineUniqueId();
+        return id.isEmpty() ? QSysInfo::machineHostName().toUtf8() : id;
+    }();
+    return identity;
 }
 
 /// The holder's own record at the start of a fresh lock file (the layout of `QLockFile`'s).
@@ -75,11 +80,13 @@ struct Holder
     bool thisMachine = false;
 };
 
-Holder readHolder(int fd)
+// The holder's record also goes into an extended attribute, where the file system keeps them:
+// it survives the new content, so a holder killed while writing it is known at once too.
+constexpr const char *HolderAttribute = "user.quorvel.holder";
+
+Holder parseHolder(const QByteArray &record)
 {
-    char buffer[512];
-    const ssize_t size = ::pread(fd, buffer, sizeof buffer, 0);
-    const QList<QByteArray> lines = QByteArray(buffer, size > 0 ? size : 0).split('\n');
+    const QList<QByteArray> lines = record.split('\n');
     Holder holder;
     if (lines.size() < 5 || !lines[4].isEmpty())
         return holder;
@@ -89,6 +96,17 @@ Holder readHolder(int fd)
     holder.host = lines[2];
     holder.thisMachine = holder.named && lines[3] == machineIdentity();
     return holder;
+}
+
+Holder readHolder(int fd)
+{
+    char buffer[512];
+    ssize_t size = ::pread(fd, buffer, sizeof buffer, 0);
+    const Holder holder = parseHolder(QByteArray(buffer, size > 0 ? size : 0));
+    if (holder.named)
+        return holder;
+    size = ::fgetxattr(fd, HolderAttribute, buffer, sizeof buffer);
+    return parseHolder(QByteArray(buffer, size > 0 ? size : 0));
 }
 
 bool processAlive(qint64 pid)
@@ -260,13 +278,14 @@ bool replaceQueue(int fd, const QByteArray &from, const QByteArray &queuePath,
                   const QByteArray &bytes, Failure &failure)
 {
     keepPermissions(fd, queuePath);
-    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0 ||
-        ::rename(from.constData(), queuePath.constData()) != 0) {
-        failure = {FailureNumber::PathAccess,
-                   QStringLiteral("The queue file could not be written: ") + systemError()};
-        return false;
+    if (writeAll(fd, bytes) && ::fdatasync(fd) == 0) {
+        ::fremovexattr(fd, HolderAttribute); // the queue file has no holder
+        if (::rename(from.constData(), queuePath.constData()) == 0)
+            return true;
     }
-    return true;
+    failure = {FailureNumber::PathAccess,
+               QStringLiteral("The queue file could not be written: ") + systemError()};
+    return false;
 }
 } // namespace
 
@@ -348,8 +367,13 @@ bool QueueLock::acquire(Failure &failure)
             return false;
         }
         lockDescriptor(held.fd);
-        writeAll(held.fd, holderRecord());
+        const QByteArray holder = holderRecord();
+        ::fsetxattr(held.fd, HolderAttribute, holder.constData(), size_t(holder.size()), 0);
+        if (::pwrite(held.fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
+            m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
+                  systemError());
         held.renamed = false;
+        held.renameOnCommit = false;
     }
     ++held.depth;
     m_held = true;
@@ -375,6 +399,13 @@ void QueueLock::release()
     heldLocks().erase(it);
 }
 
+void QueueLock::releaseWithNextCommit()
+{
+    auto it = heldLocks().find(m_lockPath);
+    if (m_held && it != heldLocks().end())
+        it->second.renameOnCommit = true;
+}
+
 bool QueueLock::commit(const QString &queuePath, const QByteArray &bytes, Failure &failure)
 {
     const QString lockPath = lockPathFor(queuePath);
@@ -398,7 +429,7 @@ bool QueueLock::commit(const QString &queuePath, const QByteArray &bytes, Failur
                                   "was written.")};
         return false;
     }
-    if (held.depth == 1) {
+    if (held.depth == 1 || held.renameOnCommit) {
         if (!replaceQueue(held.fd, path, queue, bytes, failure))
             return false;
         held.renamed = true;

@@ -32,6 +32,11 @@ public:
     /// Gives the lock up; a hold that ends without a commit removes its lock file.
     void release();
 
+    /// Lets the next commit end this hold and every hold around it by renaming the lock file
+    /// over the queue file, for a sequence whose last step is that save (a take, a sign-out):
+    /// it then costs no more than a single change. A later commit in the same hold fails.
+    void releaseWithNextCommit();
+
     /// Writes `bytes` as the new queue file through the lock this process holds (taking it for
     /// the moment when it does not): the outermost hold renames the lock file over the queue
     /// file, a hold nested in a longer sequence replaces the queue file and keeps the lock.

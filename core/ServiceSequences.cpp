@@ -120,6 +120,7 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
+    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -137,6 +138,7 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     // The entry keeps what was read, the time seen among it; only the status goes back.
     entry.lobbystatus = 0;
     entry.repID = userNumber;
+    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 

@@ -11,8 +11,10 @@ void updateWatchDog(const CoreContext &context)
 {
     static const QByteArray line =
         QByteArrayLiteral("*** Do not modify or remove this file!  Used by Quorvel ***\r\n");
+    // Rewritten in place: truncating would free and allocate its block at every change.
     QFile file(context.params.watchDogPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size()) {
+    if (!file.open(QIODevice::ReadWrite) || file.write(line) != line.size() ||
+        (file.size() != line.size() && !file.resize(line.size()))) {
         context.log(QStringLiteral("[clsQuorvel.updateWatchDog:  Error updating watchdog file.  ") +
                     file.errorString());
     }

@@ -164,6 +164,7 @@ bool clsQuorvel::completeService(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
+    section.releaseWithNextSave();
     if (!removeCustomerFromLobby(recordNumber)) {
         if (recorded) {
             failure = {FailureNumber::PathAccess,

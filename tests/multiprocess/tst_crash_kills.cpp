@@ -1,0 +1,172 @@
+#include "TestSupport.h"
+
+#include "Database.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+
+#include <pugixml.hpp>
+
+namespace {
+struct Entry
+{
+    QString id;
+    QString status;
+    QString name;
+    QString user;
+};
+
+struct Outcome
+{
+    bool finished = false; // ran to its end before the kill
+    int exitCode = -1;
+    QString out;
+};
+
+/// Runs quorvelctl and kills it after `killAfter` milliseconds unless it has finished by then.
+Outcome runAndKill(const TestFolder &folder, const QStringList &args, int killAfter)
+{
+    QProcess process;
+    process.start(builtProgram("quorvelctl"), QStringList{"--folder", folder.path()} + args);
+    if (!process.waitForStarted())
+        return {};
+    if (!process.waitForFinished(killAfter)) {
+        process.kill();
+        process.waitForFinished(30000);
+    }
+    const bool finished = process.exitStatus() == QProcess::NormalExit;
+    return {finished, finished ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+Outcome run(const TestFolder &folder, const QStringList &args)
+{
+    return runAndKill(folder, args, 60000);
+}
+
+/// The queue as `list` would give it; false when the file is not a whole queue document.
+bool readQueue(const TestFolder &folder, QList<Entry> &entries)
+{
+    entries.clear();
+    pugi::xml_document doc;
+    const QByteArray content = folder.readQueue();
+    if (!doc.load_buffer(content.constData(), size_t(content.size())) || !doc.child("LOBBY"))
+        return false;
+    for (const pugi::xml_node &rec : doc.child("LOBBY").children("QUEUE_REC"))
+        entries.append({rec.attribute("id").value(),
+                        rec.child("LOBBY_STATUS").attribute("value").value(),
+                        rec.child("FIRST_NAME").attribute("value").value(),
+                        rec.child("USER_ID").attribute("value").value()});
+    return true;
+}
+
+QStringList historyNames(const TestFolder &folder)
+{
+    QStringList names;
+    Database db(folder.context.params.historyPath);
+    QSqlQuery query;
+    if (db.open() && db.exec(query = db.prepare("SELECT firstName FROM history")))
+        while (query.next())
+            names << query.value(0).toString();
+    return names;
+}
+} // namespace
+
+class tst_crash_kills : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void killedChangesLoseNothing();
+};
+
+// quorvelctl is killed at random moments of add, take, complete and remove; every interrupted
+// complete is retried. After each round the queue file is whole, every reported check-in is
+// kept, no visit is in neither place or twice in history, and no lock holds up the next change.
+void tst_crash_kills::killedChangesLoseNothing()
+{
+    TestFolder folder;
+    QVERIFY(folder.isValid());
+    QRandomGenerator random(20261207);
+
+    // Kill within the span a run takes, so most kills land inside the work itself.
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(run(folder, {"list"}).exitCode, 0);
+    const int span = int(timer.elapsed()) + 5;
+
+    QSet<QString> reportedAdds, removeTried, known;
+    int kills = 0, rounds = 0, serial = 0;
+    const QDeadlineTimer deadline(50000);
+    while (!deadline.hasExpired() && kills < 400) {
+        ++rounds;
+        QList<Entry> queue;
+        QVERIFY(readQueue(folder, queue));
+        QList<Entry> waiting, served;
+        for (const Entry &entry : std::as_const(queue))
+            (entry.status == "0" ? waiting : served).append(entry);
+
+        const int killAfter = int(span * (0.5 + 0.7 * random.generateDouble()));
+        const int choice = queue.size() < 6 ? 0 : random.bounded(4);
+        Outcome outcome;
+        if (choice == 0 || (choice == 1 && waiting.isEmpty()) ||
+            (choice == 2 && served.isEmpty())) {
+            const QString name = QString("K%1").arg(++serial);
+            outcome = runAndKill(folder, {"add", name, "Crash", "Taxes"}, killAfter);
+            if (outcome.finished && outcome.exitCode == 0)
+                reportedAdds.insert(name);
+        } else if (choice == 1) {
+            const Entry &entry = waiting.at(random.bounded(int(waiting.size())));
+            outcome = runAndKill(folder, {"take", entry.id, "--user", "7"}, killAfter);
+        } else if (choice == 2) {
+            const Entry entry = served.at(random.bounded(int(served.size())));
+            outcome = runAndKill(folder, {"complete", entry.id, "--user", entry.user}, killAfter);
+            if (!outcome.finished) {
+                const Outcome retry = run(folder, {"complete", entry.id, "--user", entry.user});
+                QVERIFY2(retry.exitCode == 0 || retry.exitCode == 3,
+                         qPrintable(QString("retried complete exit %1").arg(retry.exitCode)));
+            }
+        } else {
+            const Entry &entry = queue.at(random.bounded(int(queue.size())));
+            removeTried.insert(entry.name);
+            outcome = runAndKill(folder, {"remove", entry.id}, killAfter);
+        }
+        if (!outcome.finished)
+            ++kills;
+
+        // A lock left by the kill holds up the next change by 2 s at most (plus start-up).
+        timer.restart();
+        QCOMPARE(run(folder, {"return", "1", "--user", "7"}).exitCode, 3);
+        QVERIFY2(timer.elapsed() < 3500, qPrintable(QString("%1 ms").arg(timer.elapsed())));
+
+        QVERIFY2(readQueue(folder, queue), "the queue file is torn");
+        QSet<QString> inQueue;
+        for (const Entry &entry : std::as_const(queue))
+            inQueue.insert(entry.name);
+        QCOMPARE(inQueue.size(), queue.size());
+        const QStringList history = historyNames(folder);
+        const QSet<QString> inHistory(history.begin(), history.end());
+        QCOMPARE(inHistory.size(), history.size()); // no row doubled
+        known += reportedAdds;
+        for (const QString &name : std::as_const(known))
+            QVERIFY2(inQueue.contains(name) || inHistory.contains(name) ||
+                         removeTried.contains(name),
+                     qPrintable(name + " is in neither place"));
+        known += inQueue;
+
+        const QStringList leftOver = QDir(folder.filePath("data"))
+                                         .entryList(QDir::Files)
+                                         .filter(QRegularExpression("^lobbyData\\.xml.+"));
+        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver.join(", ")));
+    }
+    qInfo("%d rounds, %d kills, %d check-ins kept", rounds, kills, int(reportedAdds.size()));
+    QVERIFY(kills >= 100);
+}
+
+QTEST_GUILESS_MAIN(tst_crash_kills)
+#include "tst_crash_kills.moc"
