@@ -5,6 +5,7 @@
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void completionThatCannotStartChangesNothing_data();
     void completionThatCannotStartChangesNothing();
     void failedRemovalKeepsTheVisitInTheQueue();
+    void signOutRetriedAfterACrashWritesOneRow();
     void loadHistoryData();
     void updateHistoryRecord();
     void keysAboveSixteenBits();
@@ -256,9 +258,43 @@ void tst_history::failedRemovalKeepsTheVisitInTheQueue()
     QVERIFY(folder.prompter.boxes[0].text.startsWith(
         "Error deleting queue item.  [removeCustomerFromLobby]: "));
     QVERIFY(folder.prompter.boxes[1].text.startsWith("Error.  [completeService]: "));
+    QVERIFY(folder.prompter.boxes[0].text.endsWith("File too large")); // the system's reason
     QCOMPARE(folder.readQueue(), queue);
     QVERIFY(entry.verifyLobbyEntry(id));
     QVERIFY(column(folder, "id").isEmpty());
+    QCOMPARE(QDir(folder.filePath("data")).entryList(QDir::Files),
+             QStringList({"history.mdb", "lobbyData.xml", "systemData.mdb", "watchdog.dat"}));
+}
+
+// A sign-out killed after its history row and before the queue's rewrite leaves the visit in
+// both places; signing it out again, by the client or the reception, only takes the entry away.
+void tst_history::signOutRetriedAfterACrashWritesOneRow()
+{
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
+    const int other = visit(folder, entry, "Ann", "Lee", "Taxes", QTime(14, 30, 0));
+    QVERIFY(entry.loadLobbyEntry(id));
+    entry.lobbystatus = 3;
+    entry.repID = 5;
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    const QByteArray beforeSignOut = folder.readQueue();
+    QVERIFY(entry.completeService(id));
+    folder.writeQueue(beforeSignOut);
+
+    entry.Timeout = LooseTime::fromTime(QTime(14, 20, 0)); // the retry comes later
+    QVERIFY(entry.completeService(id));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+    QVERIFY(!entry.verifyLobbyEntry(id));
+    QCOMPARE(column(folder, "timeOut"), QVariantList{"14:07:41"});
+
+    // Another visit of the same customer is another row.
+    QVERIFY(entry.loadLobbyEntry(other));
+    entry.repID = 5;
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 31, 0));
+    QVERIFY(entry.completeService(other));
+    QCOMPARE(column(folder, "id").size(), 2);
 }
 
 void tst_history::loadHistoryData()

@@ -1,0 +1,164 @@
+#include "TestSupport.h"
+
+#include "Database.h"
+#include "ServiceSequences.h"
+#include "clsQuorvel.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+QString record(int id, const QString &first, const QString &last)
+{
+    return QStringLiteral("<QUEUE_REC id=\"%1\"><FIRST_NAME value=\"%2\"/><LAST_NAME value=\"%3\"/>"
+                          "<LOBBY_STATUS value=\"0\"/><SERVICE value=\"Taxes\"/>"
+                          "<USER_ID value=\"\"/><TIME_IN value=\"9:00:00 AM\"/>"
+                          "<DATE_IN value=\"12/6/2026\"/><TIME_SEEN value=\"\"/></QUEUE_REC>")
+        .arg(id)
+        .arg(first, last);
+}
+
+QString declaration(const QByteArray &encoding)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>")
+        .arg(QString::fromLatin1(encoding));
+}
+
+QByteArray encoded(const QByteArray &encoding, const QString &text)
+{
+    QStringEncoder encoder(encoding.constData(), QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+QString decoded(const QByteArray &encoding, const QByteArray &bytes)
+{
+    QStringDecoder decoder(encoding.constData());
+    return decoder.decode(bytes);
+}
+} // namespace
+
+class tst_queue_encoding : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keepsEncodingAcrossChanges_data();
+    void keepsEncodingAcrossChanges();
+    void missingLettersBecomeReferences();
+    void fileWithoutDeclarationStaysUtf8();
+    void unknownEncodingIsLeftAlone();
+    void forbiddenCharactersStopAtTheDoor();
+};
+
+void tst_queue_encoding::keepsEncodingAcrossChanges_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("euroSign"); // how the file holds "€"
+    QTest::newRow("windows-1252") << QByteArray("windows-1252") << QByteArray("\x80");
+    QTest::newRow("ISO-8859-1") << QByteArray("ISO-8859-1") << QByteArray("&#8364;");
+    QTest::newRow("UTF-16") << QByteArray("UTF-16")
+                            << QByteArray("\xAC\x20", 2); // little-endian, as written with its mark
+}
+
+void tst_queue_encoding::keepsEncodingAcrossChanges()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, euroSign);
+    TestFolder folder;
+    const QString start = declaration(encoding) + "\r\n<LOBBY>" + record(90000, "Zoë", "Müller");
+    folder.writeQueue(encoded(encoding, start + "</LOBBY>"));
+
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Renée", "Ørsted", "Café €5");
+    QVERIFY(id != 0);
+    clsQuorvel taken(folder.context);
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken).done());
+    QVERIFY(desk.removeCustomerFromLobby(90000));
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    const QByteArray bytes = folder.readQueue();
+    QCOMPARE(bytes.startsWith("\xFF\xFE"), encoding == "UTF-16");
+    const QString text = decoded(encoding, bytes);
+    QVERIFY2(text.startsWith(declaration(encoding) + "<LOBBY>"), qPrintable(text.left(80)));
+    QVERIFY(text.contains("value=\"Renée\"") && text.contains("value=\"Ørsted\""));
+    QVERIFY(!text.contains("Zoë"));
+    QVERIFY(bytes.contains(euroSign));
+
+    QueueListing listing;
+    desk.loadQueue(listing, true);
+    QCOMPARE(listing.inService.size(), 1);
+    QCOMPARE(listing.inService[0].text(), QString("Renée Ørsted"));
+    QCOMPARE(listing.inService[0].service, QString("Café €5"));
+}
+
+void tst_queue_encoding::missingLettersBecomeReferences()
+{
+    TestFolder folder;
+    folder.writeQueue(encoded("ISO-8859-1", declaration("ISO-8859-1") + "<LOBBY></LOBBY>"));
+    clsQuorvel desk(folder.context);
+    const int id = desk.addCustomerToQueue("Łukasz", "Jørgensen", "Taxes");
+    QVERIFY(id != 0);
+    const QByteArray bytes = folder.readQueue();
+    QVERIFY(bytes.contains("value=\"&#321;ukasz\""));
+    QVERIFY(bytes.contains("value=\"J\xF8rgensen\""));
+    QVERIFY(desk.loadLobbyEntry(id));
+    QCOMPARE(desk.firstName, QString("Łukasz"));
+    QVERIFY(desk.updateLobbyEntry(id)); // a rewrite keeps the reference
+    QVERIFY(folder.readQueue().contains("&#321;ukasz"));
+}
+
+void tst_queue_encoding::fileWithoutDeclarationStaysUtf8()
+{
+    TestFolder folder;
+    folder.writeQueue("<LOBBY></LOBBY>");
+    clsQuorvel desk(folder.context);
+    QVERIFY(desk.addCustomerToQueue("Zoë", "李", "Taxes") != 0);
+    const QByteArray bytes = folder.readQueue();
+    QVERIFY(bytes.startsWith("<LOBBY><QUEUE_REC"));
+    QVERIFY(bytes.contains("value=\"Zo\xC3\xAB\"") && bytes.contains("value=\"李\""));
+}
+
+void tst_queue_encoding::unknownEncodingIsLeftAlone()
+{
+    TestFolder folder;
+    const QByteArray content = "<?xml version=\"1.0\" encoding=\"x-unheard-of\"?><LOBBY></LOBBY>";
+    folder.writeQueue(content);
+    clsQuorvel desk(folder.context);
+    QVERIFY(!desk.removeCustomerFromLobby(90000));
+    QCOMPARE(folder.prompter.boxes.size(), 1);
+    QVERIFY(folder.prompter.boxes[0].text.contains("x-unheard-of"));
+    QCOMPARE(folder.readQueue(), content);
+}
+
+// XML 1.0 forbids the control characters, and a leading U+FEFF would be read as a byte-order
+// mark on its way into the database; tab, line feed and carriage return are kept exactly.
+void tst_queue_encoding::forbiddenCharactersStopAtTheDoor()
+{
+    TestFolder folder;
+    clsQuorvel entry(folder.context);
+    const int id = entry.addCustomerToQueue(QStringView(u"\uFEFF\u0001A\tB").toString(),
+                                            QStringView(u"C\nD\rE\uFFFF\u001F").toString(),
+                                            QStringView(u"\uFFFETa\u0008xes").toString());
+    QVERIFY(id != 0);
+    const QByteArray bytes = folder.readQueue();
+    QVERIFY(!bytes.contains("&#01;") && !bytes.contains("&#31;") && !bytes.contains("&#08;"));
+    QVERIFY(entry.loadLobbyEntry(id));
+    QCOMPARE(entry.firstName, QString("A\tB"));
+    QCOMPARE(entry.lastName, QString("C\nD\rE"));
+    QCOMPARE(entry.service, QString("Taxes"));
+
+    entry.firstName = QStringView(u"\uFEFFAnn\u0002").toString();
+    entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
+    entry.Timeout = LooseTime::fromTime(QTime(14, 7, 41));
+    QVERIFY(entry.completeService(id));
+    Database db(folder.context.params.historyPath);
+    QVERIFY(db.open());
+    QSqlQuery query = db.prepare("SELECT firstName, lastName FROM history");
+    QVERIFY(db.exec(query) && query.next());
+    QCOMPARE(query.value(0).toString(), QString("Ann"));
+    QCOMPARE(query.value(1).toString(), QString("C\nD\rE"));
+}
+
+QTEST_GUILESS_MAIN(tst_queue_encoding)
+#include "tst_queue_encoding.moc"
