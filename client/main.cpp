@@ -2,6 +2,7 @@
 #include "ClientSettings.h"
 #include "MessageBoxPrompter.h"
 #include "QtSound.h"
+#include "QueueWaitIndicator.h"
 #include "QuorvelLogo.h"
 #include "SplashWindow.h"
 #include "frmLobby.h"
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     app.setWindowIcon(quorvelLogo(64));
+    showQueueLockWaits();
     MessageBoxPrompter prompter;
     SystemClock clock;
     ProcessEnd programEnd;

@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramEnd.h"
+#include "QueueWaitIndicator.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(DESKDB::programInfo().version);
 
+    showQueueLockWaits();
     MessageBoxPrompter prompter;
     SystemClock clock;
     ProcessEnd programEnd;

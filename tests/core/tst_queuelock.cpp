@@ -9,7 +9,6 @@
 #include <QSysInfo>
 #include <QTest>
 
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,26 +49,6 @@ qint64 endedProcess()
     ::waitpid(pid, nullptr, 0);
     return pid;
 }
-
-/// Holds the file system's lock on the lock file, as a live holder does.
-class LiveHolder
-{
-public:
-    explicit LiveHolder(const QString &path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR))
-    {
-        struct flock lock = {};
-        lock.l_type = F_WRLCK;
-        locked = m_fd >= 0 && ::fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
-    }
-    ~LiveHolder() { ::close(m_fd); }
-    LiveHolder(const LiveHolder &) = delete;
-    LiveHolder &operator=(const LiveHolder &) = delete;
-    bool locked = false;
-
-private:
-    int m_fd;
-};
 
 /// Checks a customer in; the milliseconds it took, or -1 when it failed.
 qint64 timedCheckIn(TestFolder &folder)
@@ -118,8 +97,8 @@ void tst_queuelock::heldLockIsNeverBroken()
     const QByteArray content =
         holder(otherMachine ? 4242 : ::getpid(), otherMachine ? "another-machine" : thisMachine());
     leaveLock(folder, content, secondsFromNow);
-    LiveHolder live(lockPath(folder));
-    QVERIFY(live.locked);
+    LiveLockHolder live(folder.context.params.queuePath);
+    QVERIFY(live.isHolding());
     QVERIFY(!QueueLock::isStale(folder.context.params.queuePath));
     QCOMPARE(timedCheckIn(folder), -1);
     QCOMPARE(folder.prompter.boxes.size(), 1);
@@ -196,7 +175,7 @@ void tst_queuelock::waitIsShownAndChangeLeavesNoFile()
 
     leaveLock(folder, holder(::getpid(), thisMachine()), 0);
     {
-        LiveHolder live(lockPath(folder));
+        LiveLockHolder live(folder.context.params.queuePath);
         QCOMPARE(timedCheckIn(folder), -1);
     }
     QVERIFY(calls.size() >= 3);

@@ -2,10 +2,14 @@
 
 #include "Database.h"
 #include "ProgramFolder.h"
+#include "QueueLock.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 void RecordingPrompter::message(const QString &text, const QString &title, Icon icon)
 {
@@ -97,4 +101,19 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
             return false;
     }
     return db.exec(QStringLiteral("COMMIT"));
+}
+
+LiveLockHolder::LiveLockHolder(const QString &queuePath)
+    : m_fd(::open(QFile::encodeName(QueueLock::lockPathFor(queuePath)).constData(),
+                  O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+{
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    m_holding = m_fd >= 0 && ::fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+}
+
+LiveLockHolder::~LiveLockHolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }

@@ -103,6 +103,23 @@ private:
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
+/// Holds the queue lock beside `queuePath` as a live instance elsewhere does: the lock file (made
+/// when missing) with the file system's own lock on it, until destroyed.
+class LiveLockHolder
+{
+public:
+    explicit LiveLockHolder(const QString &queuePath);
+    ~LiveLockHolder();
+    LiveLockHolder(const LiveLockHolder &) = delete;
+    LiveLockHolder &operator=(const LiveLockHolder &) = delete;
+
+    bool isHolding() const { return m_holding; }
+
+private:
+    int m_fd = -1;
+    bool m_holding = false;
+};
+
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);
 
