@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -32,7 +33,8 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
         return m_state = LoadState::Missing;
     if (!file.open(QIODevice::ReadOnly))
         return m_state = LoadState::Unreadable;
-    // The document reads its text in place, from bytes it keeps for its lifetime.
+    m_splice.reset();
+    m_reshaped = false;
     m_bytes = file.readAll();
     m_encoding = QueueFileEncoding::of(m_bytes);
     if (!m_encoding.known()) {
@@ -42,7 +44,7 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
     }
     const pugi::xml_encoding parseAs = m_encoding.prepare(m_bytes);
     const pugi::xml_parse_result result =
-        m_doc.load_buffer_inplace(m_bytes.data(), size_t(m_bytes.size()), ParseOptions, parseAs);
+        m_doc.load_buffer(m_bytes.constData(), size_t(m_bytes.size()), ParseOptions, parseAs);
     if (!result) {
         m_parseError = QString::fromUtf8(result.description());
         m_doc.reset();
@@ -149,6 +151,10 @@ QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scra
         return AppendResult::NoDocumentElement;
     if (std::strcmp(root.name(), "LOBBY") != 0)
         return AppendResult::Corrupted;
+    const qsizetype close = m_bytes.lastIndexOf("</LOBBY");
+    const bool closesTheFile =
+        close >= 0 && m_bytes.mid(close + 7).trimmed() == ">" && m_encoding.isPlainUtf8();
+    recordSplice(closesTheFile, close, close, scratch);
     root.append_copy(scratch.first_child());
     return AppendResult::Appended;
 }
@@ -157,18 +163,72 @@ void QueueDocument::replace(pugi::xml_node match, const pugi::xml_document &scra
 {
     if (!match)
         return;
+    qsizetype begin = 0, end = 0;
+    const bool spliceable = spanOf(match, begin, end);
+    recordSplice(spliceable, begin, end, scratch);
     match.parent().insert_copy_before(scratch.first_child(), match);
     match.parent().remove_child(match);
 }
 
 void QueueDocument::remove(pugi::xml_node match)
 {
-    if (match)
-        match.parent().remove_child(match);
+    if (!match)
+        return;
+    qsizetype begin = 0, end = 0;
+    const bool spliceable = spanOf(match, begin, end);
+    recordSplice(spliceable, begin, end, pugi::xml_document());
+    match.parent().remove_child(match);
+}
+
+bool QueueDocument::spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &end) const
+{
+    // Only the usual shape: empty child elements, none of them a record, so that nothing but
+    // the record's own end tag can hold its name before it ends.
+    if (!m_encoding.isPlainUtf8() || !record.first_child())
+        return false;
+    for (pugi::xml_node child : record.children())
+        if (child.type() != pugi::node_element || child.first_child() ||
+            std::strcmp(child.name(), "QUEUE_REC") == 0)
+            return false;
+    const ptrdiff_t name = record.offset_debug();
+    if (name < 1 || name >= m_bytes.size() || m_bytes[name - 1] != '<')
+        return false;
+    qsizetype close = m_bytes.indexOf("</QUEUE_REC", name);
+    if (close < 0)
+        return false;
+    close += 11;
+    while (close < m_bytes.size() && std::isspace(uchar(m_bytes[close])))
+        ++close;
+    if (close >= m_bytes.size() || m_bytes[close] != '>')
+        return false;
+    begin = name - 1;
+    end = close + 1;
+    return true;
+}
+
+void QueueDocument::recordSplice(bool spliceable, qsizetype begin, qsizetype end,
+                                 const pugi::xml_document &scratch)
+{
+    if (!spliceable || m_splice) {
+        m_reshaped = true;
+        return;
+    }
+    ByteWriter writer;
+    if (pugi::xml_node record = scratch.first_child())
+        record.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    m_splice = Splice{begin, end, writer.bytes};
 }
 
 bool QueueDocument::save(const QString &path, Failure &failure) const
 {
+    // A change of one record in a file read as it stands rewrites the file's own bytes around
+    // it: the same document, without writing every other record out again.
+    if (m_state == LoadState::Loaded && !m_reshaped && m_encoding.isPlainUtf8()) {
+        const QByteArray bytes =
+            m_splice ? m_bytes.left(m_splice->begin) + m_splice->bytes + m_bytes.mid(m_splice->end)
+                     : m_bytes;
+        return QueueLock::commit(path, bytes, failure);
+    }
     ByteWriter writer;
     // The declaration, when the file has one, is a node of the document and is written as read.
     unsigned options = pugi::format_raw | pugi::format_no_declaration;

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 #include <pugixml.hpp>
 
 class kzrXML;
@@ -54,7 +56,7 @@ public:
     /// Replaces `match` in place by the built record.
     void replace(pugi::xml_node match, const pugi::xml_document &scratch);
 
-    static void remove(pugi::xml_node match);
+    void remove(pugi::xml_node match);
 
     /// Writes the whole document in the encoding it was read in, through the queue lock: the
     /// new file replaces `path` at once and whole.
@@ -64,7 +66,23 @@ public:
     static bool recordId(pugi::xml_node record, int &id);
 
 private:
-    QByteArray m_bytes;
+    /// Where the usual record `record` stands in the file's bytes; false when it cannot be told.
+    bool spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &end) const;
+    /// Notes that the bytes from `begin` to `end` become the built record (nothing when the
+    /// scratch document is empty); a change that cannot be noted so rewrites the whole document.
+    void recordSplice(bool spliceable, qsizetype begin, qsizetype end,
+                      const pugi::xml_document &scratch);
+
+    struct Splice
+    {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        QByteArray bytes;
+    };
+
+    QByteArray m_bytes; // the file as read
+    std::optional<Splice> m_splice;
+    bool m_reshaped = false;
     pugi::xml_document m_doc;
     LoadState m_state = LoadState::Missing;
     QString m_parseError;

@@ -23,6 +23,12 @@ public:
     pugi::xml_encoding writtenAs() const;
     bool writesByteOrderMark() const { return m_byteOrderMark; }
 
+    /// UTF-8 without a byte-order mark: the parser reads the bytes as they stand.
+    bool isPlainUtf8() const
+    {
+        return m_kind == Kind::Native && m_native == pugi::encoding_utf8 && !m_byteOrderMark;
+    }
+
     /// Turns the document written as UTF-8 into this encoding. A character the encoding cannot
     /// hold is written as a numeric character reference (only text and attribute values hold
     /// such characters, where a reference means the same).

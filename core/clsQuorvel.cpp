@@ -249,7 +249,7 @@ bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
         return false;
     }
     if (remove) {
-        QueueDocument::remove(match);
+        doc.remove(match);
     } else {
         pugi::xml_document scratch;
         kzrXML xml(m_context.prompter());

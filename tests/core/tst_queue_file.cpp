@@ -8,6 +8,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <pugixml.hpp>
+
 namespace {
 QString record(int id, const QString &first, const QString &last)
 {
@@ -38,7 +40,7 @@ QString decoded(const QByteArray &encoding, const QByteArray &bytes)
 }
 } // namespace
 
-class tst_queue_encoding : public QObject
+class tst_queue_file : public QObject
 {
     Q_OBJECT
 
@@ -49,9 +51,10 @@ private Q_SLOTS:
     void fileWithoutDeclarationStaysUtf8();
     void unknownEncodingIsLeftAlone();
     void forbiddenCharactersStopAtTheDoor();
+    void changesKeepTheRestOfTheFile();
 };
 
-void tst_queue_encoding::keepsEncodingAcrossChanges_data()
+void tst_queue_file::keepsEncodingAcrossChanges_data()
 {
     QTest::addColumn<QByteArray>("encoding");
     QTest::addColumn<QByteArray>("euroSign"); // how the file holds "€"
@@ -61,7 +64,7 @@ void tst_queue_encoding::keepsEncodingAcrossChanges_data()
                             << QByteArray("\xAC\x20", 2); // little-endian, as written with its mark
 }
 
-void tst_queue_encoding::keepsEncodingAcrossChanges()
+void tst_queue_file::keepsEncodingAcrossChanges()
 {
     QFETCH(QByteArray, encoding);
     QFETCH(QByteArray, euroSign);
@@ -92,7 +95,7 @@ void tst_queue_encoding::keepsEncodingAcrossChanges()
     QCOMPARE(listing.inService[0].service, QString("Café €5"));
 }
 
-void tst_queue_encoding::missingLettersBecomeReferences()
+void tst_queue_file::missingLettersBecomeReferences()
 {
     TestFolder folder;
     folder.writeQueue(encoded("ISO-8859-1", declaration("ISO-8859-1") + "<LOBBY></LOBBY>"));
@@ -108,7 +111,7 @@ void tst_queue_encoding::missingLettersBecomeReferences()
     QVERIFY(folder.readQueue().contains("&#321;ukasz"));
 }
 
-void tst_queue_encoding::fileWithoutDeclarationStaysUtf8()
+void tst_queue_file::fileWithoutDeclarationStaysUtf8()
 {
     TestFolder folder;
     folder.writeQueue("<LOBBY></LOBBY>");
@@ -119,7 +122,7 @@ void tst_queue_encoding::fileWithoutDeclarationStaysUtf8()
     QVERIFY(bytes.contains("value=\"Zo\xC3\xAB\"") && bytes.contains("value=\"李\""));
 }
 
-void tst_queue_encoding::unknownEncodingIsLeftAlone()
+void tst_queue_file::unknownEncodingIsLeftAlone()
 {
     TestFolder folder;
     const QByteArray content = "<?xml version=\"1.0\" encoding=\"x-unheard-of\"?><LOBBY></LOBBY>";
@@ -133,7 +136,7 @@ void tst_queue_encoding::unknownEncodingIsLeftAlone()
 
 // XML 1.0 forbids the control characters, and a leading U+FEFF would be read as a byte-order
 // mark on its way into the database; tab, line feed and carriage return are kept exactly.
-void tst_queue_encoding::forbiddenCharactersStopAtTheDoor()
+void tst_queue_file::forbiddenCharactersStopAtTheDoor()
 {
     TestFolder folder;
     clsQuorvel entry(folder.context);
@@ -160,5 +163,49 @@ void tst_queue_encoding::forbiddenCharactersStopAtTheDoor()
     QCOMPARE(query.value(1).toString(), QString("C\nD\rE"));
 }
 
-QTEST_GUILESS_MAIN(tst_queue_encoding)
-#include "tst_queue_encoding.moc"
+// A change of one record leaves every other byte of the file as it was; records of another
+// shape than the usual are changed as well, through a rewrite of the whole document.
+void tst_queue_file::changesKeepTheRestOfTheFile()
+{
+    const QString usual = record(90004, "Dee", "Ray");
+    const QString content =
+        "<?xml version=\"1.0\"?>\r\n<!-- kept --><LOBBY>\r\n  " +
+        QString(record(90001, "Ann", "Lee")).replace("</QUEUE_REC>", "</QUEUE_REC >") +
+        "\r\n  <QUEUE_REC id=\"90002\"/>\r\n  " +
+        QString(record(90003, "Cy", "Poe")).replace("<FIRST", "<!-- c --><FIRST") + "\r\n" + usual +
+        "</LOBBY>\r\n";
+    TestFolder folder;
+    folder.writeQueue(content.toUtf8());
+    clsQuorvel entry(folder.context);
+    QVERIFY(entry.removeCustomerFromLobby(90001));
+    QString expected = content;
+    expected.remove(content.indexOf("<QUEUE_REC id=\"90001\""),
+                    content.indexOf("</QUEUE_REC >") + 13 -
+                        content.indexOf("<QUEUE_REC id=\"90001\""));
+    QCOMPARE(QString::fromUtf8(folder.readQueue()), expected);
+    QVERIFY(entry.loadLobbyEntry(90004));
+    entry.firstName = "Dora";
+    QVERIFY(entry.updateLobbyEntry(90004));
+    QVERIFY(
+        folder.readQueue().contains("<!-- kept --><LOBBY>\r\n  \r\n  <QUEUE_REC id=\"90002\"/>"));
+
+    QVERIFY(entry.loadLobbyEntry(90003));
+    entry.firstName = "Cyd";
+    QVERIFY(entry.updateLobbyEntry(90003));        // a record with a comment inside
+    QVERIFY(entry.removeCustomerFromLobby(90002)); // an empty record
+    folder.writeQueue(folder.readQueue() + "<!-- after -->");
+    const int added = entry.addCustomerToQueue("Eve", "Fox", "Taxes");
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    pugi::xml_document doc;
+    const QByteArray bytes = folder.readQueue();
+    QVERIFY(doc.load_buffer(bytes.constData(), size_t(bytes.size())));
+    QStringList records;
+    for (pugi::xml_node rec : doc.child("LOBBY").children("QUEUE_REC"))
+        records << QString("%1 %2").arg(rec.attribute("id").value(),
+                                        rec.child("FIRST_NAME").attribute("value").value());
+    QCOMPARE(records, QStringList({"90003 Cyd", "90004 Dora", QString("%1 Eve").arg(added)}));
+}
+
+QTEST_GUILESS_MAIN(tst_queue_file)
+#include "tst_queue_file.moc"
