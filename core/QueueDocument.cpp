@@ -25,37 +25,72 @@ struct ByteWriter : pugi::xml_writer
 };
 } // namespace
 
+QueueDocument::QueueDocument() : m_loaded(std::make_shared<Loaded>()) {}
+
+QueueDocument::HeldDocument &QueueDocument::heldDocument()
+{
+    static HeldDocument held;
+    return held;
+}
+
+void QueueDocument::forgetHeldDocument()
+{
+    heldDocument() = {};
+}
+
 QueueDocument::LoadState QueueDocument::load(const QString &path)
 {
-    m_doc.reset();
-    QFile file(path);
-    if (!file.exists())
-        return m_state = LoadState::Missing;
-    if (!file.open(QIODevice::ReadOnly))
-        return m_state = LoadState::Unreadable;
     m_splice.reset();
     m_reshaped = false;
-    m_bytes = file.readAll();
-    m_encoding = QueueFileEncoding::of(m_bytes);
-    if (!m_encoding.known()) {
-        m_parseError = QStringLiteral("its encoding %1 is unknown")
-                           .arg(QString::fromLatin1(m_encoding.name()));
-        return m_state = LoadState::NotWellFormed;
+    // Under one hold of the lock nobody else changes the file: a sequence that reads it again
+    // (a take, a sign-out) reads what it parsed before, once no other document uses that.
+    const quint64 hold = QueueLock::holdHere(path);
+    HeldDocument &held = heldDocument();
+    if (hold != 0 && held.hold == hold && held.path == path && held.loaded.use_count() == 1) {
+        m_loaded = held.loaded;
+        return m_loaded->state;
     }
-    const pugi::xml_encoding parseAs = m_encoding.prepare(m_bytes);
-    const pugi::xml_parse_result result =
-        m_doc.load_buffer(m_bytes.constData(), size_t(m_bytes.size()), ParseOptions, parseAs);
+    m_loaded = std::make_shared<Loaded>();
+    read(path);
+    held = hold != 0 ? HeldDocument{path, hold, m_loaded} : HeldDocument{};
+    return m_loaded->state;
+}
+
+void QueueDocument::read(const QString &path)
+{
+    Loaded &loaded = *m_loaded;
+    QFile file(path);
+    if (!file.exists()) {
+        loaded.state = LoadState::Missing;
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        loaded.state = LoadState::Unreadable;
+        return;
+    }
+    loaded.bytes = file.readAll();
+    loaded.encoding = QueueFileEncoding::of(loaded.bytes);
+    if (!loaded.encoding.known()) {
+        loaded.parseError = QStringLiteral("its encoding %1 is unknown")
+                                .arg(QString::fromLatin1(loaded.encoding.name()));
+        loaded.state = LoadState::NotWellFormed;
+        return;
+    }
+    const pugi::xml_encoding parseAs = loaded.encoding.prepare(loaded.bytes);
+    const pugi::xml_parse_result result = loaded.doc.load_buffer(
+        loaded.bytes.constData(), size_t(loaded.bytes.size()), ParseOptions, parseAs);
     if (!result) {
-        m_parseError = QString::fromUtf8(result.description());
-        m_doc.reset();
-        return m_state = LoadState::NotWellFormed;
+        loaded.parseError = QString::fromUtf8(result.description());
+        loaded.doc.reset();
+        loaded.state = LoadState::NotWellFormed;
+        return;
     }
-    return m_state = LoadState::Loaded;
+    loaded.state = LoadState::Loaded;
 }
 
 Failure QueueDocument::loadFailure() const
 {
-    switch (m_state) {
+    switch (m_loaded->state) {
     case LoadState::Loaded:
         return {};
     case LoadState::Missing:
@@ -67,7 +102,7 @@ Failure QueueDocument::loadFailure() const
     case LoadState::NotWellFormed:
         return {FailureNumber::NotWellFormed,
                 QStringLiteral("The queue file lobbyData.xml is not well-formed (%1).")
-                    .arg(m_parseError)};
+                    .arg(m_loaded->parseError)};
     }
     return {};
 }
@@ -77,7 +112,7 @@ QList<pugi::xml_node> QueueDocument::records() const
     // A plain walk in document order: the tree walker's virtual call per node cost as much as
     // parsing the file.
     QList<pugi::xml_node> result;
-    pugi::xml_node node = m_doc.first_child();
+    pugi::xml_node node = m_loaded->doc.first_child();
     while (node) {
         if (node.type() == pugi::node_element && std::strcmp(node.name(), "QUEUE_REC") == 0)
             result.append(node);
@@ -146,14 +181,14 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
 
 QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)
 {
-    pugi::xml_node root = m_doc.document_element();
+    pugi::xml_node root = m_loaded->doc.document_element();
     if (!root)
         return AppendResult::NoDocumentElement;
     if (std::strcmp(root.name(), "LOBBY") != 0)
         return AppendResult::Corrupted;
-    const qsizetype close = m_bytes.lastIndexOf("</LOBBY");
-    const bool closesTheFile =
-        close >= 0 && m_bytes.mid(close + 7).trimmed() == ">" && m_encoding.isPlainUtf8();
+    const qsizetype close = m_loaded->bytes.lastIndexOf("</LOBBY");
+    const bool closesTheFile = close >= 0 && m_loaded->bytes.mid(close + 7).trimmed() == ">" &&
+                               m_loaded->encoding.isPlainUtf8();
     recordSplice(closesTheFile, close, close, scratch);
     root.append_copy(scratch.first_child());
     return AppendResult::Appended;
@@ -184,22 +219,22 @@ bool QueueDocument::spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &e
 {
     // Only the usual shape: empty child elements, none of them a record, so that nothing but
     // the record's own end tag can hold its name before it ends.
-    if (!m_encoding.isPlainUtf8() || !record.first_child())
+    if (!m_loaded->encoding.isPlainUtf8() || !record.first_child())
         return false;
     for (pugi::xml_node child : record.children())
         if (child.type() != pugi::node_element || child.first_child() ||
             std::strcmp(child.name(), "QUEUE_REC") == 0)
             return false;
     const ptrdiff_t name = record.offset_debug();
-    if (name < 1 || name >= m_bytes.size() || m_bytes[name - 1] != '<')
+    if (name < 1 || name >= m_loaded->bytes.size() || m_loaded->bytes[name - 1] != '<')
         return false;
-    qsizetype close = m_bytes.indexOf("</QUEUE_REC", name);
+    qsizetype close = m_loaded->bytes.indexOf("</QUEUE_REC", name);
     if (close < 0)
         return false;
     close += 11;
-    while (close < m_bytes.size() && std::isspace(uchar(m_bytes[close])))
+    while (close < m_loaded->bytes.size() && std::isspace(uchar(m_loaded->bytes[close])))
         ++close;
-    if (close >= m_bytes.size() || m_bytes[close] != '>')
+    if (close >= m_loaded->bytes.size() || m_loaded->bytes[close] != '>')
         return false;
     begin = name - 1;
     end = close + 1;
@@ -209,6 +244,7 @@ bool QueueDocument::spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &e
 void QueueDocument::recordSplice(bool spliceable, qsizetype begin, qsizetype end,
                                  const pugi::xml_document &scratch)
 {
+    forgetHeldDocument(); // the document now differs from the file
     if (!spliceable || m_splice) {
         m_reshaped = true;
         return;
@@ -223,17 +259,19 @@ bool QueueDocument::save(const QString &path, Failure &failure) const
 {
     // A change of one record in a file read as it stands rewrites the file's own bytes around
     // it: the same document, without writing every other record out again.
-    if (m_state == LoadState::Loaded && !m_reshaped && m_encoding.isPlainUtf8()) {
-        const QByteArray bytes =
-            m_splice ? m_bytes.left(m_splice->begin) + m_splice->bytes + m_bytes.mid(m_splice->end)
-                     : m_bytes;
+    if (m_loaded->state == LoadState::Loaded && !m_reshaped && m_loaded->encoding.isPlainUtf8()) {
+        const QByteArray bytes = m_splice ? m_loaded->bytes.left(m_splice->begin) +
+                                                m_splice->bytes + m_loaded->bytes.mid(m_splice->end)
+                                          : m_loaded->bytes;
+        forgetHeldDocument();
         return QueueLock::commit(path, bytes, failure);
     }
     ByteWriter writer;
     // The declaration, when the file has one, is a node of the document and is written as read.
     unsigned options = pugi::format_raw | pugi::format_no_declaration;
-    if (m_encoding.writesByteOrderMark())
+    if (m_loaded->encoding.writesByteOrderMark())
         options |= pugi::format_write_bom;
-    m_doc.save(writer, "", options, m_encoding.writtenAs());
-    return QueueLock::commit(path, m_encoding.encode(writer.bytes), failure);
+    m_loaded->doc.save(writer, "", options, m_loaded->encoding.writtenAs());
+    forgetHeldDocument();
+    return QueueLock::commit(path, m_loaded->encoding.encode(writer.bytes), failure);
 }

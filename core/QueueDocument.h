@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 #include <pugixml.hpp>
@@ -31,6 +32,8 @@ public:
         NoDocumentElement,
         Corrupted
     };
+
+    QueueDocument();
 
     /// Loads `path`. A missing or malformed file leaves the document empty.
     LoadState load(const QString &path);
@@ -66,6 +69,26 @@ public:
     static bool recordId(pugi::xml_node record, int &id);
 
 private:
+    struct Loaded
+    {
+        QByteArray bytes; // the file as read
+        pugi::xml_document doc;
+        LoadState state = LoadState::Missing;
+        QString parseError;
+        QueueFileEncoding encoding;
+    };
+    /// The document read last under the current hold of the queue lock, for the next read
+    /// under the same hold.
+    struct HeldDocument
+    {
+        QString path;
+        quint64 hold = 0;
+        std::shared_ptr<Loaded> loaded;
+    };
+    static HeldDocument &heldDocument();
+    static void forgetHeldDocument();
+
+    void read(const QString &path);
     /// Where the usual record `record` stands in the file's bytes; false when it cannot be told.
     bool spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &end) const;
     /// Notes that the bytes from `begin` to `end` become the built record (nothing when the
@@ -80,11 +103,7 @@ private:
         QByteArray bytes;
     };
 
-    QByteArray m_bytes; // the file as read
+    std::shared_ptr<Loaded> m_loaded;
     std::optional<Splice> m_splice;
     bool m_reshaped = false;
-    pugi::xml_document m_doc;
-    LoadState m_state = LoadState::Missing;
-    QString m_parseError;
-    QueueFileEncoding m_encoding;
 };

@@ -34,6 +34,7 @@ struct HeldLock
 {
     int fd = -1;
     int depth = 0;
+    quint64 hold = 0;            // names this hold, for what is kept for its length
     bool renamed = false;        // committed: the lock file is now the queue file
     bool renameOnCommit = false; // the next commit ends every hold
 };
@@ -372,6 +373,8 @@ bool QueueLock::acquire(Failure &failure)
         if (::pwrite(held.fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
             m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
                   systemError());
+        static quint64 holds = 0;
+        held.hold = ++holds;
         held.renamed = false;
         held.renameOnCommit = false;
     }
@@ -397,6 +400,12 @@ void QueueLock::release()
     if (held.fd >= 0)
         ::close(held.fd);
     heldLocks().erase(it);
+}
+
+quint64 QueueLock::holdHere(const QString &queuePath)
+{
+    const auto it = heldLocks().find(lockPathFor(queuePath));
+    return it == heldLocks().end() || it->second.renamed ? 0 : it->second.hold;
 }
 
 void QueueLock::releaseWithNextCommit()

@@ -49,6 +49,10 @@ public:
 
     static QString lockPathFor(const QString &queuePath);
 
+    /// A number that names this process's current hold of the lock beside `queuePath`, the
+    /// same for as long as the hold lasts; 0 when it holds none (or has given it up by a commit).
+    static quint64 holdHere(const QString &queuePath);
+
     /// True when the lock beside `queuePath` exists and was left by a holder that is gone, so
     /// the next change will break it; `reason` says why.
     static bool isStale(const QString &queuePath, QString *reason = nullptr);
