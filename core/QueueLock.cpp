@@ -146,6 +146,12 @@ qint64 milliseconds(const struct timespec &time)
     return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
 }
 
+/// A file touched for a moment beside the lock, to read the folder's clock.
+QString clockPathFor(const QString &lockPath)
+{
+    return lockPath + QStringLiteral(".clock");
+}
+
 /// The age of the lock on the clock of the folder it lies in: its modification time against
 /// that of a file touched there just now. A share stamps both with its own clock.
 bool ageOnFolderClock(int fd, const QString &lockPath, qint64 &age)
@@ -153,7 +159,7 @@ bool ageOnFolderClock(int fd, const QString &lockPath, qint64 &age)
     struct stat lockStat = {};
     if (::fstat(fd, &lockStat) != 0)
         return false;
-    const QByteArray probePath = nativePath(lockPath + QStringLiteral(".clock"));
+    const QByteArray probePath = nativePath(clockPathFor(lockPath));
     const int probe = ::open(probePath.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (probe < 0)
         return false;
@@ -226,6 +232,7 @@ bool breakIfStale(const QString &queuePath, const QueueLock::Logger &log)
     if (holderIsGone(fd, lockPath, reason) &&
         (lockDescriptor(fd) || fileLockOf(fd) == FileLock::Unknown) && sameFile(fd, path)) {
         ::unlink(nativePath(nextPathFor(queuePath)).constData());
+        ::unlink(nativePath(clockPathFor(lockPath)).constData());
         broken = ::unlink(path.constData()) == 0;
         if (broken && log)
             log(QStringLiteral("[QueueLock] Broke the stale lock %1: %2").arg(lockPath, reason));

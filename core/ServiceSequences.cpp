@@ -180,6 +180,7 @@ SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
         return outcome(SequenceOutcome::Kind::Changed,
                        QStringLiteral("You can not remove a customer that is in service."),
                        QStringLiteral("Error"), Prompter::Icon::Critical);
+    section.releaseWithNextSave();
     return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
                                                : failedAndShown();
 }
@@ -200,6 +201,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
                                       "opened.  Nothing was saved; the lists show it as it is "
                                       "now."),
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
+    section.releaseWithNextSave();
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
