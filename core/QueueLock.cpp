@@ -346,48 +346,54 @@ bool QueueLock::acquire(Failure &failure)
 {
     if (m_held)
         return true;
-    HeldLock &held = heldLocks()[m_lockPath];
-    if (held.depth == 0) {
-        const QByteArray path = nativePath(m_lockPath);
-        const QDeadlineTimer deadline(waitMilliseconds);
-        WaitIndication indication;
-        for (;;) {
-            held.fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (held.fd >= 0)
-                break;
-            if (errno != EEXIST) {
-                failure = {FailureNumber::PathAccess,
-                           QStringLiteral("The queue lock file could not be created: ") +
-                               systemError()};
-            } else if (breakIfStale(m_queuePath, m_log)) {
-                continue;
-            } else if (deadline.hasExpired()) {
-                failure = {FailureNumber::FileLocked,
-                           QStringLiteral("The queue file is in use by another workstation. "
-                                          "Please try again.")};
-            } else {
-                // Short polls give a long waiter the same chances as newcomers.
-                indication.pause();
-                QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
-                continue;
-            }
+    if (heldLocks()[m_lockPath].depth == 0) {
+        const int fd = createLock(failure);
+        if (fd < 0) {
             heldLocks().erase(m_lockPath);
             return false;
         }
-        lockDescriptor(held.fd);
-        const QByteArray holder = holderRecord();
-        ::fsetxattr(held.fd, HolderAttribute, holder.constData(), size_t(holder.size()), 0);
-        if (::pwrite(held.fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
-            m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
-                  systemError());
         static quint64 holds = 0;
-        held.hold = ++holds;
-        held.renamed = false;
-        held.renameOnCommit = false;
+        heldLocks()[m_lockPath] = {fd, 0, ++holds};
     }
-    ++held.depth;
+    ++heldLocks()[m_lockPath].depth;
     m_held = true;
     return true;
+}
+
+int QueueLock::createLock(Failure &failure) const
+{
+    const QByteArray path = nativePath(m_lockPath);
+    const QDeadlineTimer deadline(waitMilliseconds);
+    WaitIndication indication;
+    for (;;) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            lockDescriptor(fd);
+            const QByteArray holder = holderRecord();
+            ::fsetxattr(fd, HolderAttribute, holder.constData(), size_t(holder.size()), 0);
+            if (::pwrite(fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
+                m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
+                      systemError());
+            return fd;
+        }
+        if (errno != EEXIST) {
+            failure = {FailureNumber::PathAccess,
+                       QStringLiteral("The queue lock file could not be created: ") +
+                           systemError()};
+            return -1;
+        }
+        if (breakIfStale(m_queuePath, m_log))
+            continue;
+        if (deadline.hasExpired()) {
+            failure = {FailureNumber::FileLocked,
+                       QStringLiteral("The queue file is in use by another workstation. "
+                                      "Please try again.")};
+            return -1;
+        }
+        // Short polls give a long waiter the same chances as newcomers.
+        indication.pause();
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+    }
 }
 
 void QueueLock::release()

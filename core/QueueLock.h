@@ -63,6 +63,9 @@ public:
     static void setWaitHook(WaitHook hook);
 
 private:
+    /// Creates the lock file, waiting while another holds it; its descriptor, or -1.
+    int createLock(Failure &failure) const;
+
     QString m_queuePath;
     QString m_lockPath;
     Logger m_log;
