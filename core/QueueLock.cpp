@@ -66,11 +66,13 @@ const QByteArray &machineIdentity()
 }
 
 /// The holder's own record at the start of a fresh lock file (the layout of `QLockFile`'s).
-QByteArray holderRecord()
+const QByteArray &holderRecord()
 {
-    return QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-           QCoreApplication::applicationName().toUtf8() + '\n' +
-           QSysInfo::machineHostName().toUtf8() + '\n' + machineIdentity() + '\n';
+    static const QByteArray record = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                                     QCoreApplication::applicationName().toUtf8() + '\n' +
+                                     QSysInfo::machineHostName().toUtf8() + '\n' +
+                                     machineIdentity() + '\n';
+    return record;
 }
 
 struct Holder
@@ -369,7 +371,7 @@ int QueueLock::createLock(Failure &failure) const
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             lockDescriptor(fd);
-            const QByteArray holder = holderRecord();
+            const QByteArray &holder = holderRecord();
             ::fsetxattr(fd, HolderAttribute, holder.constData(), size_t(holder.size()), 0);
             if (::pwrite(fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
                 m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
