@@ -225,16 +225,17 @@ bool QueueDocument::spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &e
         if (child.type() != pugi::node_element || child.first_child() ||
             std::strcmp(child.name(), "QUEUE_REC") == 0)
             return false;
-    const ptrdiff_t name = record.offset_debug();
-    if (name < 1 || name >= m_loaded->bytes.size() || m_loaded->bytes[name - 1] != '<')
+    const QByteArray &bytes = m_loaded->bytes;
+    const qsizetype name = record.offset_debug();
+    if (name < 1 || name >= bytes.size() || bytes.at(name - 1) != '<')
         return false;
-    qsizetype close = m_loaded->bytes.indexOf("</QUEUE_REC", name);
+    qsizetype close = bytes.indexOf("</QUEUE_REC", name);
     if (close < 0)
         return false;
     close += 11;
-    while (close < m_loaded->bytes.size() && std::isspace(uchar(m_loaded->bytes[close])))
+    while (close < bytes.size() && std::isspace(uchar(bytes.at(close))))
         ++close;
-    if (close >= m_loaded->bytes.size() || m_loaded->bytes[close] != '>')
+    if (close >= bytes.size() || bytes.at(close) != '>')
         return false;
     begin = name - 1;
     end = close + 1;
