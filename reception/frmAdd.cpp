@@ -89,9 +89,11 @@ void frmAdd::checkIn()
     }
 
     clsQuorvel entry(m_desk.context);
-    if (entry.addCustomerToQueue(firstName, lastName, service) > 0) {
-        m_desk.lobby().loadit();
-        m_desk.context.log(QStringLiteral("[frmAdd] - Added new customer record to queue"));
-    }
+    // A failed check-in has shown its reason; the dialog stays open with what was typed, so
+    // the receptionist can try again instead of asking the customer for everything anew.
+    if (entry.addCustomerToQueue(firstName, lastName, service) <= 0)
+        return;
+    m_desk.lobby().loadit();
+    m_desk.context.log(QStringLiteral("[frmAdd] - Added new customer record to queue"));
     accept();
 }

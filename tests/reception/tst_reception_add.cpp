@@ -21,6 +21,7 @@ private Q_SLOTS:
     void placeholderEntriesAreRefused_data();
     void placeholderEntriesAreRefused();
     void newCustomerJoinsTheEndOfTheWaitingList();
+    void failedCheckInKeepsWhatWasTyped();
 
 private:
     QLineEdit *entry(int index) const
@@ -147,6 +148,32 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
     QFile log(m_reception->folder.filePath("frontLog.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(log.readAll().contains(" - [frmAdd] - Added new customer record to queue\r\n"));
+}
+
+void tst_reception_add::failedCheckInKeepsWhatWasTyped()
+{
+    const QByteArray queue = m_reception->folder.readQueue();
+    QFile file(m_reception->folder.filePath("data/lobbyData.xml"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<LOBBY><QUEUE_REC"); // torn by some other program
+    file.close();
+
+    QTest::keyClicks(entry(0), "Zoe");
+    QTest::keyClicks(entry(1), "O'Hara");
+    services()->setCurrentIndex(services()->findText("Benefits"));
+    QTest::mouseClick(ok(), Qt::LeftButton);
+    QCOMPARE(m_reception->folder.prompter.boxes.size(), 1);
+    QVERIFY(m_reception->folder.prompter.texts().first().startsWith(
+        "Error adding customer entry.  [addCustomerToQueue]: "));
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(entry(1)->text(), QString("O'Hara"));
+
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(queue);
+    file.close();
+    QTest::mouseClick(ok(), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(queued(), 5);
 }
 
 QTEST_MAIN(tst_reception_add)
