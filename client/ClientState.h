@@ -40,6 +40,11 @@ struct ClientState
     QueueListing queue;
     bool firstLoad = false;
 
+    // Hand-over to the event dialog
+    qint16 eventMode = 0; // 0 add a new event on `eventDate`, 1 revise the event `eventId`
+    QDate eventDate;
+    qint32 eventId = 0;
+
     /// The long-lived object whose change-signal check remembers the last time stamp seen.
     std::unique_ptr<clsQuorvel> queueWatcher;
 };

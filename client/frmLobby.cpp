@@ -3,7 +3,9 @@
 #include "ui_frmLobby.h"
 
 #include "AboutWindow.h"
+#include "CalendarTab.h"
 #include "ElidedText.h"
+#include "HistoryTab.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
@@ -51,6 +53,18 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     connect(m_ui->mnuModify, &QAction::triggered, this, &frmLobby::openOptions);
     connect(m_ui->mnuContents, &QAction::triggered, this, &frmLobby::openHelp);
     connect(m_ui->mnuAbout, &QAction::triggered, this, &frmLobby::showAbout);
+
+    m_calendarTab = new CalendarTab(program, m_ui->calendar, m_ui->lstEvents, this);
+    m_historyTab = new HistoryTab(program, m_ui->txtFetchDate, m_ui->historyOpt_0,
+                                  m_ui->cmdRetrieve, m_ui->lstHistory, this);
+    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (m_ui->SSTab1->widget(index) == m_ui->tabCalendar)
+            m_calendarTab->visit();
+        else if (m_ui->SSTab1->widget(index) == m_ui->tabServiceHistory)
+            m_historyTab->visit();
+    });
+    connect(m_ui->mnuAddEvent, &QAction::triggered, this,
+            [this] { m_calendarTab->addEvent(m_program.context().clock().today()); });
 
     centreOnScreen(this);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -114,6 +128,17 @@ void frmLobby::showCustomerInService()
     const bool named = state.servicing && !state.customerName.isEmpty();
     m_ui->cmdSignout->setEnabled(named);
     m_ui->cmdPut->setEnabled(named);
+}
+
+int frmLobby::historyCount() const
+{
+    return m_historyTab->historyCount();
+}
+
+void frmLobby::emptyEventAndHistoryLists()
+{
+    m_calendarTab->clear();
+    m_historyTab->clear();
 }
 
 void frmLobby::takeSelected()

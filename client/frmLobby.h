@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class CalendarTab;
+class HistoryTab;
 class StatusPanels;
 class lobbyDB;
 namespace Ui {
@@ -47,6 +49,13 @@ public:
     /// The in-service panel, from the state; the two commands follow the name shown.
     void showCustomerInService();
 
+    CalendarTab &calendarTab() { return *m_calendarTab; }
+    HistoryTab &historyTab() { return *m_historyTab; }
+    /// The real rows of the history list.
+    int historyCount() const;
+    /// After new settings: the events and history of the former representative go.
+    void emptyEventAndHistoryLists();
+
     /// The mini window, while it is shown; null otherwise.
     frmMin *miniWindow() const { return m_mini; }
     void refreshMiniWindow();
@@ -67,6 +76,8 @@ private:
     std::unique_ptr<Ui::frmLobby> m_ui;
     lobbyDB &m_program;
     StatusPanels *m_statusPanels;
+    CalendarTab *m_calendarTab;
+    HistoryTab *m_historyTab;
     QTimer m_timer2;
     QPointer<frmMin> m_mini;
 };

@@ -133,6 +133,7 @@ void frmPref::update()
     m_program.putUserSetting(Setting::SoundPath, state.soundPath);
     m_program.putUserSetting(Setting::Window, QString::number(state.notifyOnTop));
 
+    m_program.mainWindow().emptyEventAndHistoryLists();
     m_program.mainWindow().startPolling();
     m_program.mainWindow().showRepresentative();
     if (state.soundSource == 2)

@@ -7,6 +7,12 @@ struct Failure
 {
     int number = 0;
     QString description;
+
+    /// The text of a database box: `text`, a line break, the number, "/" and the description.
+    QString message(const QString &text) const
+    {
+        return text + QLatin1Char('\r') + QString::number(number) + QLatin1Char('/') + description;
+    }
 };
 
 /// Our own failure numbers (the message boxes show them in their titles).

@@ -1,0 +1,122 @@
+#include "EventList.h"
+
+#include "Database.h"
+#include "StorableText.h"
+#include "TextForms.h"
+
+#include <QSqlError>
+#include <QVariant>
+
+namespace {
+const QString eventColumns =
+    QStringLiteral("SELECT eventID, userNumber, eventDate, eventTime, event FROM events ");
+
+bool readEvents(const QString &systemPath, const QString &where, const QVariantList &values,
+                QList<CalendarEvent> &events, Failure &failure)
+{
+    Database db(systemPath);
+    if (!db.open()) {
+        failure = db.failure();
+        return false;
+    }
+    QSqlQuery query = db.prepare(eventColumns + where);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (db.failure().number != 0 || !db.exec(query)) {
+        failure = db.failure();
+        return false;
+    }
+    while (query.next())
+        events.append({query.value(0).toInt(), query.value(1).toInt(),
+                       TextForms::parseDbDate(query.value(2).toString()),
+                       TextForms::parseDbTime(query.value(3).toString()),
+                       query.value(4).toString()});
+    if (query.lastError().isValid()) {
+        db.setFailureFrom(query);
+        failure = db.failure();
+        return false;
+    }
+    return true;
+}
+
+/// Runs a change on the event `eventID`; `changed` tells whether a row was there to change.
+bool changeEvent(const QString &systemPath, const QString &statement, const QVariantList &values,
+                 bool &changed, Failure &failure)
+{
+    Database db(systemPath);
+    if (!db.open()) {
+        failure = db.failure();
+        return false;
+    }
+    QSqlQuery query = db.prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (db.failure().number != 0 || !db.exec(query)) {
+        failure = db.failure();
+        return false;
+    }
+    changed = query.numRowsAffected() > 0;
+    return true;
+}
+} // namespace
+
+bool eventsOfDay(const QString &systemPath, qint32 userNumber, const QDate &day,
+                 QList<CalendarEvent> &events, Failure &failure)
+{
+    // The id keeps events of the same minute in the order they were added.
+    return readEvents(systemPath,
+                      QStringLiteral("WHERE userNumber = ? AND eventDate = ? "
+                                     "ORDER BY eventTime, eventID"),
+                      {userNumber, dbValue(day)}, events, failure);
+}
+
+bool eventRecord(const QString &systemPath, qint32 eventID, CalendarEvent &event, bool &found,
+                 Failure &failure)
+{
+    QList<CalendarEvent> events;
+    if (!readEvents(systemPath, QStringLiteral("WHERE eventID = ?"), {eventID}, events, failure))
+        return false;
+    found = !events.isEmpty();
+    if (found)
+        event = events.first();
+    return true;
+}
+
+bool addEvent(const QString &systemPath, const CalendarEvent &event, qint32 &eventID,
+              Failure &failure)
+{
+    Database db(systemPath);
+    if (!db.open() ||
+        !db.exec(QStringLiteral("INSERT INTO events (userNumber, eventDate, eventTime, event, "
+                                "eventAlarm) VALUES (?, ?, ?, ?, 0)"),
+                 {event.userNumber, dbValue(event.eventDate), dbValue(event.eventTime),
+                  storableText(event.event)})) {
+        failure = db.failure();
+        return false;
+    }
+    QSqlQuery last = db.prepare(QStringLiteral("SELECT last_insert_rowid()"));
+    if (!db.exec(last) || !last.next()) {
+        failure = db.failure();
+        return false;
+    }
+    eventID = last.value(0).toInt();
+    return true;
+}
+
+bool reviseEvent(const QString &systemPath, const CalendarEvent &event, bool &found,
+                 Failure &failure)
+{
+    return changeEvent(systemPath,
+                       QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
+                                      "WHERE eventID = ?"),
+                       {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),
+                        event.eventID},
+                       found, failure);
+}
+
+bool removeEvent(const QString &systemPath, qint32 eventID, Failure &failure)
+{
+    bool removed = false;
+    return changeEvent(systemPath, QStringLiteral("DELETE FROM events WHERE eventID = ?"),
+                       {eventID}, removed, failure);
+}

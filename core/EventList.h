@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Failure.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+
+/// One row of `events`: a representative's own appointment or reminder.
+struct CalendarEvent
+{
+    qint32 eventID = 0;
+    qint32 userNumber = 0;
+    QDate eventDate;
+    QTime eventTime;
+    QString event;
+};
+
+/// The events of `userNumber` on `day`, ordered by time. False with `failure` set on failure.
+bool eventsOfDay(const QString &systemPath, qint32 userNumber, const QDate &day,
+                 QList<CalendarEvent> &events, Failure &failure);
+
+/// The event `eventID`; `found` false when there is none.
+bool eventRecord(const QString &systemPath, qint32 eventID, CalendarEvent &event, bool &found,
+                 Failure &failure);
+
+/// Adds `event` for its `userNumber` (its alarm off); `eventID` is the new id.
+bool addEvent(const QString &systemPath, const CalendarEvent &event, qint32 &eventID,
+              Failure &failure);
+
+/// Rewrites the date, time and message of `event.eventID`; `found` false when that row no
+/// longer exists (another desk removed it), and then nothing is written.
+bool reviseEvent(const QString &systemPath, const CalendarEvent &event, bool &found,
+                 Failure &failure);
+
+/// Removes the event `eventID`; an event already gone is no failure.
+bool removeEvent(const QString &systemPath, qint32 eventID, Failure &failure);
