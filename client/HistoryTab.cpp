@@ -17,7 +17,7 @@
 HistoryTab::HistoryTab(lobbyDB &program, QLineEdit *txtFetchDate, QAbstractButton *myHistory,
                        QAbstractButton *cmdRetrieve, QTreeWidget *lstHistory, QWidget *window)
     : QObject(window), m_program(program), m_date(txtFetchDate), m_myHistory(myHistory),
-      m_list(lstHistory), m_window(window)
+      m_retrieve(cmdRetrieve), m_list(lstHistory), m_window(window)
 {
     QHeaderView *header = m_list->header();
     header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -27,6 +27,8 @@ HistoryTab::HistoryTab(lobbyDB &program, QLineEdit *txtFetchDate, QAbstractButto
 
     selectAllOnFocus(m_date);
     m_date->installEventFilter(this);
+    // Outside a dialog a focused button ignores Enter; here it presses it, as everywhere else.
+    cmdRetrieve->installEventFilter(this);
     connect(cmdRetrieve, &QAbstractButton::clicked, this, &HistoryTab::retrieve);
     connect(m_list, &QTreeWidget::itemActivated, this, &HistoryTab::openSelected);
 }
@@ -97,7 +99,7 @@ void HistoryTab::openSelected()
 
 bool HistoryTab::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_date && event->type() == QEvent::KeyPress) {
+    if ((watched == m_date || watched == m_retrieve) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             retrieve();

@@ -39,6 +39,7 @@ private:
     lobbyDB &m_program;
     QLineEdit *m_date;
     QAbstractButton *m_myHistory;
+    QAbstractButton *m_retrieve;
     QTreeWidget *m_list;
     QWidget *m_window;
     bool m_visited = false;

@@ -64,7 +64,11 @@ QString ClientDesk::shownName()
 
 void ClientDesk::doubleClickRow(int row)
 {
-    QTreeWidget *list = waitingList();
+    ::doubleClickRow(waitingList(), row);
+}
+
+void doubleClickRow(QTreeWidget *list, int row)
+{
     const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
     // A lone double-click is not what a user sends: the first click selects the row.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);

@@ -70,6 +70,9 @@ private:
     TestFolder &m_folder;
 };
 
+/// Double-clicks the row `row` of `list` as a user would.
+void doubleClickRow(QTreeWidget *list, int row);
+
 /// Runs `act` on the next modal dialog once it is open (bounded wait).
 void onNextDialog(const std::function<void(QDialog *)> &act);
 

@@ -1,0 +1,336 @@
+// The Calendar tab and the event dialog.
+#include "ClientDesk.h"
+#include "EventList.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+template <typename T> T *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
+
+const QDate today(2026, 12, 6); // the fake clock's day
+
+/// Marco's desk, started and shown on the Calendar tab.
+struct CalendarDesk
+{
+    TestFolder folder{true};
+    ClientDesk desk{folder, QStringLiteral("marco")};
+    QTreeWidget *events = nullptr;
+    QCalendarWidget *calendar = nullptr;
+
+    bool open()
+    {
+        if (!desk.start())
+            return false;
+        desk.window().show();
+        desk.find<QTabWidget>("SSTab1")->setCurrentWidget(desk.find<QWidget>("tabCalendar"));
+        events = desk.find<QTreeWidget>("lstEvents");
+        calendar = desk.find<QCalendarWidget>("calendar");
+        desk.prompter.clear();
+        return true;
+    }
+
+    qint32 add(qint32 userNumber, const QDate &day, const QTime &time, const QString &text)
+    {
+        qint32 id = 0;
+        Failure failure;
+        addEvent(folder.context.params.systemPath, {0, userNumber, day, time, text}, id, failure);
+        return id;
+    }
+
+    bool stored(qint32 id, CalendarEvent &event)
+    {
+        bool found = false;
+        Failure failure;
+        return eventRecord(folder.context.params.systemPath, id, event, found, failure) && found;
+    }
+
+    QStringList row(int index) const
+    {
+        const QTreeWidgetItem *item = events->topLevelItem(index);
+        return item ? QStringList{item->text(0), item->text(1)} : QStringList();
+    }
+};
+
+/// Types `time` and `message` into an open event dialog and presses Enter in the message.
+void fillAndEnter(QDialog *dialog, const QString &time, const QString &message)
+{
+    auto *timeEntry = child<QLineEdit>(dialog, "txtEventTime");
+    timeEntry->clear();
+    QTest::keyClicks(timeEntry, time);
+    auto *text = child<QLineEdit>(dialog, "txtEvent");
+    text->clear();
+    QTest::keyClicks(text, message);
+    QTest::keyClick(text, Qt::Key_Return);
+}
+} // namespace
+
+class tst_client_calendar : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void addReviseAndDelete();
+    void onlyOwnEventsInTimeOrder();
+    void refusedDateAndTime_data();
+    void refusedDateAndTime();
+    void proposedDay();
+    void revisingAnEventRemovedElsewhere();
+    void unreadableEventKeepsTheDialogEmpty();
+    void optionsSaveEmptiesTheList();
+};
+
+void tst_client_calendar::addReviseAndDelete()
+{
+    CalendarDesk d;
+    QVERIFY(d.open());
+    QCOMPARE(d.calendar->selectedDate(), today);
+    QCOMPARE(d.events->topLevelItemCount(), 0);
+    QCOMPARE(d.events->toolTip(),
+             QStringLiteral("Double-click to edit entry or press Delete to remove entry."));
+
+    bool added = false;
+    onNextDialog([&](QDialog *dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("New Event"));
+        auto *ok = child<QPushButton>(dialog, "cmdOK");
+        QCOMPARE(ok->text(), QStringLiteral("&Add Event"));
+        QCOMPARE(child<QLineEdit>(dialog, "txtEventDate")->text(), QStringLiteral("12/06/2026"));
+        QCOMPARE(dialog->focusWidget(), child<QLineEdit>(dialog, "txtEventTime"));
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtEventTime"), QStringLiteral("1330"));
+        QVERIFY(!ok->isEnabled()); // no message yet
+        fillAndEnter(dialog, QStringLiteral("1330"), QStringLiteral("Call O'Brien"));
+        added = true;
+    });
+    d.desk.find<QAction>("mnuAddEvent")->trigger();
+    QVERIFY(added);
+    QCOMPARE(d.row(0), (QStringList{"Call O'Brien", "01:30 pm"}));
+    const qint32 id = d.events->topLevelItem(0)->data(0, Qt::UserRole).toInt();
+    CalendarEvent event;
+    QVERIFY(d.stored(id, event));
+    QCOMPARE(event.event, QStringLiteral("Call O'Brien"));
+    QCOMPARE(event.eventTime, QTime(13, 30));
+    QCOMPARE(event.userNumber, 2);
+
+    // Revised to another day: the list and the calendar follow the event.
+    bool revised = false;
+    onNextDialog([&](QDialog *dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Revise Event"));
+        auto *ok = child<QPushButton>(dialog, "cmdOK");
+        QCOMPARE(ok->text(), QStringLiteral("&Revise Event"));
+        auto *date = child<QLineEdit>(dialog, "txtEventDate");
+        QTRY_COMPARE(date->text(), QStringLiteral("12/06/2026"));
+        QCOMPARE(child<QLineEdit>(dialog, "txtEventTime")->text(), QStringLiteral("13:30"));
+        QCOMPARE(child<QLineEdit>(dialog, "txtEvent")->text(), QStringLiteral("Call O'Brien"));
+        QVERIFY(!ok->isEnabled());
+        date->setText(QStringLiteral("12/08/2026"));
+        QVERIFY(ok->isEnabled());
+        fillAndEnter(dialog, QStringLiteral("1200"), QStringLiteral("Lunch"));
+        revised = true;
+    });
+    doubleClickRow(d.events, 0);
+    QVERIFY(revised);
+    QCOMPARE(d.calendar->selectedDate(), QDate(2026, 12, 8));
+    QCOMPARE(d.row(0), (QStringList{"Lunch", "12:00 pm"}));
+    QCOMPARE(d.events->topLevelItem(0)->data(0, Qt::UserRole).toInt(), id);
+
+    // Delete asks first; No keeps the event.
+    d.desk.prompter.clear();
+    d.events->setCurrentItem(d.events->topLevelItem(0));
+    QTest::keyClick(d.events, Qt::Key_Delete);
+    QCOMPARE(d.desk.prompter.titles(), QStringList{"Remove Event"});
+    QCOMPARE(d.desk.prompter.texts(), QStringList{"Are you sure you wish to remove this event?"});
+    QCOMPARE(d.events->topLevelItemCount(), 1);
+    QVERIFY(d.stored(id, event));
+
+    d.desk.prompter.answer(true);
+    QTest::keyClick(d.events, Qt::Key_Delete);
+    QCOMPARE(d.events->topLevelItemCount(), 0);
+    QVERIFY(!d.stored(id, event));
+}
+
+void tst_client_calendar::onlyOwnEventsInTimeOrder()
+{
+    CalendarDesk d;
+    d.add(2, today, QTime(16, 0), QStringLiteral("Team meeting"));
+    d.add(1, today, QTime(9, 0), QStringLiteral("Dana's own"));
+    d.add(2, today, QTime(8, 15), QStringLiteral("Early call"));
+    d.add(2, today.addDays(1), QTime(8, 0), QStringLiteral("Tomorrow"));
+    QVERIFY(d.open());
+    QCOMPARE(d.events->topLevelItemCount(), 2);
+    QCOMPARE(d.row(0), (QStringList{"Early call", "08:15 am"}));
+    QCOMPARE(d.row(1), (QStringList{"Team meeting", "04:00 pm"}));
+    QCOMPARE(d.events->topLevelItem(1)->toolTip(0), QStringLiteral("Team meeting"));
+
+    // Choosing the next day lists it.
+    d.calendar->setSelectedDate(today.addDays(1));
+    QCOMPARE(d.events->topLevelItemCount(), 1);
+    QCOMPARE(d.row(0), (QStringList{"Tomorrow", "08:00 am"}));
+}
+
+void tst_client_calendar::refusedDateAndTime_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("blank minute digits") << "12062026"
+                                         << "14"
+                                         << "Time Error"
+                                         << "txtEventTime";
+    QTest::newRow("one blank hour digit") << "12062026"
+                                          << "1"
+                                          << "Time Error"
+                                          << "txtEventTime";
+    QTest::newRow("hour 25") << "12062026"
+                             << "2510"
+                             << "Time Error"
+                             << "txtEventTime";
+    QTest::newRow("day 45") << "12452026"
+                            << "1000"
+                            << "Date Error"
+                            << "txtEventDate";
+    QTest::newRow("blank day") << "12"
+                               << "1000"
+                               << "Date Error"
+                               << "txtEventDate";
+}
+
+void tst_client_calendar::refusedDateAndTime()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QString, title);
+    QFETCH(QString, focused);
+    CalendarDesk d;
+    QVERIFY(d.open());
+    bool checked = false;
+    onNextDialog([&](QDialog *dialog) {
+        auto *dateEntry = child<QLineEdit>(dialog, "txtEventDate");
+        dateEntry->clear();
+        QTest::keyClicks(dateEntry, date);
+        fillAndEnter(dialog, time, QStringLiteral("Dentist"));
+        QCOMPARE(d.desk.prompter.titles(), QStringList{title});
+        QCOMPARE(d.desk.prompter.texts().first(),
+                 title == QLatin1String("Time Error")
+                     ? QStringLiteral("Invalid Event Time.  Please make sure the format is in "
+                                      "hh:mm am/pm")
+                     : QStringLiteral("Invalid Event Date.  Please make sure the format is "
+                                      "mm/dd/yyyy"));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->focusWidget()->objectName(), focused);
+        checked = true;
+    });
+    d.desk.find<QAction>("mnuAddEvent")->trigger();
+    QVERIFY(checked);
+    QList<CalendarEvent> stored;
+    Failure failure;
+    QVERIFY(eventsOfDay(d.folder.context.params.systemPath, 2, today, stored, failure));
+    QVERIFY(stored.isEmpty());
+}
+
+void tst_client_calendar::proposedDay()
+{
+    CalendarDesk d;
+    QVERIFY(d.open());
+    // Another month shown: the menu still proposes today.
+    d.calendar->setSelectedDate(QDate(2027, 1, 20));
+    QString proposed;
+    onNextDialog([&](QDialog *dialog) {
+        proposed = child<QLineEdit>(dialog, "txtEventDate")->text();
+        dialog->reject();
+    });
+    d.desk.find<QAction>("mnuAddEvent")->trigger();
+    QCOMPARE(proposed, QStringLiteral("12/06/2026"));
+
+    // A double-click on a day proposes that day.
+    auto *days = d.calendar->findChild<QTableView *>();
+    QVERIFY(days);
+    const QModelIndex cell = days->currentIndex();
+    QCOMPARE(cell.data().toInt(), 20);
+    const QPoint at = days->visualRect(cell).center();
+    onNextDialog([&](QDialog *dialog) {
+        proposed = child<QLineEdit>(dialog, "txtEventDate")->text();
+        dialog->reject();
+    });
+    QTest::mouseClick(days->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(days->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(proposed, QStringLiteral("01/20/2027"));
+}
+
+void tst_client_calendar::revisingAnEventRemovedElsewhere()
+{
+    CalendarDesk d;
+    const qint32 id = d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
+    QVERIFY(d.open());
+    QCOMPARE(d.events->topLevelItemCount(), 1);
+    onNextDialog([&](QDialog *dialog) {
+        QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(), QStringLiteral("Budget review"));
+        Failure failure;
+        QVERIFY(removeEvent(d.folder.context.params.systemPath, id, failure));
+        fillAndEnter(dialog, QStringLiteral("1100"), QStringLiteral("Budget review moved"));
+    });
+    doubleClickRow(d.events, 0);
+    QCOMPARE(d.desk.prompter.texts(),
+             QStringList{"This event has been removed from the calendar."});
+    CalendarEvent event;
+    QVERIFY(!d.stored(id, event));
+    QCOMPARE(d.events->topLevelItemCount(), 0);
+}
+
+void tst_client_calendar::unreadableEventKeepsTheDialogEmpty()
+{
+    CalendarDesk d;
+    d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
+    QVERIFY(d.open());
+    const QString systemPath = d.folder.context.params.systemPath;
+    QVERIFY(QFile::rename(systemPath, systemPath + QStringLiteral(".away")));
+    bool checked = false;
+    onNextDialog([&](QDialog *dialog) {
+        QTRY_COMPARE(d.desk.prompter.boxes.size(), 1);
+        QCOMPARE(d.desk.prompter.titles(), QStringList{"Database Error"});
+        QVERIFY(d.desk.prompter.texts().first().startsWith(
+            QStringLiteral("Error accessing events database!\r53/")));
+        QVERIFY(dialog->isVisible());
+        // Nothing typed into the masks: only their separators are there.
+        QCOMPARE(child<QLineEdit>(dialog, "txtEventDate")->text(), QStringLiteral("//"));
+        QCOMPARE(child<QLineEdit>(dialog, "txtEventTime")->text(), QStringLiteral(":"));
+        QVERIFY(child<QLineEdit>(dialog, "txtEvent")->text().isEmpty());
+        QVERIFY(!child<QPushButton>(dialog, "cmdOK")->isEnabled());
+        checked = true;
+    });
+    doubleClickRow(d.events, 0);
+    QVERIFY(checked);
+}
+
+void tst_client_calendar::optionsSaveEmptiesTheList()
+{
+    CalendarDesk d;
+    d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
+    QVERIFY(d.open());
+    QCOMPARE(d.events->topLevelItemCount(), 1);
+    onNextDialog([](QDialog *options) {
+        child<QLineEdit>(options, "txtUsername")->setText(QStringLiteral("dana"));
+        child<QPushButton>(options, "cmdOK")->click();
+    });
+    d.desk.find<QAction>("mnuModify")->trigger();
+    QCOMPARE(d.events->topLevelItemCount(), 0);
+    // The next click on the same day lists the new representative's events.
+    d.add(1, today, QTime(9, 0), QStringLiteral("Dana's own"));
+    Q_EMIT d.calendar->clicked(today);
+    QCOMPARE(d.row(0), (QStringList{"Dana's own", "09:00 am"}));
+}
+
+QTEST_MAIN(tst_client_calendar)
+#include "tst_client_calendar.moc"
