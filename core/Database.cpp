@@ -98,7 +98,13 @@ bool Database::exec(QSqlQuery &query)
 
 bool Database::exec(const QString &statement, const QVariantList &values)
 {
-    QSqlQuery query = prepare(statement);
+    QSqlQuery query;
+    return exec(query, statement, values);
+}
+
+bool Database::exec(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query = prepare(statement);
     if (m_failure.number != 0)
         return false;
     for (const QVariant &value : values)

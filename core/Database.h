@@ -33,6 +33,8 @@ public:
     /// Prepares, binds `values` in order and runs; false with `failure()` set on error.
     bool exec(QSqlQuery &query);
     bool exec(const QString &statement, const QVariantList &values = {});
+    /// The same, leaving the statement's rows and counts in `query`.
+    bool exec(QSqlQuery &query, const QString &statement, const QVariantList &values);
 
     QSqlDatabase &connection() { return m_db; }
     const Failure &failure() const { return m_failure; }

@@ -15,14 +15,8 @@ bool readEvents(const QString &systemPath, const QString &where, const QVariantL
                 QList<CalendarEvent> &events, Failure &failure)
 {
     Database db(systemPath);
-    if (!db.open()) {
-        failure = db.failure();
-        return false;
-    }
-    QSqlQuery query = db.prepare(eventColumns + where);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (db.failure().number != 0 || !db.exec(query)) {
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, eventColumns + where, values)) {
         failure = db.failure();
         return false;
     }
@@ -39,19 +33,13 @@ bool readEvents(const QString &systemPath, const QString &where, const QVariantL
     return true;
 }
 
-/// Runs a change on the event `eventID`; `changed` tells whether a row was there to change.
+/// Runs a change of one event; `changed` tells whether its row was there to change.
 bool changeEvent(const QString &systemPath, const QString &statement, const QVariantList &values,
                  bool &changed, Failure &failure)
 {
     Database db(systemPath);
-    if (!db.open()) {
-        failure = db.failure();
-        return false;
-    }
-    QSqlQuery query = db.prepare(statement);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (db.failure().number != 0 || !db.exec(query)) {
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, statement, values)) {
         failure = db.failure();
         return false;
     }
@@ -86,20 +74,17 @@ bool addEvent(const QString &systemPath, const CalendarEvent &event, qint32 &eve
               Failure &failure)
 {
     Database db(systemPath);
+    QSqlQuery query;
     if (!db.open() ||
-        !db.exec(QStringLiteral("INSERT INTO events (userNumber, eventDate, eventTime, event, "
+        !db.exec(query,
+                 QStringLiteral("INSERT INTO events (userNumber, eventDate, eventTime, event, "
                                 "eventAlarm) VALUES (?, ?, ?, ?, 0)"),
                  {event.userNumber, dbValue(event.eventDate), dbValue(event.eventTime),
                   storableText(event.event)})) {
         failure = db.failure();
         return false;
     }
-    QSqlQuery last = db.prepare(QStringLiteral("SELECT last_insert_rowid()"));
-    if (!db.exec(last) || !last.next()) {
-        failure = db.failure();
-        return false;
-    }
-    eventID = last.value(0).toInt();
+    eventID = query.lastInsertId().toInt();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -50,6 +51,16 @@ ClientDesk::~ClientDesk() = default;
 bool ClientDesk::start()
 {
     return program->initiateProgram();
+}
+
+bool ClientDesk::startOnTab(const char *tab)
+{
+    if (!start())
+        return false;
+    window().show();
+    find<QTabWidget>("SSTab1")->setCurrentWidget(find<QWidget>(tab));
+    prompter.clear();
+    return true;
 }
 
 QTreeWidget *ClientDesk::waitingList()

@@ -50,6 +50,8 @@ public:
 
     /// Runs the start-up; false when the program ended in it.
     bool start();
+    /// Starts, shows the main window on the tab `tab` and forgets the start-up's boxes.
+    bool startOnTab(const char *tab);
 
     ClientState &state() { return program->state(); }
     frmLobby &window() { return program->mainWindow(); }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -31,13 +30,10 @@ struct CalendarDesk
 
     bool open()
     {
-        if (!desk.start())
+        if (!desk.startOnTab("tabCalendar"))
             return false;
-        desk.window().show();
-        desk.find<QTabWidget>("SSTab1")->setCurrentWidget(desk.find<QWidget>("tabCalendar"));
         events = desk.find<QTreeWidget>("lstEvents");
         calendar = desk.find<QCalendarWidget>("calendar");
-        desk.prompter.clear();
         return true;
     }
 

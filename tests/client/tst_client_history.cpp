@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -31,12 +30,9 @@ struct HistoryDesk
 
     bool open()
     {
-        if (!desk.start())
+        if (!desk.startOnTab("tabServiceHistory"))
             return false;
-        desk.window().show();
-        desk.find<QTabWidget>("SSTab1")->setCurrentWidget(desk.find<QWidget>("tabServiceHistory"));
         list = desk.find<QTreeWidget>("lstHistory");
-        desk.prompter.clear();
         return true;
     }
 
