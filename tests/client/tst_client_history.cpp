@@ -93,6 +93,7 @@ private Q_SLOTS:
     void detailsAndAnUnknownRepresentative();
     void detailsOfARowDeletedMeanwhile();
     void missingDatabaseKeepsTheList();
+    void lockedDatabaseKeepsTheList();
     void optionsSaveEmptiesTheList();
 };
 
@@ -204,6 +205,25 @@ void tst_client_history::missingDatabaseKeepsTheList()
     QCOMPARE(d.column(1), (QStringList{"Bob  O'Neil", "Eli  Brandt", "Hana  Sato"}));
     QCOMPARE(d.historyCount(), 3);
     QVERIFY(!QFile::exists(historyPath)); // never created
+}
+
+void tst_client_history::lockedDatabaseKeepsTheList()
+{
+    HistoryDesk d;
+    QVERIFY(d.open());
+    Database::setBusyTimeout(200);
+    {
+        // Another desk in the middle of writing holds the file.
+        Database writer(d.folder.context.params.historyPath);
+        QVERIFY(writer.open() && writer.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        d.retrieve(QStringLiteral("12062026"), true);
+    }
+    Database::setBusyTimeout(10000);
+    QCOMPARE(d.desk.prompter.titles(), QStringList{"Error"});
+    QVERIFY(d.desk.prompter.texts().first().startsWith(
+        QStringLiteral("Error loading history data!\r")));
+    QCOMPARE(d.historyCount(), 3);
+    QCOMPARE(d.column(1), (QStringList{"Bob  O'Neil", "Eli  Brandt", "Hana  Sato"}));
 }
 
 void tst_client_history::optionsSaveEmptiesTheList()
