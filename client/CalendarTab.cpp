@@ -9,6 +9,7 @@
 #include <QCalendarWidget>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QTreeWidget>
 
 namespace {
@@ -24,6 +25,8 @@ CalendarTab::CalendarTab(lobbyDB &program, QCalendarWidget *calendar, QTreeWidge
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setStretchLastSection(false);
     m_list->installEventFilter(this);
+    // Weeks begin on Sunday and months are named in English, as every other date here.
+    m_calendar->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
 
     // A click lists the day even when it is the day selected; moving with the keys lists it too.
     connect(m_calendar, &QCalendarWidget::clicked, this, &CalendarTab::showDay);
@@ -87,7 +90,7 @@ void CalendarTab::addEvent(const QDate &day)
 
 void CalendarTab::reviseSelected()
 {
-    const QTreeWidgetItem *item = m_list->currentItem();
+    const QTreeWidgetItem *item = selectedEvent();
     if (!item)
         return;
     ClientState &state = m_program.state();
@@ -122,14 +125,26 @@ void CalendarTab::deleteEvent(qint32 eventID)
                          Prompter::Icon::Warning);
         return;
     }
-    delete m_list->currentItem();
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        if (QueueListView::rowId(m_list->topLevelItem(row)) == eventID) {
+            delete m_list->takeTopLevelItem(row);
+            return;
+        }
+    }
+}
+
+QTreeWidgetItem *CalendarTab::selectedEvent() const
+{
+    // The row under the keyboard focus counts only once the user has selected it.
+    QTreeWidgetItem *item = m_list->currentItem();
+    return item && item->isSelected() ? item : nullptr;
 }
 
 bool CalendarTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        if (const QTreeWidgetItem *item = m_list->currentItem())
+        if (const QTreeWidgetItem *item = selectedEvent())
             deleteEvent(QueueListView::rowId(item));
         return true;
     }

@@ -5,6 +5,7 @@
 
 class QCalendarWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class lobbyDB;
 
@@ -37,6 +38,7 @@ protected:
 private:
     void showDay(const QDate &day);
     void reviseSelected();
+    QTreeWidgetItem *selectedEvent() const;
     void openEventDialog();
 
     lobbyDB &m_program;

@@ -91,7 +91,7 @@ void HistoryTab::clear()
 void HistoryTab::openSelected()
 {
     const QTreeWidgetItem *item = m_list->currentItem();
-    if (m_historyCount == 0 || !item)
+    if (m_historyCount == 0 || !item || !item->isSelected())
         return;
     frmHistoryInfo details(m_program, QueueListView::rowId(item), m_window);
     details.exec();

@@ -1,5 +1,6 @@
 // The Calendar tab and the event dialog.
 #include "ClientDesk.h"
+#include "Database.h"
 #include "EventList.h"
 
 #include <QAction>
@@ -23,8 +24,13 @@ const QDate today(2026, 12, 6); // the fake clock's day
 /// Marco's desk, started and shown on the Calendar tab.
 struct CalendarDesk
 {
+    explicit CalendarDesk(const QString &username = QStringLiteral("marco"))
+        : desk(folder, username)
+    {
+    }
+
     TestFolder folder{true};
-    ClientDesk desk{folder, QStringLiteral("marco")};
+    ClientDesk desk;
     QTreeWidget *events = nullptr;
     QCalendarWidget *calendar = nullptr;
 
@@ -85,6 +91,8 @@ private Q_SLOTS:
     void revisingAnEventRemovedElsewhere();
     void unreadableEventKeepsTheDialogEmpty();
     void optionsSaveEmptiesTheList();
+    void idsBeyondSixteenBits();
+    void keysWithoutASelectionDoNothing();
 };
 
 void tst_client_calendar::addReviseAndDelete()
@@ -326,6 +334,57 @@ void tst_client_calendar::optionsSaveEmptiesTheList()
     d.add(1, today, QTime(9, 0), QStringLiteral("Dana's own"));
     Q_EMIT d.calendar->clicked(today);
     QCOMPARE(d.row(0), (QStringList{"Dana's own", "09:00 am"}));
+}
+
+void tst_client_calendar::idsBeyondSixteenBits()
+{
+    CalendarDesk d(QStringLiteral("zed"));
+    {
+        // The user and the event are there before the desk starts.
+        Database db(d.folder.context.params.systemPath);
+        QVERIFY(db.open());
+        QVERIFY(db.exec(QStringLiteral("INSERT INTO users (userNumber, firstName, lastName, "
+                                       "department, username, status) "
+                                       "VALUES (70001, 'Zed', 'Ames', '', 'zed', 1)")));
+        QVERIFY(db.exec(QStringLiteral("INSERT INTO events (eventID, userNumber, eventDate, "
+                                       "eventTime, event, eventAlarm) "
+                                       "VALUES (70000, 70001, '2026-12-06', '10:00:00', "
+                                       "'Quarterly audit', 0)")));
+    }
+    QVERIFY(d.open());
+    QCOMPARE(d.desk.state().userNumber, 70001);
+    QCOMPARE(d.row(0), (QStringList{"Quarterly audit", "10:00 am"}));
+    QCOMPARE(d.events->topLevelItem(0)->data(0, Qt::UserRole).toInt(), 70000);
+
+    onNextDialog([](QDialog *dialog) {
+        QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(),
+                     QStringLiteral("Quarterly audit"));
+        fillAndEnter(dialog, QStringLiteral("1015"), QStringLiteral("Quarterly audit, room 4"));
+    });
+    doubleClickRow(d.events, 0);
+    CalendarEvent event;
+    QVERIFY(d.stored(70000, event));
+    QCOMPARE(event.event, QStringLiteral("Quarterly audit, room 4"));
+    QCOMPARE(d.events->topLevelItem(0)->data(0, Qt::UserRole).toInt(), 70000);
+
+    d.desk.prompter.answer(true);
+    d.events->setCurrentItem(d.events->topLevelItem(0));
+    QTest::keyClick(d.events, Qt::Key_Delete);
+    QVERIFY(!d.stored(70000, event));
+}
+
+void tst_client_calendar::keysWithoutASelectionDoNothing()
+{
+    CalendarDesk d;
+    d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
+    QVERIFY(d.open());
+    d.events->setFocus();
+    d.events->clearSelection();
+    d.desk.prompter.answer(true);
+    QTest::keyClick(d.events, Qt::Key_Delete);
+    QTest::keyClick(d.events, Qt::Key_Return); // a dialog would block here
+    QVERIFY(d.desk.prompter.boxes.isEmpty());
+    QCOMPARE(d.events->topLevelItemCount(), 1);
 }
 
 QTEST_MAIN(tst_client_calendar)
