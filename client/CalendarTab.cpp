@@ -28,7 +28,8 @@ CalendarTab::CalendarTab(lobbyDB &program, QCalendarWidget *calendar, QTreeWidge
     // Weeks begin on Sunday and months are named in English, as every other date here.
     m_calendar->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
 
-    // A click lists the day even when it is the day selected; moving with the keys lists it too.
+    // A click lists its day, and so does moving the selection with the keys; the day already
+    // listed is not read again.
     connect(m_calendar, &QCalendarWidget::clicked, this, &CalendarTab::showDay);
     connect(m_calendar, &QCalendarWidget::selectionChanged, this,
             [this] { showDay(m_calendar->selectedDate()); });

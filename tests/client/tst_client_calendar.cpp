@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -90,7 +91,7 @@ private Q_SLOTS:
     void proposedDay();
     void revisingAnEventRemovedElsewhere();
     void unreadableEventKeepsTheDialogEmpty();
-    void optionsSaveEmptiesTheList();
+    void optionsSaveEmptiesBothLists();
     void idsBeyondSixteenBits();
     void keysWithoutASelectionDoNothing();
 };
@@ -318,18 +319,25 @@ void tst_client_calendar::unreadableEventKeepsTheDialogEmpty()
     QVERIFY(checked);
 }
 
-void tst_client_calendar::optionsSaveEmptiesTheList()
+void tst_client_calendar::optionsSaveEmptiesBothLists()
 {
     CalendarDesk d;
     d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
     QVERIFY(d.open());
     QCOMPARE(d.events->topLevelItemCount(), 1);
+    d.desk.find<QTabWidget>("SSTab1")->setCurrentWidget(d.desk.find<QWidget>("tabServiceHistory"));
+    auto *history = d.desk.find<QTreeWidget>("lstHistory");
+    QCOMPARE(history->topLevelItemCount(), 3);
+
     onNextDialog([](QDialog *options) {
         child<QLineEdit>(options, "txtUsername")->setText(QStringLiteral("dana"));
         child<QPushButton>(options, "cmdOK")->click();
     });
     d.desk.find<QAction>("mnuModify")->trigger();
     QCOMPARE(d.events->topLevelItemCount(), 0);
+    QCOMPARE(history->topLevelItemCount(), 0);
+    QCOMPARE(d.desk.window().historyCount(), 0);
+
     // The next click on the same day lists the new representative's events.
     d.add(1, today, QTime(9, 0), QStringLiteral("Dana's own"));
     Q_EMIT d.calendar->clicked(today);
