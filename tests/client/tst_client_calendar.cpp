@@ -172,10 +172,13 @@ void tst_client_calendar::onlyOwnEventsInTimeOrder()
     d.add(1, today, QTime(9, 0), QStringLiteral("Dana's own"));
     d.add(2, today, QTime(8, 15), QStringLiteral("Early call"));
     d.add(2, today.addDays(1), QTime(8, 0), QStringLiteral("Tomorrow"));
+    // Control characters and byte-order marks are not stored; a tab is.
+    d.add(2, today, QTime(17, 0), QChar(0xFEFF) + QStringLiteral("Pay\x01\trent"));
     QVERIFY(d.open());
-    QCOMPARE(d.events->topLevelItemCount(), 2);
+    QCOMPARE(d.events->topLevelItemCount(), 3);
     QCOMPARE(d.row(0), (QStringList{"Early call", "08:15 am"}));
     QCOMPARE(d.row(1), (QStringList{"Team meeting", "04:00 pm"}));
+    QCOMPARE(d.row(2), (QStringList{"Pay\trent", "05:00 pm"}));
     QCOMPARE(d.events->topLevelItem(1)->toolTip(0), QStringLiteral("Team meeting"));
 
     // Choosing the next day lists it.
