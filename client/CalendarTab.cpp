@@ -1,5 +1,6 @@
 #include "CalendarTab.h"
 
+#include "ElidedText.h"
 #include "EventList.h"
 #include "QueueListView.h"
 #include "TextForms.h"
@@ -25,6 +26,7 @@ CalendarTab::CalendarTab(lobbyDB &program, QCalendarWidget *calendar, QTreeWidge
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setStretchLastSection(false);
     m_list->installEventFilter(this);
+    showCutCellsWhole(m_list);
     // Weeks begin on Sunday and months are named in English, as every other date here.
     m_calendar->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
 
@@ -71,7 +73,6 @@ void CalendarTab::loadEventList(const QDate &day)
         auto *item = new QTreeWidgetItem(
             m_list, QStringList{event.event, TextForms::screenTime12(event.eventTime)});
         item->setData(0, Qt::UserRole, event.eventID);
-        item->setToolTip(0, event.event);
     }
 }
 
@@ -91,7 +92,7 @@ void CalendarTab::addEvent(const QDate &day)
 
 void CalendarTab::reviseSelected()
 {
-    const QTreeWidgetItem *item = selectedEvent();
+    const QTreeWidgetItem *item = QueueListView::selectedRow(m_list);
     if (!item)
         return;
     ClientState &state = m_program.state();
@@ -134,18 +135,11 @@ void CalendarTab::deleteEvent(qint32 eventID)
     }
 }
 
-QTreeWidgetItem *CalendarTab::selectedEvent() const
-{
-    // The row under the keyboard focus counts only once the user has selected it.
-    QTreeWidgetItem *item = m_list->currentItem();
-    return item && item->isSelected() ? item : nullptr;
-}
-
 bool CalendarTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        if (const QTreeWidgetItem *item = selectedEvent())
+        if (const QTreeWidgetItem *item = QueueListView::selectedRow(m_list))
             deleteEvent(QueueListView::rowId(item));
         return true;
     }

@@ -5,7 +5,6 @@
 
 class QCalendarWidget;
 class QTreeWidget;
-class QTreeWidgetItem;
 class QWidget;
 class lobbyDB;
 
@@ -38,7 +37,6 @@ protected:
 private:
     void showDay(const QDate &day);
     void reviseSelected();
-    QTreeWidgetItem *selectedEvent() const;
     void openEventDialog();
 
     lobbyDB &m_program;

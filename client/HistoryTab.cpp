@@ -1,5 +1,6 @@
 #include "HistoryTab.h"
 
+#include "ElidedText.h"
 #include "HistoryList.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
@@ -14,17 +15,23 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+namespace {
+constexpr int CustomerColumnWidth = 220;
+} // namespace
+
 HistoryTab::HistoryTab(lobbyDB &program, QLineEdit *txtFetchDate, QAbstractButton *myHistory,
                        QAbstractButton *cmdRetrieve, QTreeWidget *lstHistory, QWidget *window)
     : QObject(window), m_program(program), m_date(txtFetchDate), m_myHistory(myHistory),
       m_retrieve(cmdRetrieve), m_list(lstHistory), m_window(window)
 {
+    // The customer keeps room for a name; a long service is the one that is cut.
     QHeaderView *header = m_list->header();
     header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(1, QHeaderView::Stretch);
-    header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    header->setStretchLastSection(false);
+    header->setSectionResizeMode(1, QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    m_list->setColumnWidth(1, CustomerColumnWidth);
 
+    showCutCellsWhole(m_list);
     selectAllOnFocus(m_date);
     m_date->installEventFilter(this);
     // Outside a dialog a focused button ignores Enter; here it presses it, as everywhere else.
@@ -75,8 +82,6 @@ void HistoryTab::loadHistoryList(const QDate &day, bool allReps)
         auto *item = new QTreeWidgetItem(
             m_list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
         item->setData(0, Qt::UserRole, row.id);
-        item->setToolTip(1, row.customerText());
-        item->setToolTip(2, row.serviceRequested);
     }
     if (m_historyCount == 0)
         new QTreeWidgetItem(m_list, QStringList{QStringLiteral("None")});
@@ -90,8 +95,8 @@ void HistoryTab::clear()
 
 void HistoryTab::openSelected()
 {
-    const QTreeWidgetItem *item = m_list->currentItem();
-    if (m_historyCount == 0 || !item || !item->isSelected())
+    const QTreeWidgetItem *item = QueueListView::selectedRow(m_list);
+    if (m_historyCount == 0 || !item)
         return;
     frmHistoryInfo details(m_program, QueueListView::rowId(item), m_window);
     details.exec();
