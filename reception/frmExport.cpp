@@ -107,7 +107,7 @@ void frmExport::exportData()
     ExportSelection selection;
     int wrongEntry = 0;
     const QString wrong = HistoryExport::checkRange(
-        m_ui->txtDate_0->text(), m_ui->txtDate_1->text(), selection, &wrongEntry);
+        m_ui->txtDate_0->displayText(), m_ui->txtDate_1->displayText(), selection, &wrongEntry);
     if (!wrong.isEmpty()) {
         prompter.message(wrong, QStringLiteral("Error"), Prompter::Icon::Critical);
         (wrongEntry == 0 ? m_ui->txtDate_0 : m_ui->txtDate_1)->setFocus();

@@ -13,6 +13,7 @@
 #include "ElidedText.h"
 #include "FileDialog.h"
 #include "HistoryList.h"
+#include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
 #include "SelectAllOnFocus.h"
@@ -146,7 +147,7 @@ bool frmLobby::loadHistoryList(const QDate &day)
 
 void frmLobby::retrieveHistory()
 {
-    const QDate day = TextForms::parseScreenDate(m_ui->txtFetchDate->text());
+    const QDate day = MaskedEntry::date(m_ui->txtFetchDate);
     if (!day.isValid()) {
         m_desk.context.prompter().message(
             QStringLiteral("Invalid Date.  Please make sure the format is mm/dd/yyyy"),
@@ -176,7 +177,7 @@ void frmLobby::openForCorrection(QTreeWidget *list)
     if (!history)
         return;
     // The date box may have been edited since; a date it no longer holds keeps the list as it is.
-    const QDate day = TextForms::parseScreenDate(m_ui->txtFetchDate->text());
+    const QDate day = MaskedEntry::date(m_ui->txtFetchDate);
     if (day.isValid())
         loadHistoryList(day);
 }

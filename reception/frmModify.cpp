@@ -6,6 +6,7 @@
 #include "frmLobby.h"
 
 #include "Failure.h"
+#include "MaskedEntry.h"
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
 
@@ -153,21 +154,21 @@ void frmModify::update()
         refuse(QStringLiteral("You must select a representative"));
         return;
     }
-    const QDate dateIn = TextForms::parseScreenDate(box(DateIn)->text());
+    const QDate dateIn = MaskedEntry::date(box(DateIn));
     if (!dateIn.isValid()) {
         refuse(QStringLiteral("Invalid date specified!"), box(DateIn));
         return;
     }
-    const QTime timeIn = TextForms::parseLooseTime(box(TimeIn)->text());
+    const QTime timeIn = MaskedEntry::time(box(TimeIn));
     if (!timeIn.isValid()) {
         refuse(QStringLiteral("Invalid time set in the Time In field."), box(TimeIn));
         return;
     }
-    if (withTimes && !TextForms::parseLooseTime(box(TimeSeen)->text()).isValid()) {
+    if (withTimes && !MaskedEntry::time(box(TimeSeen)).isValid()) {
         refuse(QStringLiteral("Invalid time set in the Time Seen field."), box(TimeSeen));
         return;
     }
-    if (withTimes && !TextForms::parseLooseTime(box(TimeOut)->text()).isValid()) {
+    if (withTimes && !MaskedEntry::time(box(TimeOut)).isValid()) {
         refuse(QStringLiteral("Invalid time set in the Time Out field."), box(TimeOut));
         return;
     }

@@ -146,6 +146,7 @@ void tst_reception_lobby::retrieveRefusesAnInvalidDate_data()
     QTest::newRow("month 13") << "13/01/2026";
     QTest::newRow("day 45") << "01/45/2026";
     QTest::newRow("partly blank") << "12/0";
+    QTest::newRow("blank digit inside") << "1_/06/2026";
 }
 
 void tst_reception_lobby::retrieveRefusesAnInvalidDate()
