@@ -2,11 +2,11 @@
 
 #include "ui_frmPref.h"
 
+#include "FileDialog.h"
 #include "SelectAllOnFocus.h"
 #include "frmLobby.h"
 #include "lobbyDB.h"
 
-#include <QFileDialog>
 #include <QKeyEvent>
 
 namespace {
@@ -97,9 +97,10 @@ bool frmPref::eventFilter(QObject *watched, QEvent *event)
 
 void frmPref::browse()
 {
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Sound Files"), m_program.programFolder() + QStringLiteral("/media"),
-        QStringLiteral("WAV Files (*.wav)"));
+    const QString chosen =
+        m_program.files().openFileName(this, {QStringLiteral("Sound Files"),
+                                              m_program.programFolder() + QStringLiteral("/media"),
+                                              {QStringLiteral("WAV Files (*.wav)")}});
     if (chosen.isEmpty())
         return;
     m_program.state().soundPath = chosen;

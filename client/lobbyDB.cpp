@@ -37,8 +37,8 @@ QString errorTitle(int number)
 lobbyDB::lobbyDB(const ClientServices &services, const QString &programFolder,
                  const QStringList &arguments)
     : m_context(services.prompter, services.clock, services.programEnd),
-      m_settings(services.settings), m_programFolder(programFolder), m_arguments(arguments),
-      m_notifier(m_state, m_context, services.sound),
+      m_settings(services.settings), m_files(services.files), m_programFolder(programFolder),
+      m_arguments(arguments), m_notifier(m_state, m_context, services.sound),
       m_mainWindow(std::make_unique<frmLobby>(*this))
 {
     m_notifier.setAlertWindow(m_mainWindow.get());

@@ -11,11 +11,13 @@
 
 #include <memory>
 
+class FileDialog;
 class SoundBackend;
 class frmLobby;
 
 /// What the client takes from outside: where boxes go, what "now" is, how the program ends,
-/// where the representative's settings live and how sounds are made. Tests pass fakes.
+/// where the representative's settings live, how sounds are made and how files are chosen.
+/// Tests pass fakes.
 struct ClientServices
 {
     Prompter &prompter;
@@ -23,6 +25,7 @@ struct ClientServices
     ProgramEnd &programEnd;
     ClientSettings &settings;
     SoundBackend &sound;
+    FileDialog &files;
 };
 
 /// The client's main module: start-up, the representative's settings, the queue load and the
@@ -43,6 +46,7 @@ public:
     Notifier &notifier() { return m_notifier; }
     frmLobby &mainWindow() { return *m_mainWindow; }
     const QString &programFolder() const { return m_programFolder; }
+    FileDialog &files() { return m_files; }
 
     /// The start-up sequence; false when the program ends in it.
     bool initiateProgram();
@@ -96,6 +100,7 @@ private:
 
     CoreContext m_context;
     ClientSettings &m_settings;
+    FileDialog &m_files;
     QString m_programFolder;
     QStringList m_arguments;
     ClientState m_state;

@@ -1,5 +1,6 @@
 // quorvelClient: the representative's desk.
 #include "ClientSettings.h"
+#include "FileDialog.h"
 #include "MessageBoxPrompter.h"
 #include "QtSound.h"
 #include "QueueWaitIndicator.h"
@@ -25,7 +26,8 @@ int main(int argc, char *argv[])
 
     ClientSettings settings;
     QtSound sound;
-    lobbyDB program({prompter, clock, programEnd, settings, sound},
+    QtFileDialog files;
+    lobbyDB program({prompter, clock, programEnd, settings, sound, files},
                     QCoreApplication::applicationDirPath(), app.arguments().mid(1));
     QObject::connect(&splash, &SplashWindow::startUp, &program, [&] {
         const bool started = program.initiateProgram();

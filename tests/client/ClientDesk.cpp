@@ -42,7 +42,7 @@ ClientDesk::ClientDesk(TestFolder &folder, const QString &username, const QStrin
         store(QStringLiteral("window"), QStringLiteral("1"));
     }
     program = std::make_unique<lobbyDB>(
-        ClientServices{prompter, folder.clock, programEnd, settings, sound}, folder.path(),
+        ClientServices{prompter, folder.clock, programEnd, settings, sound, files}, folder.path(),
         arguments);
 }
 

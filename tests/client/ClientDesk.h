@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClientSettings.h"
+#include "ScriptedFileDialog.h"
 #include "SoundBackend.h"
 #include "TestSupport.h"
 #include "frmLobby.h"
@@ -44,6 +45,7 @@ public:
     RecordingPrompter prompter;
     RecordingProgramEnd programEnd;
     FakeSound sound;
+    ScriptedFileDialog files;
     QString settingsPath;
     ClientSettings settings;
     std::unique_ptr<lobbyDB> program;

@@ -150,7 +150,10 @@ void tst_client_windows::optionsRulesAndUpdate()
         QCOMPARE(desk.prompter.texts().last(),
                  QStringLiteral("Sound file is not a valid WAV file."));
 
-        path->setText(chime);
+        desk.files.answers.enqueue(chime);
+        browse->click();
+        QCOMPARE(desk.files.requests.last().folder, folder.filePath(QStringLiteral("media")));
+        QCOMPARE(path->text(), chime);
         update->click();
         QCOMPARE(desk.prompter.texts().last(), QStringLiteral("Invalid Username!"));
         QCOMPARE(desk.stored(QStringLiteral("whoami")), QStringLiteral("marco"));

@@ -2,8 +2,8 @@
 #include "frmArchive.h"
 #include "frmExport.h"
 
-#include "FileDialog.h"
 #include "FocusChain.h"
+#include "ScriptedFileDialog.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -17,24 +17,6 @@
 #include <QTest>
 
 namespace {
-/// Answers file dialogs from a script (cancel when it is empty) and records what was asked.
-class ScriptedFileDialog final : public FileDialog
-{
-public:
-    QString openFileName(QWidget *, const Request &request) override { return next(request); }
-    QString saveFileName(QWidget *, const Request &request) override { return next(request); }
-
-    QQueue<QString> answers;
-    QList<Request> requests;
-
-private:
-    QString next(const Request &request)
-    {
-        requests.append(request);
-        return answers.isEmpty() ? QString() : answers.dequeue();
-    }
-};
-
 QStringList itemTexts(QComboBox *list)
 {
     QStringList texts;
