@@ -208,10 +208,9 @@ bool lobbyDB::loadUserInfo()
     Failure failure;
     if (!Directory::userByName(m_context.params.systemPath, m_state.username, user, found,
                                failure)) {
-        m_context.prompter().message(QStringLiteral("Error accessing user database!\r") +
-                                         QString::number(failure.number) + QLatin1Char('/') +
-                                         failure.description,
-                                     QStringLiteral("Database Error"), Prompter::Icon::Warning);
+        m_context.prompter().message(
+            failure.message(QStringLiteral("Error accessing user database!")),
+            QStringLiteral("Database Error"), Prompter::Icon::Warning);
         return false;
     }
     if (!found || user.status != 1)

@@ -102,9 +102,8 @@ void DESKDB::showFailure(const QString &prefix, const Failure &failure)
 
 void DESKDB::showDatabaseWarning(const QString &text, const Failure &failure)
 {
-    context.prompter().message(
-        QStringLiteral("%1\r%2/%3").arg(text).arg(failure.number).arg(failure.description),
-        QStringLiteral("Error"), Prompter::Icon::Warning);
+    context.prompter().message(failure.message(text), QStringLiteral("Error"),
+                               Prompter::Icon::Warning);
 }
 
 frmLobby &DESKDB::lobby()
