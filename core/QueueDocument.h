@@ -41,6 +41,12 @@ public:
     /// Why the last load gave no document, for the operation's message.
     Failure loadFailure() const;
 
+    /// The name of the document element; empty when there is none.
+    QString documentElementName() const
+    {
+        return QString::fromUtf8(m_doc.document_element().name());
+    }
+
     /// Every `QUEUE_REC` anywhere in the document, in document order.
     QList<pugi::xml_node> records() const;
 

@@ -13,16 +13,40 @@ constexpr int Usage = 2;
 constexpr int Refused = 3; // taken by another representative, or no longer in the queue
 } // namespace ExitStatus
 
+/// One line of a help list: an argument or option, or an exit status, and what it means.
+struct HelpItem
+{
+    QString term;
+    QString meaning;
+};
+
+/// What `quorvelctl help COMMAND` prints; the man page is made from the same text.
+struct CommandHelp
+{
+    QString summary;     // one line in the command list, lower case, no full stop
+    QString description; // what the command does, in sentences
+    QList<HelpItem> options;
+    QList<HelpItem> exitStatuses; // "wrong usage" (2) is added to every command
+    QString example;              // one command line
+};
+
 struct Command
 {
     QString name;     // may be two words, as "users add"
     QString usage;    // the arguments after the name
     bool needsFolder; // runs on an existing program folder
     int (*run)(CtlEnvironment &env, const QStringList &args);
+    CommandHelp help;
 };
+
+/// Every command, in the order the help lists them.
+QList<Command> allCommands();
 
 QList<Command> folderCommands();
 QList<Command> queueCommands();
 QList<Command> serviceCommands();
 QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
+QList<Command> doctorCommands();
+QList<Command> launcherCommands();
+QList<Command> helpCommands();

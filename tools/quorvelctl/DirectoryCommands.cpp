@@ -73,9 +73,59 @@ int listServices(CtlEnvironment &env, const QStringList &args)
 QList<Command> directoryCommands()
 {
     return {
-        {QStringLiteral("users add"), QStringLiteral("FIRST LAST USERNAME"), true, addUser},
-        {QStringLiteral("users list"), QString(), true, listUsers},
-        {QStringLiteral("services add"), QStringLiteral("NAME"), true, addService},
-        {QStringLiteral("services list"), QString(), true, listServices},
+        {QStringLiteral("users add"),
+         QStringLiteral("FIRST LAST USERNAME"),
+         true,
+         addUser,
+         {QStringLiteral("add an active representative; prints the user number"),
+          QStringLiteral(
+              "Adds an active representative and prints the user number. The representative enters "
+              "USERNAME once in the client's options; it is matched exactly."),
+          {{QStringLiteral("FIRST LAST"),
+            QStringLiteral("the representative's first and last name")},
+           {QStringLiteral("USERNAME"),
+            QStringLiteral("the name the representative enters in the client")}},
+          {{QStringLiteral("0"), QStringLiteral("added; the user number is printed")},
+           {QStringLiteral("1"),
+            QStringLiteral(
+                "the system database could not be opened or written; the reason is printed")}},
+          QStringLiteral("quorvelctl users add Dana Whitfield dana")}},
+        {QStringLiteral("users list"),
+         QString(),
+         true,
+         listUsers,
+         {QStringLiteral("print every representative"),
+          QStringLiteral("Prints every representative, one tab-separated line each: user number, "
+                         "first name, last name, username, status (1 active, 0 inactive)."),
+          {},
+          {{QStringLiteral("0"), QStringLiteral("printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("the system database could not be read; the reason is printed")}},
+          QStringLiteral("quorvelctl users list")}},
+        {QStringLiteral("services add"),
+         QStringLiteral("NAME"),
+         true,
+         addService,
+         {QStringLiteral("add a service offered at check-in; prints its id"),
+          QStringLiteral("Adds a service that the reception offers at check-in and prints its id. "
+                         "Quote a name of several words."),
+          {{QStringLiteral("NAME"), QStringLiteral("the service's name")}},
+          {{QStringLiteral("0"), QStringLiteral("added; the id is printed")},
+           {QStringLiteral("1"),
+            QStringLiteral(
+                "the system database could not be opened or written; the reason is printed")}},
+          QStringLiteral("quorvelctl services add \"Building permits\"")}},
+        {QStringLiteral("services list"),
+         QString(),
+         true,
+         listServices,
+         {QStringLiteral("print the active services"),
+          QStringLiteral(
+              "Prints the active services by name, one tab-separated line each: id, name."),
+          {},
+          {{QStringLiteral("0"), QStringLiteral("printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("the system database could not be read; the reason is printed")}},
+          QStringLiteral("quorvelctl services list")}},
     };
 }

@@ -74,8 +74,49 @@ int remove(CtlEnvironment &env, const QStringList &args)
 QList<Command> queueCommands()
 {
     return {
-        {QStringLiteral("add"), QStringLiteral("FIRST LAST SERVICE"), true, add},
-        {QStringLiteral("list"), QStringLiteral("[--user N]"), true, list},
-        {QStringLiteral("remove"), QStringLiteral("ID"), true, remove},
+        {QStringLiteral("add"),
+         QStringLiteral("FIRST LAST SERVICE"),
+         true,
+         add,
+         {QStringLiteral("check a customer in; prints the new id"),
+          QStringLiteral("Checks a customer in, as the reception does, and prints the new "
+                         "customer's id. SERVICE is any text, normally a name from \"services "
+                         "list\"; quote a text of several words."),
+          {{QStringLiteral("FIRST LAST"), QStringLiteral("the customer's first and last name")},
+           {QStringLiteral("SERVICE"), QStringLiteral("the service the customer asks for")}},
+          {{QStringLiteral("0"), QStringLiteral("checked in; the id is printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("the queue file could not be read or written; the reason is printed")}},
+          QStringLiteral("quorvelctl add Ann Lee Taxes")}},
+        {QStringLiteral("list"),
+         QStringLiteral("[--user N]"),
+         true,
+         list,
+         {QStringLiteral("print the queue, one line per customer"),
+          QStringLiteral(
+              "Prints the queue in check-in order, one tab-separated line per customer: id, status "
+              "(0 waiting, 1 in service), first name, last name, service, date in, time in, user "
+              "number of the representative (0 when none), time seen."),
+          {{QStringLiteral("--user N"),
+            QStringLiteral(
+                "only the customers in the service of the representative with user number N")}},
+          {{QStringLiteral("0"), QStringLiteral("printed")},
+           {QStringLiteral("1"),
+            QStringLiteral(
+                "the queue file could not be read or is not well-formed; the reason is printed")}},
+          QStringLiteral("quorvelctl list --user 2")}},
+        {QStringLiteral("remove"),
+         QStringLiteral("ID"),
+         true,
+         remove,
+         {QStringLiteral("remove a customer from the queue"),
+          QStringLiteral("Removes a customer from the queue without a history row, as the "
+                         "reception's Delete does."),
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")}},
+          {{QStringLiteral("0"), QStringLiteral("removed")},
+           {QStringLiteral("1"),
+            QStringLiteral("the queue file could not be read or written; the reason is printed")},
+           {QStringLiteral("3"), QStringLiteral("no customer with that id is in the queue")}},
+          QStringLiteral("quorvelctl remove 131045")}},
     };
 }

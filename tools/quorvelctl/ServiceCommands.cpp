@@ -127,9 +127,72 @@ int history(CtlEnvironment &env, const QStringList &args)
 QList<Command> serviceCommands()
 {
     return {
-        {QStringLiteral("take"), QStringLiteral("ID --user N"), true, take},
-        {QStringLiteral("return"), QStringLiteral("ID --user N"), true, giveBack},
-        {QStringLiteral("complete"), QStringLiteral("ID --user N"), true, complete},
-        {QStringLiteral("history"), QStringLiteral("DATE [--user N]"), true, history},
+        {QStringLiteral("take"),
+         QStringLiteral("ID --user N"),
+         true,
+         take,
+         {QStringLiteral("take a customer into a representative's service"),
+          QStringLiteral(
+              "Takes a waiting customer into the service of representative N, as the client does: "
+              "the entry gets status 1, the user number and the time seen."),
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
+           {QStringLiteral("--user N"),
+            QStringLiteral("the representative's user number, as \"users list\" prints it")}},
+          {{QStringLiteral("0"), QStringLiteral("taken")},
+           {QStringLiteral("1"),
+            QStringLiteral("the queue file could not be read or written; the reason is printed")},
+           {QStringLiteral("3"), QStringLiteral("refused: another representative has the customer, "
+                                                "or it is no longer in the queue")}},
+          QStringLiteral("quorvelctl take 131045 --user 2")}},
+        {QStringLiteral("return"),
+         QStringLiteral("ID --user N"),
+         true,
+         giveBack,
+         {QStringLiteral("put a representative's customer back into the waiting list"),
+          QStringLiteral("Puts the customer that representative N has taken back into the waiting "
+                         "list, as the client's return does."),
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+          {{QStringLiteral("0"), QStringLiteral("returned")},
+           {QStringLiteral("1"),
+            QStringLiteral("the queue file could not be read or written; the reason is printed")},
+           {QStringLiteral("3"), QStringLiteral("refused: another representative has the customer, "
+                                                "or it is no longer in the queue")}},
+          QStringLiteral("quorvelctl return 131045 --user 2")}},
+        {QStringLiteral("complete"),
+         QStringLiteral("ID --user N"),
+         true,
+         complete,
+         {QStringLiteral("sign a representative's customer out into history"),
+          QStringLiteral("Signs out the customer that representative N serves, as the client does: "
+                         "writes the visit's history row, then removes the customer from the "
+                         "queue. When the queue cannot be saved, the history row is taken back, so "
+                         "the visit is never in neither place nor in both."),
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+          {{QStringLiteral("0"), QStringLiteral("signed out")},
+           {QStringLiteral("1"), QStringLiteral("the queue file or the history database could not "
+                                                "be read or written; the reason is printed")},
+           {QStringLiteral("3"),
+            QStringLiteral(
+                "refused: the customer is not in user N's service, or is no longer in the queue")}},
+          QStringLiteral("quorvelctl complete 131045 --user 2")}},
+        {QStringLiteral("history"),
+         QStringLiteral("DATE [--user N]"),
+         true,
+         history,
+         {QStringLiteral("print the visits of a day"),
+          QStringLiteral(
+              "Prints the completed visits of a day by check-in time, one tab-separated line per "
+              "visit: id, first name, last name, service, date in, time in, time serviced, time "
+              "out, user number of the representative, service time in minutes."),
+          {{QStringLiteral("DATE"), QStringLiteral("the day as month/day/year")},
+           {QStringLiteral("--user N"),
+            QStringLiteral("only the visits served by the representative with user number N")}},
+          {{QStringLiteral("0"), QStringLiteral("printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("the history database could not be read; the reason is printed")},
+           {QStringLiteral("2"), QStringLiteral("wrong usage, or DATE is not a date")}},
+          QStringLiteral("quorvelctl history 12/6/2026 --user 2")}},
     };
 }

@@ -1,6 +1,7 @@
 // quorvelctl: lays out a program folder and drives the queue and the databases from a terminal.
 #include "Commands.h"
 #include "CtlEnvironment.h"
+#include "HelpText.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -8,18 +9,34 @@
 #include <cstdio>
 
 namespace {
-QList<Command> allCommands()
+int printHelp(const QStringList &words)
 {
-    return folderCommands() + queueCommands() + serviceCommands() + directoryCommands() +
-           exportArchiveCommands();
+    if (words.isEmpty()) {
+        std::fputs(qUtf8Printable(HelpText::overview()), stdout);
+        return ExitStatus::Done;
+    }
+    const QList<Command> commands = HelpText::commandsNamed(words);
+    if (commands.isEmpty()) {
+        std::fprintf(stderr, "quorvelctl: There is no command \"%s\".\n",
+                     qUtf8Printable(words.join(QLatin1Char(' '))));
+        return ExitStatus::Usage;
+    }
+    for (qsizetype i = 0; i < commands.size(); ++i)
+        std::fprintf(stdout, "%s%s", i > 0 ? "\n" : "",
+                     qUtf8Printable(HelpText::ofCommand(commands.at(i))));
+    return ExitStatus::Done;
 }
 
-int usage()
+int usageOf(const QList<Command> &commands)
 {
-    std::fprintf(stderr, "usage: quorvelctl [--folder DIR] COMMAND ...\ncommands:\n");
-    for (const Command &command : allCommands())
-        std::fprintf(stderr, "  %s %s\n", qUtf8Printable(command.name),
-                     qUtf8Printable(command.usage));
+    for (const Command &command : commands)
+        std::fprintf(stderr, "usage: quorvelctl [--folder DIR] %s %s\n",
+                     qUtf8Printable(command.name), qUtf8Printable(command.usage));
+    if (commands.size() == 1)
+        std::fprintf(stderr, "Run \"quorvelctl help %s\" for its options and an example.\n",
+                     qUtf8Printable(commands.first().name));
+    else
+        std::fprintf(stderr, "Run \"quorvelctl --help\" for the list of commands.\n");
     return ExitStatus::Usage;
 }
 } // namespace
@@ -32,26 +49,46 @@ int main(int argc, char *argv[])
     const qsizetype at = args.indexOf(QStringLiteral("--folder"));
     if (at >= 0) {
         if (at + 1 >= args.size())
-            return usage();
+            return usageOf({});
         folder = QFileInfo(args.at(at + 1)).absoluteFilePath();
         args.remove(at, 2);
     }
-
-    for (const Command &command : allCommands()) {
-        const QStringList words = command.name.split(QLatin1Char(' '));
-        if (args.mid(0, words.size()) != words)
-            continue;
-        if (command.needsFolder && !QFileInfo(folder + QStringLiteral("/data")).isDir()) {
-            std::fprintf(stderr, "quorvelctl: %s is not a program folder (no data folder).\n",
-                         qUtf8Printable(folder));
-            return ExitStatus::Failed;
-        }
-        CtlEnvironment env(folder);
-        const int status = command.run(env, args.mid(words.size()));
-        if (status == ExitStatus::Usage)
-            std::fprintf(stderr, "usage: quorvelctl [--folder DIR] %s %s\n",
-                         qUtf8Printable(command.name), qUtf8Printable(command.usage));
-        return status;
+    if (args == QStringList{QStringLiteral("--version")}) {
+        std::fputs(qUtf8Printable(HelpText::version()), stdout);
+        return ExitStatus::Done;
     }
-    return usage();
+    const qsizetype helpAt =
+        std::max(args.indexOf(QStringLiteral("--help")), args.indexOf(QStringLiteral("-h")));
+    if (helpAt >= 0)
+        return printHelp(args.mid(0, helpAt));
+    if (args.isEmpty()) {
+        std::fputs(qUtf8Printable(HelpText::overview()), stderr);
+        return ExitStatus::Usage;
+    }
+
+    const QList<Command> commands = allCommands();
+    const auto found = std::find_if(commands.begin(), commands.end(), [&](const Command &c) {
+        const QStringList words = c.name.split(QLatin1Char(' '));
+        return args.mid(0, words.size()) == words;
+    });
+    if (found == commands.end()) {
+        // "users" alone: the usage of each users command.
+        const QList<Command> near = HelpText::commandsNamed(args.mid(0, 1));
+        if (!near.isEmpty())
+            return usageOf(near);
+        std::fprintf(stderr,
+                     "quorvelctl: There is no command \"%s\". Run \"quorvelctl --help\" for the "
+                     "list of commands.\n",
+                     qUtf8Printable(args.first()));
+        return ExitStatus::Usage;
+    }
+    const Command &command = *found;
+    if (command.needsFolder && !QFileInfo(folder + QStringLiteral("/data")).isDir()) {
+        std::fprintf(stderr, "quorvelctl: %s is not a program folder (no data folder).\n",
+                     qUtf8Printable(folder));
+        return ExitStatus::Failed;
+    }
+    CtlEnvironment env(folder);
+    const int status = command.run(env, args.mid(command.name.count(QLatin1Char(' ')) + 1));
+    return status == ExitStatus::Usage ? usageOf({command}) : status;
 }

@@ -1,0 +1,7 @@
+#include "Commands.h"
+
+QList<Command> allCommands()
+{
+    return folderCommands() + doctorCommands() + launcherCommands() + queueCommands() +
+           serviceCommands() + directoryCommands() + exportArchiveCommands() + helpCommands();
+}

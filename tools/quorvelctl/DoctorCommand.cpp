@@ -1,0 +1,47 @@
+#include "Commands.h"
+#include "CtlEnvironment.h"
+#include "FolderDoctor.h"
+
+namespace {
+int doctor(CtlEnvironment &env, const QStringList &args)
+{
+    if (!args.isEmpty())
+        return ExitStatus::Usage;
+    FolderDoctor doctor(env.context().params);
+    bool allPassed = true;
+    env.out() << "Program folder " << env.context().params.programFolder << '\n';
+    for (const FolderDoctor::Check &check : doctor.run()) {
+        QString verdict = check.problem;
+        if (check.problem.isEmpty())
+            verdict = check.detail.isEmpty() ? QStringLiteral("ok")
+                                             : QStringLiteral("ok (%1)").arg(check.detail);
+        allPassed = allPassed && check.problem.isEmpty();
+        env.out() << check.subject.leftJustified(22) << ' ' << verdict << '\n';
+    }
+    env.out().flush();
+    return allPassed ? ExitStatus::Done : ExitStatus::Failed;
+}
+} // namespace
+
+QList<Command> doctorCommands()
+{
+    return {{QStringLiteral("doctor"),
+             QString(),
+             false,
+             doctor,
+             {QStringLiteral("check a program folder as the programs would use it"),
+              QStringLiteral(
+                  "Checks the program folder from the workstation it runs on and prints one line "
+                  "per check, with ok or the reason: the programs and files present and "
+                  "readable, the databases open with their tables, the queue file well-formed, "
+                  "the data, archive and export folders writable, no lock left by a crashed "
+                  "instance, exclusive create and atomic replace working on the share, "
+                  "modification times finer than a second, and a share's attribute cache short "
+                  "enough for the 2.5-second poll. Changes nothing but a short-lived probe file "
+                  "in the data folder.\n\nRun it on every workstation after mounting the share, "
+                  "as the user who runs the programs."),
+              {},
+              {{QStringLiteral("0"), QStringLiteral("every check passed")},
+               {QStringLiteral("1"), QStringLiteral("at least one check failed")}},
+              QStringLiteral("quorvelctl --folder /mnt/quorvel doctor")}}};
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "SystemParameters.h"
+
+#include <QList>
+#include <QString>
+
+/// Checks a program folder as the programs would use it: the files they open, the databases and
+/// their tables, the queue file, the folders they write, the queue lock, and what the shared
+/// file system must do for them (exclusive create, atomic rename, fine modification times and a
+/// short attribute cache).
+class FolderDoctor
+{
+public:
+    struct Check
+    {
+        QString subject;
+        QString problem; // empty when the check passed
+        QString detail;  // what a passed check found, when worth saying
+    };
+
+    explicit FolderDoctor(const SystemParameters &params) : m_params(params) {}
+
+    QList<Check> run();
+
+private:
+    void checkPrograms();
+    void checkFile(const QString &relativePath);
+    void checkSettings();
+    void checkQueueFile();
+    void checkDatabase(const QString &relativePath);
+    void checkWritableFolder(const QString &relativePath);
+    void checkQueueLock();
+    void checkFileSystem();
+    void checkAttributeCache();
+
+    void pass(const QString &subject, const QString &detail = {});
+    void fail(const QString &subject, const QString &problem);
+    QString path(const QString &relativePath) const;
+
+    SystemParameters m_params;
+    QList<Check> m_checks;
+};
