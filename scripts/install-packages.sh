@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the programs need.
+# Installs the Debian 12 packages the build, the tests and the programs need; with --runtime only
+# those a workstation needs to run the programs from a program folder.
 set -euo pipefail
-packages=(
+runtime=(
+  libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6multimedia6
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libpugixml1v5
+)
+build=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
+  help2man desktop-file-utils
   xvfb xauth imagemagick xdotool
 )
+case "${1:-}" in
+  --runtime) packages=("${runtime[@]}") ;;
+  "") packages=("${build[@]}") ;;
+  *)
+    echo "usage: $0 [--runtime]" >&2
+    exit 2
+    ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -117,3 +117,19 @@ LiveLockHolder::~LiveLockHolder()
     if (m_fd >= 0)
         ::close(m_fd);
 }
+
+ProgramRun runProgram(const QString &program, const QStringList &args,
+                      const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, args);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}

@@ -7,6 +7,7 @@
 #include "Prompter.h"
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QQueue>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -149,3 +150,16 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
 };
+
+/// What one run of a program printed and how it ended.
+struct ProgramRun
+{
+    int exitCode = -1; // -1 when it crashed or did not end in time
+    QString out;
+    QString err;
+};
+
+/// Runs `program` with `args` to its end (at most a minute).
+ProgramRun
+runProgram(const QString &program, const QStringList &args,
+           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());

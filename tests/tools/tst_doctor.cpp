@@ -1,0 +1,174 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+/// A program folder with the programs in place, as an administrator leaves it.
+struct InstalledFolder : TestFolder
+{
+    InstalledFolder() : TestFolder(true)
+    {
+        for (const char *program : {"harbrin", "quorvelClient"}) {
+            QFile file(filePath(program));
+            file.open(QIODevice::WriteOnly);
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        }
+    }
+    ProgramRun doctor() const
+    {
+        return runProgram(builtProgram("quorvelctl"), {"--folder", path(), "doctor"});
+    }
+};
+
+/// The verdict printed for `subject`; empty when there is no such line.
+QString verdict(const ProgramRun &run, const QString &subject)
+{
+    for (const QString &line : run.out.split('\n')) {
+        if (line.startsWith(subject + ' '))
+            return line.mid(subject.size()).trimmed();
+    }
+    return {};
+}
+
+/// The number of a process that has ended, as a crashed holder of the lock leaves it.
+qint64 endedProcess()
+{
+    QProcess process;
+    process.start("true");
+    process.waitForStarted();
+    const qint64 pid = process.processId();
+    process.waitForFinished();
+    return pid;
+}
+
+void writeLock(const TestFolder &folder, qint64 pid)
+{
+    QFile lock(folder.context.params.queuePath + ".lock");
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(pid) + "\nharbrin\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
+}
+} // namespace
+
+class tst_doctor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void healthyFolderPassesEveryCheck();
+    void brokenFileIsNamed_data();
+    void brokenFileIsNamed();
+    void readOnlyDataFolder();
+    void lockOfAnEndedInstance();
+};
+
+void tst_doctor::healthyFolderPassesEveryCheck()
+{
+    InstalledFolder folder;
+    const ProgramRun run = folder.doctor();
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.trimmed().split('\n').mid(1);
+    QVERIFY(lines.size() >= 15);
+    for (const QString &line : lines)
+        QVERIFY2(line.mid(23).startsWith("ok"), qPrintable(line));
+    QCOMPARE(verdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
+    QVERIFY(!QFile::exists(folder.filePath("data/.doctor-probe")));
+}
+
+void tst_doctor::brokenFileIsNamed_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // empty: the file is removed
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("missing history") << "data/history.mdb" << QByteArray() << "missing";
+    QTest::newRow("missing system database") << "data/systemData.mdb" << QByteArray() << "missing";
+    QTest::newRow("not a database") << "data/systemData.mdb" << QByteArray("plain text")
+                                    << "cannot be read: file is not a database";
+    QTest::newRow("queue not well-formed")
+        << "data/lobbyData.xml" << QByteArray("<LOBBY>") << "is not well-formed";
+    QTest::newRow("queue of another kind")
+        << "data/lobbyData.xml" << QByteArray("<lobby/>") << "the document element is not LOBBY";
+    QTest::newRow("record without id")
+        << "data/lobbyData.xml" << QByteArray("<LOBBY><QUEUE_REC/></LOBBY>")
+        << "record 1 has no numeric id";
+    QTest::newRow("missing program") << "harbrin" << QByteArray() << "harbrin is missing";
+    QTest::newRow("missing chime") << "media/chimes.wav" << QByteArray() << "missing";
+}
+
+void tst_doctor::brokenFileIsNamed()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    InstalledFolder folder;
+    QFile target(folder.filePath(file));
+    if (content.isEmpty()) {
+        QVERIFY(target.remove());
+    } else {
+        QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        target.write(content);
+        target.close();
+    }
+    const ProgramRun run = folder.doctor();
+    QCOMPARE(run.exitCode, 1);
+    const QString subject = file == "harbrin" ? QString("programs") : file;
+    QVERIFY2(verdict(run, subject).contains(expected), qPrintable(run.out));
+    // The other files are still judged on their own.
+    QCOMPARE(verdict(run, "help/default.htm"), QString("ok"));
+}
+
+void tst_doctor::readOnlyDataFolder()
+{
+    InstalledFolder folder;
+    QStringList command = {builtProgram("quorvelctl")};
+    if (::geteuid() == 0) {
+        // Root writes anywhere: check as the unprivileged user the programs run as.
+        const QString setpriv = QStandardPaths::findExecutable("setpriv");
+        if (setpriv.isEmpty())
+            QSKIP("running as root without setpriv to check as another user");
+        const QString copy = folder.filePath("quorvelctl");
+        QVERIFY(QFile::copy(command.first(), copy));
+        command = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", copy};
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::permissions(folder.path()) |
+                                                         QFileDevice::ExeOther |
+                                                         QFileDevice::ReadOther));
+    }
+    const QString data = folder.filePath("data");
+    const QFileDevice::Permissions writable = QFile::permissions(data);
+    QVERIFY(QFile::setPermissions(
+        data,
+        writable & ~(QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)));
+    const ProgramRun run = runProgram(
+        command.first(), command.mid(1) + QStringList{"--folder", folder.path(), "doctor"});
+    QFile::setPermissions(data, writable);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(verdict(run, "data/ writable").startsWith("cannot be written"), qPrintable(run.out));
+    QVERIFY(verdict(run, "exclusive create").startsWith("no file can be made in data/"));
+    QCOMPARE(verdict(run, "help/default.htm"), QString("ok"));
+}
+
+void tst_doctor::lockOfAnEndedInstance()
+{
+    InstalledFolder folder;
+    writeLock(folder, endedProcess());
+    ProgramRun run = folder.doctor();
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(verdict(run, "queue lock").contains("which no longer holds it"), qPrintable(run.out));
+    QVERIFY(QFile::exists(folder.context.params.queuePath + ".lock")); // reported, not broken
+
+    // A live holder is no fault: it is changing the queue right now.
+    writeLock(folder, QCoreApplication::applicationPid());
+    run = folder.doctor();
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(verdict(run, "queue lock").startsWith("ok (held by process"));
+}
+
+QTEST_GUILESS_MAIN(tst_doctor)
+#include "tst_doctor.moc"
