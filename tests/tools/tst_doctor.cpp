@@ -1,3 +1,4 @@
+#include "FolderDoctor.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void brokenFileIsNamed();
     void readOnlyDataFolder();
     void lockOfAnEndedInstance();
+    void attributeCacheOfShares_data();
+    void attributeCacheOfShares();
 };
 
 void tst_doctor::healthyFolderPassesEveryCheck()
@@ -168,6 +171,51 @@ void tst_doctor::lockOfAnEndedInstance()
     run = folder.doctor();
     QCOMPARE(run.exitCode, 0);
     QVERIFY(verdict(run, "queue lock").startsWith("ok (held by process"));
+}
+
+void tst_doctor::attributeCacheOfShares_data()
+{
+    QTest::addColumn<QByteArray>("mount"); // the line of /proc/self/mountinfo under /mnt/quorvel
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("nfs defaults")
+        << QByteArray("80 27 0:50 / /mnt/quorvel rw,relatime shared:1 - nfs4 fs1:/srv/quorvel "
+                      "rw,vers=4.2,rsize=1048576,hard,proto=tcp,acregmin=3,acregmax=60,"
+                      "acdirmin=30,acdirmax=60")
+        << "nfs4" << 60;
+    QTest::newRow("nfs actimeo=1")
+        << QByteArray("80 27 0:50 / /mnt/quorvel rw - nfs fs1:/srv/quorvel "
+                      "rw,vers=3,hard,acregmin=1,acregmax=1,acdirmin=1,acdirmax=1")
+        << "nfs" << 1;
+    QTest::newRow("nfs noac") << QByteArray("80 27 0:50 / /mnt/quorvel rw,sync - nfs4 "
+                                            "fs1:/srv/quorvel rw,sync,vers=4.2,noac,hard")
+                              << "nfs4" << 0;
+    QTest::newRow("cifs actimeo")
+        << QByteArray("81 27 0:51 / /mnt/quorvel rw - cifs //fs1/quorvel rw,vers=3.1.1,actimeo=1")
+        << "cifs" << 1;
+    QTest::newRow("cifs acregmax=30")
+        << QByteArray("81 27 0:51 / /mnt/quorvel rw - cifs //fs1/quorvel "
+                      "rw,vers=3.1.1,acregmax=30,acdirmax=30")
+        << "cifs" << 30;
+    QTest::newRow("cifs without cache option")
+        << QByteArray("81 27 0:51 / /mnt/quorvel rw - cifs //fs1/quorvel rw,vers=3.0") << "cifs"
+        << 1;
+    QTest::newRow("a share mounted beside, not above")
+        << QByteArray("80 27 0:50 / /mnt/quorvel-test rw - nfs4 fs1:/t rw,acregmax=60") << "ext4"
+        << -1;
+}
+
+void tst_doctor::attributeCacheOfShares()
+{
+    QFETCH(QByteArray, mount);
+    QFETCH(QString, type);
+    QFETCH(int, seconds);
+    const QByteArray mountInfo = "27 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
+                                 "60 27 0:40 / /mnt rw - ext4 /dev/sdb1 rw\n" +
+                                 mount + "\n";
+    const FolderDoctor::Mount found = FolderDoctor::mountHolding("/mnt/quorvel/data", mountInfo);
+    QCOMPARE(found.type, type);
+    QCOMPARE(FolderDoctor::attributeCacheSeconds(found), seconds);
 }
 
 QTEST_GUILESS_MAIN(tst_doctor)

@@ -47,41 +47,6 @@ qint64 modificationNanoseconds(const QString &path)
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
-/// The mount that holds `path`: its file system type and all its options.
-struct Mount
-{
-    QString type;
-    QStringList options;
-};
-
-Mount mountOf(const QString &path)
-{
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    Mount best;
-    qsizetype bestLength = -1;
-    if (!file.open(QIODevice::ReadOnly))
-        return best;
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        // id parent dev root mountpoint options [optional...] - type source superoptions
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf("-");
-        if (fields.size() < 6 || dash < 0 || dash + 3 >= fields.size())
-            continue;
-        const QString point =
-            QString::fromUtf8(fields.at(4)).replace(QStringLiteral("\\040"), QStringLiteral(" "));
-        const bool holds = canonical == point || point == QLatin1String("/") ||
-                           canonical.startsWith(point + QLatin1Char('/'));
-        if (!holds || point.size() < bestLength)
-            continue;
-        bestLength = point.size();
-        best.type = QString::fromUtf8(fields.at(dash + 1));
-        best.options = QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3))
-                           .split(QLatin1Char(','), Qt::SkipEmptyParts);
-    }
-    return best;
-}
-
 /// The number of an option "name=N" among `options`; -1 when it is not there.
 int optionValue(const QStringList &options, const QString &name)
 {
@@ -346,22 +311,17 @@ void FolderDoctor::checkFileSystem()
 void FolderDoctor::checkAttributeCache()
 {
     const QString subject = QStringLiteral("attribute cache");
-    const Mount mount = mountOf(m_params.dataPath);
-    const bool nfs = mount.type.startsWith(QLatin1String("nfs"));
-    const bool cifs = mount.type == QLatin1String("cifs") || mount.type == QLatin1String("smb3");
-    if (!nfs && !cifs) {
+    QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
+    const Mount mount =
+        mountHolding(QFileInfo(m_params.dataPath).canonicalFilePath(),
+                     mountInfo.open(QIODevice::ReadOnly) ? mountInfo.readAll() : QByteArray());
+    const int longest = attributeCacheSeconds(mount);
+    if (longest < 0) {
         pass(subject, mount.type.isEmpty()
                           ? QString()
                           : QStringLiteral("%1, not a network share").arg(mount.type));
         return;
     }
-    int longest = optionValue(mount.options, QStringLiteral("acregmax"));
-    if (longest < 0)
-        longest = optionValue(mount.options, QStringLiteral("actimeo"));
-    if (mount.options.contains(QLatin1String("noac")))
-        longest = 0;
-    if (longest < 0)
-        longest = nfs ? 60 : 1; // the defaults of each
     if (longest > PollSeconds)
         fail(subject, QStringLiteral("%1 caches file times for up to %2 s, so a change can stay "
                                      "unseen that long; mount the share with actimeo=1")
@@ -370,4 +330,44 @@ void FolderDoctor::checkAttributeCache()
     else
         pass(subject,
              QStringLiteral("%1, file times cached at most %2 s").arg(mount.type).arg(longest));
+}
+
+FolderDoctor::Mount FolderDoctor::mountHolding(const QString &canonicalPath,
+                                               const QByteArray &mountInfo)
+{
+    Mount best;
+    qsizetype bestLength = -1;
+    for (const QByteArray &line : mountInfo.split('\n')) {
+        // id parent dev root mountpoint options [optional...] - type source superoptions
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf("-");
+        if (fields.size() < 6 || dash < 0 || dash + 3 >= fields.size())
+            continue;
+        const QString point =
+            QString::fromUtf8(fields.at(4)).replace(QStringLiteral("\\040"), QStringLiteral(" "));
+        const bool holds = canonicalPath == point || point == QLatin1String("/") ||
+                           canonicalPath.startsWith(point + QLatin1Char('/'));
+        // The longest mount point wins; of equal ones the later, which covers the earlier.
+        if (!holds || point.size() < bestLength)
+            continue;
+        bestLength = point.size();
+        best.type = QString::fromUtf8(fields.at(dash + 1));
+        best.options = QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3))
+                           .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    }
+    return best;
+}
+
+int FolderDoctor::attributeCacheSeconds(const Mount &mount)
+{
+    const bool nfs = mount.type.startsWith(QLatin1String("nfs"));
+    const bool cifs = mount.type == QLatin1String("cifs") || mount.type == QLatin1String("smb3");
+    if (!nfs && !cifs)
+        return -1;
+    if (mount.options.contains(QLatin1String("noac")))
+        return 0;
+    int longest = optionValue(mount.options, QStringLiteral("acregmax"));
+    if (longest < 0)
+        longest = optionValue(mount.options, QStringLiteral("actimeo"));
+    return longest >= 0 ? longest : nfs ? 60 : 1; // the defaults of each
 }

@@ -23,6 +23,18 @@ public:
 
     QList<Check> run();
 
+    /// A mount: its file system type and all its options.
+    struct Mount
+    {
+        QString type;
+        QStringList options;
+    };
+    /// The mount of `mountInfo` (the text of /proc/self/mountinfo) that holds `canonicalPath`.
+    static Mount mountHolding(const QString &canonicalPath, const QByteArray &mountInfo);
+    /// How long a network share may cache a file's times, in seconds; -1 for a local file
+    /// system.
+    static int attributeCacheSeconds(const Mount &mount);
+
 private:
     void checkPrograms();
     void checkFile(const QString &relativePath);
