@@ -19,35 +19,18 @@
 #include <vector>
 
 namespace {
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = ProgramRun;
 
 QStringList withFolder(const TestFolder &folder, const QStringList &args)
 {
     return QStringList{"--folder", folder.path()} + args;
 }
 
-Run finish(QProcess &process)
-{
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 Run ctl(const TestFolder &folder, const QStringList &args)
 {
     QProcess process;
     process.start(builtProgram("quorvelctl"), withFolder(folder, args));
-    return finish(process);
+    return finishRun(process);
 }
 
 /// Starts every run at once, then waits for all of them.
@@ -60,7 +43,7 @@ QList<Run> race(const TestFolder &folder, const QList<QStringList> &runs)
     }
     QList<Run> results;
     for (auto &process : processes)
-        results.append(finish(*process));
+        results.append(finishRun(*process));
     return results;
 }
 

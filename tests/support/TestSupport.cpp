@@ -75,12 +75,9 @@ QString builtProgram(const QString &name)
 
 int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
 {
-    QProcess ctl;
-    ctl.start(builtProgram(QStringLiteral("quorvelctl")),
-              QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
-    if (!ctl.waitForFinished(10000))
-        return -1;
-    return ctl.exitStatus() == QProcess::NormalExit ? ctl.exitCode() : -1;
+    return runProgram(builtProgram(QStringLiteral("quorvelctl")),
+                      QStringList{QStringLiteral("--folder"), folder.path()} + arguments)
+        .exitCode;
 }
 
 bool addHistory(const QString &historyPath, const HistoryRows &rows)
@@ -118,12 +115,8 @@ LiveLockHolder::~LiveLockHolder()
         ::close(m_fd);
 }
 
-ProgramRun runProgram(const QString &program, const QStringList &args,
-                      const QProcessEnvironment &environment)
+ProgramRun finishRun(QProcess &process)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, args);
     if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
@@ -132,4 +125,13 @@ ProgramRun runProgram(const QString &program, const QStringList &args,
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+ProgramRun runProgram(const QString &program, const QStringList &args,
+                      const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, args);
+    return finishRun(process);
 }

@@ -7,7 +7,7 @@
 #include "Prompter.h"
 
 #include <QList>
-#include <QProcessEnvironment>
+#include <QProcess>
 #include <QQueue>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -125,7 +125,7 @@ private:
 QString builtProgram(const QString &name);
 
 /// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not
-/// finish within ten seconds).
+/// finish within a minute).
 int runQuorvelctl(const TestFolder &folder, const QStringList &arguments);
 
 /// Lowers the largest file this process may write, so that writing a bigger file fails.
@@ -158,6 +158,9 @@ struct ProgramRun
     QString out;
     QString err;
 };
+
+/// Waits for a started `process` to end (at most a minute), killing it after that.
+ProgramRun finishRun(QProcess &process);
 
 /// Runs `program` with `args` to its end (at most a minute).
 ProgramRun
