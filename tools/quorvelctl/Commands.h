@@ -39,6 +39,10 @@ struct Command
     CommandHelp help;
 };
 
+/// `quorvelctl help ARGS`: the overview without ARGS, the manual with "--all", else the help of
+/// the commands ARGS name.
+int printHelp(CtlEnvironment &env, const QStringList &args);
+
 /// Every command, in the order the help lists them.
 QList<Command> allCommands();
 

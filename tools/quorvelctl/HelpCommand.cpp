@@ -2,8 +2,7 @@
 #include "CtlEnvironment.h"
 #include "HelpText.h"
 
-namespace {
-int help(CtlEnvironment &env, const QStringList &args)
+int printHelp(CtlEnvironment &env, const QStringList &args)
 {
     if (args.isEmpty()) {
         env.out() << HelpText::overview();
@@ -24,7 +23,6 @@ int help(CtlEnvironment &env, const QStringList &args)
     env.out() << texts.join(QLatin1Char('\n'));
     return ExitStatus::Done;
 }
-} // namespace
 
 QList<Command> helpCommands()
 {
@@ -32,7 +30,7 @@ QList<Command> helpCommands()
         {QStringLiteral("help"),
          QStringLiteral("[COMMAND | --all]"),
          false,
-         help,
+         printHelp,
          {QStringLiteral("print the help of quorvelctl or of one command"),
           QStringLiteral("Without a command, prints the list of commands. With a command, "
                          "prints its usage, arguments and options, exit statuses and an "

@@ -9,24 +9,6 @@
 #include <cstdio>
 
 namespace {
-int printHelp(const QStringList &words)
-{
-    if (words.isEmpty()) {
-        std::fputs(qUtf8Printable(HelpText::overview()), stdout);
-        return ExitStatus::Done;
-    }
-    const QList<Command> commands = HelpText::commandsNamed(words);
-    if (commands.isEmpty()) {
-        std::fprintf(stderr, "quorvelctl: There is no command \"%s\".\n",
-                     qUtf8Printable(words.join(QLatin1Char(' '))));
-        return ExitStatus::Usage;
-    }
-    for (qsizetype i = 0; i < commands.size(); ++i)
-        std::fprintf(stdout, "%s%s", i > 0 ? "\n" : "",
-                     qUtf8Printable(HelpText::ofCommand(commands.at(i))));
-    return ExitStatus::Done;
-}
-
 int usageOf(const QList<Command> &commands)
 {
     for (const Command &command : commands)
@@ -59,8 +41,10 @@ int main(int argc, char *argv[])
     }
     const qsizetype helpAt =
         std::max(args.indexOf(QStringLiteral("--help")), args.indexOf(QStringLiteral("-h")));
-    if (helpAt >= 0)
-        return printHelp(args.mid(0, helpAt));
+    if (helpAt >= 0) {
+        CtlEnvironment env(folder);
+        return printHelp(env, args.mid(0, helpAt));
+    }
     if (args.isEmpty()) {
         std::fputs(qUtf8Printable(HelpText::overview()), stderr);
         return ExitStatus::Usage;
