@@ -64,6 +64,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkPrograms();
     checkSettings();
     checkQueueFile();
+    checkChangeSignal();
     checkDatabase(QStringLiteral("data/history.mdb"));
     checkDatabase(QStringLiteral("data/systemData.mdb"));
     checkDatabase(QStringLiteral("system/history.mdb"));
@@ -119,29 +120,50 @@ void FolderDoctor::checkPrograms()
                  QStringLiteral(" (put them here with cmake --install BUILD --prefix FOLDER)"));
 }
 
-void FolderDoctor::checkFile(const QString &relativePath)
+QString FolderDoctor::unreadable(const QString &relativePath) const
 {
     QFile file(path(relativePath));
     if (!QFileInfo(file).isFile())
-        fail(relativePath, QStringLiteral("missing"));
-    else if (!file.open(QIODevice::ReadOnly))
-        fail(relativePath, QStringLiteral("cannot be read: ") + file.errorString());
-    else
+        return QStringLiteral("missing");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be read: ") + file.errorString();
+    return {};
+}
+
+void FolderDoctor::checkFile(const QString &relativePath)
+{
+    const QString problem = unreadable(relativePath);
+    if (problem.isEmpty())
         pass(relativePath);
+    else
+        fail(relativePath, problem);
 }
 
 void FolderDoctor::checkSettings()
 {
     const QString subject = QStringLiteral("vedez.ini");
-    const qsizetype before = m_checks.size();
-    checkFile(subject);
-    if (!m_checks.last().problem.isEmpty() || m_checks.size() != before + 1)
+    const QString problem = unreadable(subject);
+    if (!problem.isEmpty()) {
+        fail(subject, problem + QStringLiteral(": the waiting-time limit reads as 0"));
         return;
+    }
     const double limit = parseMaxLimit(IniFile::readString(
         m_params.iniPath(), QStringLiteral("time"), QStringLiteral("MaxLimit"), QString()));
-    m_checks.last().detail =
-        limit > 0 ? QStringLiteral("waiting-time limit %1 minutes").arg(limit)
-                  : QStringLiteral("no waiting-time limit: every waiting customer is overdue");
+    pass(subject, limit > 0
+                      ? QStringLiteral("waiting-time limit %1 minutes").arg(limit)
+                      : QStringLiteral("no waiting-time limit: every waiting customer is overdue"));
+}
+
+void FolderDoctor::checkChangeSignal()
+{
+    const QString subject = QStringLiteral("data/watchdog.dat");
+    const QFileInfo signal(m_params.watchDogPath());
+    if (!signal.exists())
+        pass(subject, QStringLiteral("not there yet; the first program makes it"));
+    else if (!signal.isFile() || !signal.isWritable())
+        fail(subject, QStringLiteral("cannot be written: no workstation would see a change"));
+    else
+        pass(subject);
 }
 
 void FolderDoctor::checkQueueFile()

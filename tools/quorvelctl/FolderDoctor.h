@@ -40,12 +40,15 @@ private:
     void checkFile(const QString &relativePath);
     void checkSettings();
     void checkQueueFile();
+    void checkChangeSignal();
     void checkDatabase(const QString &relativePath);
     void checkWritableFolder(const QString &relativePath);
     void checkQueueLock();
     void checkFileSystem();
     void checkAttributeCache();
 
+    /// Why the programs could not read a file; empty when they can.
+    QString unreadable(const QString &relativePath) const;
     void pass(const QString &subject, const QString &detail = {});
     void fail(const QString &subject, const QString &problem);
     QString path(const QString &relativePath) const;
