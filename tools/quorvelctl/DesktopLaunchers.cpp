@@ -27,9 +27,9 @@ const Program programs[] = {
 const char *const IconName = "quorvel";
 const char *const IconResources = ":/quorvel/icons";
 
-QString entryFileName(const char *executable)
+QString entryFileName(const QString &executable)
 {
-    return QStringLiteral("quorvel-%1.desktop").arg(QLatin1String(executable));
+    return QStringLiteral("quorvel-%1.desktop").arg(executable);
 }
 
 /// An Exec argument: quoted, with the characters the quoting reserves escaped, then escaped once
@@ -152,8 +152,8 @@ bool DesktopLaunchers::install(const QString &programFolder, QStringList &writte
         written << target;
     }
     for (const QString &executable : std::as_const(present)) {
-        const QString target = data.filePath(QStringLiteral("applications/") +
-                                             entryFileName(qUtf8Printable(executable)));
+        const QString target =
+            data.filePath(QStringLiteral("applications/") + entryFileName(executable));
         if (!writeFile(target, entryFor(programFolder, executable), error))
             return false;
         written << target;
@@ -165,9 +165,9 @@ bool DesktopLaunchers::remove(QStringList &removed, QString &error)
 {
     const QDir data(m_dataFolder);
     for (const Program &program : programs) {
-        if (!removeFile(
-                data.filePath(QStringLiteral("applications/") + entryFileName(program.executable)),
-                removed, error))
+        if (!removeFile(data.filePath(QStringLiteral("applications/") +
+                                      entryFileName(QLatin1String(program.executable))),
+                        removed, error))
             return false;
     }
     for (const QString &file : iconFiles()) {
