@@ -1,12 +1,15 @@
 #include "FolderDoctor.h"
+#include "QueueLock.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTest>
+#include <QThread>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -38,24 +41,27 @@ QString verdict(const ProgramRun &run, const QString &subject)
     return {};
 }
 
-/// The number of a process that has ended, as a crashed holder of the lock leaves it.
-qint64 endedProcess()
+/// Another process that takes the queue lock and holds it until it is killed, as a workstation
+/// that crashes in the middle of a change.
+class LockHolder
 {
-    QProcess process;
-    process.start("true");
-    process.waitForStarted();
-    const qint64 pid = process.processId();
-    process.waitForFinished();
-    return pid;
-}
+public:
+    explicit LockHolder(const TestFolder &folder)
+    {
+        m_process.start(QCoreApplication::applicationFilePath(),
+                        {"--hold-lock", folder.context.params.queuePath});
+    }
+    ~LockHolder() { crash(); }
+    bool holds() { return m_process.waitForReadyRead(10000); }
+    void crash()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
 
-void writeLock(const TestFolder &folder, qint64 pid)
-{
-    QFile lock(folder.context.params.queuePath + ".lock");
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(pid) + "\nharbrin\n" + QSysInfo::machineHostName().toUtf8() +
-               "\n");
-}
+private:
+    QProcess m_process;
+};
 } // namespace
 
 class tst_doctor : public QObject
@@ -160,17 +166,18 @@ void tst_doctor::readOnlyDataFolder()
 void tst_doctor::lockOfAnEndedInstance()
 {
     InstalledFolder folder;
-    writeLock(folder, endedProcess());
-    ProgramRun run = folder.doctor();
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(verdict(run, "queue lock").contains("which no longer holds it"), qPrintable(run.out));
-    QVERIFY(QFile::exists(folder.context.params.queuePath + ".lock")); // reported, not broken
-
+    LockHolder holder(folder);
+    QVERIFY(holder.holds());
     // A live holder is no fault: it is changing the queue right now.
-    writeLock(folder, QCoreApplication::applicationPid());
-    run = folder.doctor();
+    ProgramRun run = folder.doctor();
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(verdict(run, "queue lock").startsWith("ok (held by process"));
+    QCOMPARE(verdict(run, "queue lock"), QString("ok (held by a workstation changing the queue)"));
+
+    holder.crash();
+    run = folder.doctor();
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(verdict(run, "queue lock").contains("was left behind"), qPrintable(run.out));
+    QVERIFY(QFile::exists(QueueLock::lockPathFor(folder.context.params.queuePath))); // not broken
 }
 
 void tst_doctor::attributeCacheOfShares_data()
@@ -218,5 +225,20 @@ void tst_doctor::attributeCacheOfShares()
     QCOMPARE(FolderDoctor::attributeCacheSeconds(found), seconds);
 }
 
-QTEST_GUILESS_MAIN(tst_doctor)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
+        QueueLock lock(QString::fromLocal8Bit(argv[2]));
+        Failure failure;
+        if (!lock.acquire(failure))
+            return 1;
+        std::puts("held");
+        std::fflush(stdout);
+        QThread::sleep(120);
+        return 0;
+    }
+    tst_doctor test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_doctor.moc"

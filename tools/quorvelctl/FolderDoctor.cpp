@@ -253,21 +253,15 @@ void FolderDoctor::checkWritableFolder(const QString &relativePath)
 void FolderDoctor::checkQueueLock()
 {
     const QString subject = QStringLiteral("queue lock");
-    const QueueLock::Holder holder = QueueLock::inspect(m_params.queuePath);
-    if (!holder.present)
-        pass(subject, QStringLiteral("free"));
-    else if (holder.stale)
-        fail(subject, QStringLiteral("data/lobbyData.xml.lock was left by process %1 on %2, %3 s "
-                                     "ago, which no longer holds it; the next change of the "
-                                     "queue breaks it")
-                          .arg(holder.pid)
-                          .arg(holder.host)
-                          .arg(holder.ageSeconds));
+    QString reason;
+    if (QueueLock::isStale(m_params.queuePath, &reason))
+        fail(subject, QStringLiteral("data/lobbyData.xml.lock was left behind (%1); the next "
+                                     "change of the queue breaks it")
+                          .arg(reason));
+    else if (QFileInfo::exists(QueueLock::lockPathFor(m_params.queuePath)))
+        pass(subject, QStringLiteral("held by a workstation changing the queue"));
     else
-        pass(subject, QStringLiteral("held by process %1 on %2 for %3 s")
-                          .arg(holder.pid)
-                          .arg(holder.host)
-                          .arg(holder.ageSeconds));
+        pass(subject, QStringLiteral("free"));
 }
 
 void FolderDoctor::checkFileSystem()
