@@ -5,11 +5,13 @@
 #include "QueueDocument.h"
 #include "QueueLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -45,6 +47,14 @@ qint64 modificationNanoseconds(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return -1;
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+/// A file name of this run's own, so doctors on two workstations at once do not meet.
+QString probeName()
+{
+    return QStringLiteral(".doctor-%1-%2")
+        .arg(QSysInfo::machineHostName())
+        .arg(QCoreApplication::applicationPid());
 }
 
 /// The number of an option "name=N" among `options`; -1 when it is not there.
@@ -240,7 +250,7 @@ void FolderDoctor::checkWritableFolder(const QString &relativePath)
         fail(subject, QStringLiteral("missing"));
         return;
     }
-    QFile probe(QDir(folder.filePath()).filePath(QStringLiteral(".doctor-write-probe")));
+    QFile probe(QDir(folder.filePath()).filePath(probeName()));
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         fail(subject, QStringLiteral("cannot be written: ") + probe.errorString());
         return;
@@ -269,7 +279,7 @@ void FolderDoctor::checkFileSystem()
     const QString create = QStringLiteral("exclusive create");
     const QString rename = QStringLiteral("atomic replace");
     const QString times = QStringLiteral("modification times");
-    const QString probePath = joinPath(m_params.dataPath, QStringLiteral(".doctor-probe"));
+    const QString probePath = joinPath(m_params.dataPath, probeName());
     QFile::remove(probePath);
 
     // The queue lock is a file made only when none is there.
