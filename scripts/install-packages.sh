@@ -5,7 +5,7 @@ set -euo pipefail
 runtime=(
   libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6multimedia6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libpugixml1v5
+  libpugixml1v5 libsqlite3-0
 )
 build=(
   cmake ninja-build g++ pkg-config

@@ -95,7 +95,48 @@ QList<Command> exportArchiveCommands()
         {QStringLiteral("export"),
          QStringLiteral("--from MM/DD/YYYY --to MM/DD/YYYY [--user N] [--service TEXT] "
                         "[--db FILE] --out FILE"),
-         true, exportHistory},
-        {QStringLiteral("archive"), QString(), true, archive},
+         true,
+         exportHistory,
+         {QStringLiteral("write the visits of a date range to a CSV file"),
+          QStringLiteral(
+              "Writes the completed visits from the day --from to the day --to, both included, "
+              "to FILE as comma-separated text (RFC 4180, UTF-8, no header), the same file as "
+              "the reception's export: date, first name, last name, service, representative, "
+              "time in, time served, time out, minutes. Prints the number of visits written. "
+              "FILE holds either its old content or the whole export, never part of one, so a "
+              "scheduled job may run it while the programs work."),
+          {{QStringLiteral("--from MM/DD/YYYY"), QStringLiteral("the first day")},
+           {QStringLiteral("--to MM/DD/YYYY"), QStringLiteral("the last day")},
+           {QStringLiteral("--user N"),
+            QStringLiteral("only the visits served by the representative with user number N")},
+           {QStringLiteral("--service TEXT"), QStringLiteral("only the visits for this service")},
+           {QStringLiteral("--db FILE"),
+            QStringLiteral("read an archived history database (in data/archive) instead of the "
+                           "current one")},
+           {QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
+          {{QStringLiteral("0"), QStringLiteral("written; the number of visits is printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("no visit matches (no file is made), or a database or the file "
+                           "could not be read or written; the reason is printed")},
+           {QStringLiteral("2"),
+            QStringLiteral("wrong usage, a day that is not a date, or --from after --to")}},
+          QStringLiteral("quorvelctl export --from 12/01/2026 --to 12/31/2026 --out dec.csv")}},
+        {QStringLiteral("archive"),
+         QString(),
+         true,
+         archive,
+         {QStringLiteral("move the history into the archive and start an empty one"),
+          QStringLiteral(
+              "Moves data/history.mdb into data/archive under a name made from the moment "
+              "(QV, the date as MMddyy, the minute and the second, .mdb) and puts a copy of the "
+              "empty system/history.mdb in its place, as the reception's archive does. Prints "
+              "the archive's path. Safe while the programs run: every visit signed out "
+              "meanwhile lands in one of the two databases."),
+          {},
+          {{QStringLiteral("0"), QStringLiteral("archived; the archive's path is printed")},
+           {QStringLiteral("1"),
+            QStringLiteral("nothing was changed: the history could not be moved, or the "
+                           "archive's name is taken; the reason is printed")}},
+          QStringLiteral("quorvelctl archive")}},
     };
 }

@@ -1,5 +1,7 @@
 #include "HelpText.h"
 
+#include <QRegularExpression>
+
 namespace HelpText {
 
 namespace {
@@ -36,7 +38,7 @@ QString wrapped(const QString &text, int indent)
 /// own.
 QString itemList(const QList<HelpItem> &items, int indent)
 {
-    constexpr int LongestBeside = 16;
+    constexpr int LongestBeside = 17;
     int termWidth = 0;
     for (const HelpItem &item : items) {
         if (item.term.size() <= LongestBeside)
@@ -142,7 +144,14 @@ QString overview()
 
 QString ofCommand(const Command &command)
 {
-    return QStringLiteral("Usage: ") + usageLine(command) + QLatin1Char('\n') + body(command, 0);
+    // A long usage goes on under the command's name, an option and its value on one line.
+    constexpr int Hanging = 9;
+    const QChar keepTogether(0x00A0);
+    static const QRegularExpression optionWithValue(QStringLiteral("(--[a-z-]+) (?=[A-Z])"));
+    QString usage = QStringLiteral("Usage: ") + usageLine(command);
+    usage.replace(optionWithValue, QStringLiteral("\\1") + keepTogether);
+    return wrapped(usage, Hanging).mid(Hanging).replace(keepTogether, QLatin1Char(' ')) +
+           body(command, 0);
 }
 
 QString manual()
