@@ -175,9 +175,10 @@ void tst_doctor::lockOfAnEndedInstance()
     QCOMPARE(verdict(run, "queue lock"), QString("ok (held by a workstation changing the queue)"));
 
     holder.crash();
-    run = folder.doctor();
+    // A lock that has not named its holder yet counts as held for a moment more.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        verdict(run = folder.doctor(), "queue lock").contains("was left behind"), 15000);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(verdict(run, "queue lock").contains("was left behind"), qPrintable(run.out));
     QVERIFY(QFile::exists(QueueLock::lockPathFor(folder.context.params.queuePath))); // not broken
 }
 
