@@ -44,7 +44,7 @@ public:
     /// The name of the document element; empty when there is none.
     QString documentElementName() const
     {
-        return QString::fromUtf8(m_doc.document_element().name());
+        return QString::fromUtf8(m_loaded->doc.document_element().name());
     }
 
     /// Every `QUEUE_REC` anywhere in the document, in document order.
