@@ -28,6 +28,9 @@ void refill(QTreeWidget *list, const QList<QueueRow> &rows, Columns columns)
         if (selectedId != 0 && row.id == selectedId)
             list->setCurrentItem(item);
     }
+    // Refilled while it holds the focus (a take by Enter), the list repainted only the rows up
+    // to the current one and showed removed customers until the next poll: repaint it whole.
+    list->viewport()->update();
 }
 } // namespace
 
