@@ -6,10 +6,12 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 constexpr unsigned ParseOptions =
@@ -23,7 +25,42 @@ struct ByteWriter : pugi::xml_writer
         bytes.append(static_cast<const char *>(data), qsizetype(size));
     }
 };
+
+// Buffers kept from one operation for the next: the file of a long queue is a quarter of a
+// megabyte, and memory of that size taken afresh costs a page fault every few kilobytes.
+std::vector<QByteArray> &spareBuffers()
+{
+    // Never destroyed: a document held in another static may give its buffers back at exit.
+    static auto *spare = new std::vector<QByteArray>;
+    return *spare;
+}
+
+QByteArray takeBuffer(qsizetype size)
+{
+    std::vector<QByteArray> &spare = spareBuffers();
+    QByteArray buffer;
+    if (!spare.empty()) {
+        buffer = std::move(spare.back());
+        spare.pop_back();
+    }
+    buffer.resize(size);
+    return buffer;
+}
+
+void keepBuffer(QByteArray &&buffer)
+{
+    std::vector<QByteArray> &spare = spareBuffers();
+    if (spare.size() < 3)
+        spare.push_back(std::move(buffer));
+}
 } // namespace
+
+QueueDocument::Loaded::~Loaded()
+{
+    doc.reset();
+    keepBuffer(std::move(parsed));
+    keepBuffer(std::move(bytes));
+}
 
 QueueDocument::QueueDocument() : m_loaded(std::make_shared<Loaded>()) {}
 
@@ -64,11 +101,13 @@ void QueueDocument::read(const QString &path)
         loaded.state = LoadState::Missing;
         return;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         loaded.state = LoadState::Unreadable;
         return;
     }
-    loaded.bytes = file.readAll();
+    loaded.bytes = takeBuffer(file.size());
+    loaded.bytes.resize(std::max<qint64>(file.read(loaded.bytes.data(), loaded.bytes.size()), 0));
+    loaded.bytes += file.readAll(); // what the file gained since its size was taken
     loaded.encoding = QueueFileEncoding::of(loaded.bytes);
     if (!loaded.encoding.known()) {
         loaded.parseError = QStringLiteral("its encoding %1 is unknown")
@@ -77,8 +116,19 @@ void QueueDocument::read(const QString &path)
         return;
     }
     const pugi::xml_encoding parseAs = loaded.encoding.prepare(loaded.bytes);
-    const pugi::xml_parse_result result = loaded.doc.load_buffer(
-        loaded.bytes.constData(), size_t(loaded.bytes.size()), ParseOptions, parseAs);
+    if (parseAs == pugi::encoding_utf8 || parseAs == pugi::encoding_latin1) {
+        const std::string_view text(loaded.bytes.constData(), size_t(loaded.bytes.size()));
+        loaded.recordTags = 0;
+        for (size_t tag = text.find("<QUEUE_REC"); tag != text.npos;
+             tag = text.find("<QUEUE_REC", tag + 1))
+            ++loaded.recordTags;
+    }
+    // The parser works in a copy of its own, so that the bytes stay as read for a change spliced
+    // into them; UTF-8 it parses where it lies.
+    loaded.parsed = takeBuffer(loaded.bytes.size());
+    std::memcpy(loaded.parsed.data(), loaded.bytes.constData(), size_t(loaded.bytes.size()));
+    const pugi::xml_parse_result result = loaded.doc.load_buffer_inplace(
+        loaded.parsed.data(), size_t(loaded.parsed.size()), ParseOptions, parseAs);
     if (!result) {
         loaded.parseError = QString::fromUtf8(result.description());
         loaded.doc.reset();
@@ -109,21 +159,35 @@ Failure QueueDocument::loadFailure() const
 
 QList<pugi::xml_node> QueueDocument::records() const
 {
+    // Every record comes from a start tag in the bytes as read: when the records outside other
+    // records are as many as those tags, none lies inside another, and their children need no
+    // visit.
+    QList<pugi::xml_node> result = walkRecords(false);
+    if (!m_loaded->changed && result.size() == m_loaded->recordTags)
+        return result;
+    return walkRecords(true);
+}
+
+QList<pugi::xml_node> QueueDocument::walkRecords(bool intoRecords) const
+{
     // A plain walk in document order: the tree walker's virtual call per node cost as much as
-    // parsing the file.
+    // parsing the file. Each step asks the tree as little as it can; the first letter spares
+    // comparing most names.
     QList<pugi::xml_node> result;
     pugi::xml_node node = m_loaded->doc.first_child();
     while (node) {
-        if (node.type() == pugi::node_element && std::strcmp(node.name(), "QUEUE_REC") == 0)
+        const char *name = node.name();
+        const bool record = name[0] == 'Q' && std::strcmp(name, "QUEUE_REC") == 0 &&
+                            node.type() == pugi::node_element;
+        if (record)
             result.append(node);
-        if (pugi::xml_node child = node.first_child()) {
-            node = child;
-            continue;
+        pugi::xml_node next = record && !intoRecords ? pugi::xml_node() : node.first_child();
+        while (!next && node) {
+            next = node.next_sibling();
+            if (!next)
+                node = node.parent();
         }
-        while (node && !node.next_sibling())
-            node = node.parent();
-        if (node)
-            node = node.next_sibling();
+        node = next;
     }
     return result;
 }
@@ -246,6 +310,7 @@ void QueueDocument::recordSplice(bool spliceable, qsizetype begin, qsizetype end
                                  const pugi::xml_document &scratch)
 {
     forgetHeldDocument(); // the document now differs from the file
+    m_loaded->changed = true;
     if (!spliceable || m_splice) {
         m_reshaped = true;
         return;
@@ -261,11 +326,21 @@ bool QueueDocument::save(const QString &path, Failure &failure) const
     // A change of one record in a file read as it stands rewrites the file's own bytes around
     // it: the same document, without writing every other record out again.
     if (m_loaded->state == LoadState::Loaded && !m_reshaped && m_loaded->encoding.isPlainUtf8()) {
-        const QByteArray bytes = m_splice ? m_loaded->bytes.left(m_splice->begin) +
-                                                m_splice->bytes + m_loaded->bytes.mid(m_splice->end)
-                                          : m_loaded->bytes;
         forgetHeldDocument();
-        return QueueLock::commit(path, bytes, failure);
+        if (!m_splice)
+            return QueueLock::commit(path, m_loaded->bytes, failure);
+        const QByteArray &read = m_loaded->bytes;
+        const qsizetype tail = read.size() - m_splice->end;
+        QByteArray bytes = takeBuffer(m_splice->begin + m_splice->bytes.size() + tail);
+        char *out = bytes.data();
+        std::memcpy(out, read.constData(), size_t(m_splice->begin));
+        out += m_splice->begin;
+        std::memcpy(out, m_splice->bytes.constData(), size_t(m_splice->bytes.size()));
+        out += m_splice->bytes.size();
+        std::memcpy(out, read.constData() + m_splice->end, size_t(tail));
+        const bool committed = QueueLock::commit(path, bytes, failure);
+        keepBuffer(std::move(bytes));
+        return committed;
     }
     ByteWriter writer;
     // The declaration, when the file has one, is a node of the document and is written as read.

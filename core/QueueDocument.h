@@ -77,11 +77,15 @@ public:
 private:
     struct Loaded
     {
-        QByteArray bytes; // the file as read
+        ~Loaded();
+        QByteArray bytes;  // the file as read
+        QByteArray parsed; // the parser's copy, which the document's texts point into
         pugi::xml_document doc;
         LoadState state = LoadState::Missing;
         QString parseError;
         QueueFileEncoding encoding;
+        qsizetype recordTags = -1; // "<QUEUE_REC" in bytes read as UTF-8 or Latin-1
+        bool changed = false;      // the document differs from the bytes
     };
     /// The document read last under the current hold of the queue lock, for the next read
     /// under the same hold.
@@ -95,6 +99,8 @@ private:
     static void forgetHeldDocument();
 
     void read(const QString &path);
+    /// The records in document order; those inside another record only when `intoRecords`.
+    QList<pugi::xml_node> walkRecords(bool intoRecords) const;
     /// Where the usual record `record` stands in the file's bytes; false when it cannot be told.
     bool spanOf(pugi::xml_node record, qsizetype &begin, qsizetype &end) const;
     /// Notes that the bytes from `begin` to `end` become the built record (nothing when the

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void unknownEncodingIsLeftAlone();
     void forbiddenCharactersStopAtTheDoor();
     void changesKeepTheRestOfTheFile();
+    void recordsInsideRecordsAreFound_data();
+    void recordsInsideRecordsAreFound();
 };
 
 void tst_queue_file::keepsEncodingAcrossChanges_data()
@@ -205,6 +207,42 @@ void tst_queue_file::changesKeepTheRestOfTheFile()
         records << QString("%1 %2").arg(rec.attribute("id").value(),
                                         rec.child("FIRST_NAME").attribute("value").value());
     QCOMPARE(records, QStringList({"90003 Cyd", "90004 Dora", QString("%1 Eve").arg(added)}));
+}
+
+void tst_queue_file::recordsInsideRecordsAreFound_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::newRow("UTF-8") << QByteArray("UTF-8");
+    QTest::newRow("UTF-16") << QByteArray("UTF-16");
+}
+
+// A record inside another is a record too, however the file is encoded, and a record's text in
+// a comment is none.
+void tst_queue_file::recordsInsideRecordsAreFound()
+{
+    QFETCH(QByteArray, encoding);
+    const QString content =
+        declaration(encoding) + "<LOBBY><!-- <QUEUE_REC id=\"1\"/> -->" +
+        QString(record(90001, "Ann", "Lee"))
+            .replace("</QUEUE_REC>", record(90002, "Bo", "Day") + "</QUEUE_REC>") +
+        "</LOBBY>";
+    TestFolder folder;
+    folder.writeQueue(encoded(encoding, content));
+    clsQuorvel entry(folder.context);
+    const auto listed = [&] {
+        QueueListing listing;
+        entry.loadQueue(listing, true);
+        QList<int> ids;
+        for (const QueueRow &row : listing.waiting)
+            ids << row.id;
+        return ids;
+    };
+    QCOMPARE(listed(), QList<int>({90001, 90002}));
+    QVERIFY(entry.loadLobbyEntry(90002));
+    QCOMPARE(entry.firstName, QString("Bo"));
+    QVERIFY(entry.removeCustomerFromLobby(90002));
+    QCOMPARE(listed(), QList<int>({90001}));
+    QVERIFY(folder.prompter.boxes.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_queue_file)
