@@ -97,17 +97,22 @@ void QueueDocument::read(const QString &path)
 {
     Loaded &loaded = *m_loaded;
     QFile file(path);
-    if (!file.exists()) {
-        loaded.state = LoadState::Missing;
-        return;
-    }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        loaded.state = LoadState::Unreadable;
+        loaded.state = file.exists() ? LoadState::Unreadable : LoadState::Missing;
         return;
     }
+    // Read until the end, in case the file grew since its size was taken.
     loaded.bytes = takeBuffer(file.size());
-    loaded.bytes.resize(std::max<qint64>(file.read(loaded.bytes.data(), loaded.bytes.size()), 0));
-    loaded.bytes += file.readAll(); // what the file gained since its size was taken
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == loaded.bytes.size())
+            loaded.bytes.resize(filled + 4096);
+        const qint64 got = file.read(loaded.bytes.data() + filled, loaded.bytes.size() - filled);
+        if (got <= 0)
+            break;
+        filled += qsizetype(got);
+    }
+    loaded.bytes.resize(filled);
     loaded.encoding = QueueFileEncoding::of(loaded.bytes);
     if (!loaded.encoding.known()) {
         loaded.parseError = QStringLiteral("its encoding %1 is unknown")
