@@ -6,7 +6,6 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
