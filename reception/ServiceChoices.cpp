@@ -16,3 +16,11 @@ void addActiveServices(DESKDB &desk, QComboBox *list)
     if (!read)
         desk.showDatabaseWarning(QStringLiteral("Error loading services database!"), failure);
 }
+
+void enableOtherService(QWidget *entry, QWidget *label, bool other)
+{
+    entry->setEnabled(other);
+    label->setEnabled(other);
+    if (other)
+        entry->setFocus();
+}

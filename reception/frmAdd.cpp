@@ -49,11 +49,7 @@ void frmAdd::showEvent(QShowEvent *event)
 
 void frmAdd::serviceChosen(int position)
 {
-    const bool other = position == OtherService;
-    m_ui->txtCustomer_2->setEnabled(other);
-    m_ui->Label1_4->setEnabled(other);
-    if (other)
-        m_ui->txtCustomer_2->setFocus();
+    enableOtherService(m_ui->txtCustomer_2, m_ui->Label1_4, position == OtherService);
 }
 
 void frmAdd::namesChanged()

@@ -70,11 +70,7 @@ void frmExport::pathsChanged()
 
 void frmExport::serviceChosen(int position)
 {
-    const bool other = position == OtherService;
-    m_ui->txtOther->setEnabled(other);
-    m_ui->lblOther->setEnabled(other);
-    if (other)
-        m_ui->txtOther->setFocus();
+    enableOtherService(m_ui->txtOther, m_ui->lblOther, position == OtherService);
 }
 
 void frmExport::browseDatabase()
