@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QQueue>
@@ -225,27 +224,24 @@ void tst_reception_export::exportWritesWhatQuorvelctlWrites()
     QVERIFY(!m_dialog->isVisible());
 
     const QString ctlOutput = m_reception->folder.filePath("export/ctl.csv");
-    QProcess ctl;
-    ctl.start(builtProgram("quorvelctl"),
-              {"--folder", m_reception->folder.path(), "export", "--from", "12/06/2026", "--to",
-               "12/06/2026", "--user", control<QComboBox>("lstReps")->currentData().toString(),
-               "--out", ctlOutput});
-    QVERIFY(ctl.waitForFinished(30000));
-    QCOMPARE(ctl.exitCode(), 0);
-    QCOMPARE(ctl.readAllStandardOutput().trimmed(), QByteArray::number(rows));
+    const auto ctl = [this](const QStringList &arguments) {
+        return runProgram(builtProgram("quorvelctl"),
+                          QStringList{"--folder", m_reception->folder.path(), "export"} +
+                              arguments);
+    };
+    const ProgramRun same =
+        ctl({"--from", "12/06/2026", "--to", "12/06/2026", "--user",
+             control<QComboBox>("lstReps")->currentData().toString(), "--out", ctlOutput});
+    QCOMPARE(same.exitCode, 0);
+    QCOMPARE(same.out.trimmed(), QString::number(rows));
     QCOMPARE(readFile(ctlOutput), written);
 
     // Wrong usage and an empty selection.
-    ctl.start(builtProgram("quorvelctl"),
-              {"--folder", m_reception->folder.path(), "export", "--from", "12/06/2026"});
-    QVERIFY(ctl.waitForFinished(30000));
-    QCOMPARE(ctl.exitCode(), 2);
-    ctl.start(builtProgram("quorvelctl"),
-              {"--folder", m_reception->folder.path(), "export", "--from", "01/01/2020", "--to",
-               "01/01/2020", "--out", ctlOutput + ".none"});
-    QVERIFY(ctl.waitForFinished(30000));
-    QCOMPARE(ctl.exitCode(), 1);
-    QVERIFY(ctl.readAllStandardError().contains("No records found for your selection."));
+    QCOMPARE(ctl({"--from", "12/06/2026"}).exitCode, 2);
+    const ProgramRun none =
+        ctl({"--from", "01/01/2020", "--to", "01/01/2020", "--out", ctlOutput + ".none"});
+    QCOMPARE(none.exitCode, 1);
+    QVERIFY(none.err.contains("No records found for your selection."));
     QVERIFY(!QFile::exists(ctlOutput + ".none"));
 }
 

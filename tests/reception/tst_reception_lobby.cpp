@@ -5,7 +5,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -221,11 +220,7 @@ void tst_reception_lobby::changeByAnotherProcessIsListedWithinOnePoll()
     auto *list = r.lobbyControl<QTreeWidget>("lstQueue");
     QCOMPARE(list->topLevelItemCount(), 0);
 
-    QProcess ctl;
-    ctl.start(builtProgram("quorvelctl"),
-              {"--folder", r.folder.path(), "add", "Zed", "Quinn", "Taxes"});
-    QVERIFY(ctl.waitForFinished(10000));
-    QCOMPARE(ctl.exitCode(), 0);
+    QCOMPARE(runQuorvelctl(r.folder, {"add", "Zed", "Quinn", "Taxes"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(firstColumn(list), QStringList{"Zed Quinn"},
                               frmLobby::PollMilliseconds + 1000);
     QCOMPARE(r.lobbyControl<QLabel>("panelQueue")->text(), QString("1 customer in queue"));
