@@ -9,6 +9,7 @@
 
 #include "Directory.h"
 #include "IniFile.h"
+#include "QueueListView.h"
 #include "SelectAllOnFocus.h"
 
 #include <QKeyEvent>
@@ -190,8 +191,7 @@ void frmAdmin::deleteService(int id)
 
 QTreeWidgetItem *frmAdmin::selectedUser() const
 {
-    const QList<QTreeWidgetItem *> selected = m_ui->lstUsers->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+    return QueueListView::selectedRow(m_ui->lstUsers);
 }
 
 void frmAdmin::loadUserList()
