@@ -144,9 +144,9 @@ void frmLobby::emptyEventAndHistoryLists()
 void frmLobby::takeSelected()
 {
     // The row the representative chose; the keyboard cursor alone takes nobody.
-    const int id = QueueListView::rowId(QueueListView::selectedRow(m_ui->lstMembers));
-    if (id != 0)
-        m_program.takeCustomer(id);
+    const QTreeWidgetItem *row = QueueListView::selectedRow(m_ui->lstMembers);
+    if (const int id = QueueListView::rowId(row))
+        m_program.takeCustomer(id, QueueListView::rowKey(row));
 }
 
 bool frmLobby::eventFilter(QObject *watched, QEvent *event)

@@ -316,6 +316,7 @@ bool lobbyDB::getMember(int id, Failure &failure)
 void lobbyDB::holdCustomer(int id, const clsQuorvel &entry)
 {
     m_state.currentEntryId = id;
+    m_state.visitKey = entry.visitKey;
     m_state.customerName = entry.firstName + QLatin1Char(' ') + entry.lastName;
     m_state.firstName = entry.firstName;
     m_state.lastName = entry.lastName;
@@ -332,7 +333,7 @@ void lobbyDB::releaseCustomer()
     m_mainWindow->showCustomerInService();
 }
 
-void lobbyDB::takeCustomer(int id)
+void lobbyDB::takeCustomer(int id, const QString &visitKey)
 {
     if (m_state.servicing) {
         m_context.prompter().message(
@@ -344,7 +345,7 @@ void lobbyDB::takeCustomer(int id)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry);
+        ServiceSequences::takeCustomer(m_context, id, visitKey, m_state.userNumber, entry);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {
@@ -362,8 +363,8 @@ void lobbyDB::returnCustomer()
             QStringLiteral("This customer will be placed back in the waiting queue.  Continue?"),
             QStringLiteral("Quorvel"), Prompter::Icon::Question))
         return;
-    const SequenceOutcome outcome =
-        ServiceSequences::returnCustomer(m_context, m_state.currentEntryId, m_state.userNumber);
+    const SequenceOutcome outcome = ServiceSequences::returnCustomer(
+        m_context, m_state.currentEntryId, m_state.visitKey, m_state.userNumber);
     outcome.show(m_context.prompter());
     // A refused return means the customer is no longer ours either: gone, or handed on.
     if (outcome.done() || outcome.refused()) {
@@ -394,6 +395,7 @@ bool lobbyDB::completeService(int id)
     entry.lastName = m_state.lastName;
     entry.service = m_state.service;
     entry.Timein = m_state.timeIn;
+    entry.visitKey = m_state.visitKey;
     const SequenceOutcome outcome = ServiceSequences::signOutCustomer(m_context, entry, id);
     outcome.show(m_context.prompter());
     // A failed sign-out leaves the visit in the queue in this representative's service: the

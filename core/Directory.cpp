@@ -1,6 +1,7 @@
 #include "Directory.h"
 
 #include "Database.h"
+#include "GuardedChange.h"
 #include "StorableText.h"
 
 #include <QCollator>
@@ -179,12 +180,20 @@ bool addUser(const QString &systemPath, const User &user, int &userNumber, Failu
                   storedNames(user) << user.status, userNumber, failure);
 }
 
-bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
+bool modifyUser(const QString &systemPath, const User &seen, const User &user, Failure &failure)
 {
-    return change(systemPath,
-                  QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
-                                 "WHERE userNumber = ?"),
-                  storedNames(user) << user.userNumber, userGone, failure);
+    const GuardedChange change{
+        userColumns + QStringLiteral("WHERE userNumber = ?"),
+        {user.userNumber},
+        [&seen](const QSqlQuery &row) {
+            const User now = userFrom(row);
+            return now.firstName == seen.firstName && now.lastName == seen.lastName &&
+                   now.username == seen.username;
+        },
+        QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
+                       "WHERE userNumber = ?"),
+        storedNames(user) << user.userNumber};
+    return change.run(systemPath, userGone, failure);
 }
 
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)

@@ -1,8 +1,10 @@
 #include "HistoryArchive.h"
 
+#include "AddedColumns.h"
 #include "CoreContext.h"
 #include "Database.h"
 #include "LockedSection.h"
+#include "SchemaCheck.h"
 #include "SystemParameters.h"
 
 #include <QFile>
@@ -22,9 +24,19 @@ Failure systemFailure(int number, const QString &path)
     return {number, QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)))};
 }
 
-/// An empty history database beside the current one, made from the template.
+/// An empty history database beside the current one, made from the template once it has shown
+/// itself a history database (as doctor checks it) and has every column added since.
 bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure &failure)
 {
+    const QString problem =
+        SchemaCheck::problem(params.historyTemplatePath(), SchemaCheck::historyTables());
+    if (!problem.isEmpty()) {
+        failure = {FailureNumber::FileNotFound, QStringLiteral("The empty history database %1 %2.")
+                                                    .arg(params.historyTemplatePath(), problem)};
+        return false;
+    }
+    if (!AddedColumns::upgradeHistory(params.historyTemplatePath(), failure))
+        return false;
     QFile source(params.historyTemplatePath());
     if (!source.open(QIODevice::ReadOnly)) {
         failure = {FailureNumber::FileNotFound,

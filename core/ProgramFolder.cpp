@@ -1,11 +1,13 @@
 #include "ProgramFolder.h"
 
+#include "AddedColumns.h"
 #include "Database.h"
 #include "IniFile.h"
 #include "Prompter.h"
 #include "QueueDocument.h"
 #include "QueueRecord.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "kzrXML.h"
 
 #include <QDir>
@@ -83,7 +85,15 @@ const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb", "data
 
 bool createHistoryDatabase(const QString &path, QString &error)
 {
-    return createDatabase(path, historySchema, error);
+    // The first version's table, then what was added since: one way to every history table.
+    Failure failure;
+    if (!createDatabase(path, historySchema, error))
+        return false;
+    if (!AddedColumns::upgradeHistory(path, failure)) {
+        error = failure.description;
+        return false;
+    }
+    return true;
 }
 
 QByteArray chimeWav()
@@ -247,7 +257,8 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
                                      TextForms::queueTime(in.time()),
                                      TextForms::queueDate(in.date()),
                                      w.status ? TextForms::queueTime(in.time().addSecs(300))
-                                              : QString()};
+                                              : QString(),
+                                     VisitKey::make()};
         QueueDocument::buildRecord(scratch, id, texts, xml);
         doc.append(scratch);
     }

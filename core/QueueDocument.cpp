@@ -245,6 +245,14 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
     };
     for (const auto &[name, value] : children)
         xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);
+    if (!texts.visitKey.isEmpty())
+        xml.addXMLElement(record, QStringLiteral("VISIT_KEY"), QString(), QStringLiteral("value"),
+                          texts.visitKey);
+}
+
+QString QueueDocument::visitKey(pugi::xml_node record)
+{
+    return QString::fromUtf8(record.child("VISIT_KEY").attribute("value").value());
 }
 
 QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)
@@ -266,10 +274,15 @@ void QueueDocument::replace(pugi::xml_node match, const pugi::xml_document &scra
 {
     if (!match)
         return;
+    pugi::xml_document merged;
+    pugi::xml_node record = merged.append_copy(scratch.first_child());
+    for (pugi::xml_node child : match.children())
+        if (child.type() == pugi::node_element && !record.child(child.name()))
+            record.append_copy(child);
     qsizetype begin = 0, end = 0;
     const bool spliceable = spanOf(match, begin, end);
-    recordSplice(spliceable, begin, end, scratch);
-    match.parent().insert_copy_before(scratch.first_child(), match);
+    recordSplice(spliceable, begin, end, merged);
+    match.parent().insert_copy_before(record, match);
     match.parent().remove_child(match);
 }
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-/// The eight `value` texts of one `QUEUE_REC`, in the order they are written.
+/// The `value` texts of one `QUEUE_REC`, in the order they are written. The visit key came
+/// last and is written only when there is one: records of older files have none.
 struct QueueRecordTexts
 {
     QString firstName;
@@ -13,4 +14,5 @@ struct QueueRecordTexts
     QString timeIn;
     QString dateIn;
     QString timeSeen;
+    QString visitKey;
 };

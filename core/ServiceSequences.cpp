@@ -78,25 +78,28 @@ bool heldByOther(const clsQuorvel &entry, int userNumber)
 }
 
 /// Reads the entry `id` as it is now, under the caller's hold of the lock: `Done` when it is
-/// there, else why not.
-SequenceOutcome readCurrent(CoreContext &context, int id, clsQuorvel &current,
-                            const SequenceOutcome &whenGone)
+/// there and is still the visit `visitKey` (any, when empty), else why not.
+SequenceOutcome readCurrent(CoreContext &context, int id, const QString &visitKey,
+                            clsQuorvel &current, const SequenceOutcome &whenGone)
 {
     BoxCounter boxes(context);
     if (current.loadLobbyEntry(id))
-        return outcome(SequenceOutcome::Kind::Done);
+        return visitKey.isEmpty() || current.visitKey == visitKey
+                   ? outcome(SequenceOutcome::Kind::Done)
+                   : whenGone;
     return boxes.count == 0 ? whenGone : failedAndShown();
 }
 
 /// Takes the lock `section` holds, then reads the entry `id` as above; a lock that cannot be had
 /// fails with the step's own `prefix`.
 SequenceOutcome lockAndRead(LockedSection &section, CoreContext &context, const QString &prefix,
-                            int id, clsQuorvel &current, const SequenceOutcome &whenGone)
+                            int id, const QString &visitKey, clsQuorvel &current,
+                            const SequenceOutcome &whenGone)
 {
     Failure failure;
     if (!section.acquire(failure))
         return failed(prefix, failure);
-    return readCurrent(context, id, current, whenGone);
+    return readCurrent(context, id, visitKey, current, whenGone);
 }
 } // namespace
 
@@ -108,11 +111,13 @@ void SequenceOutcome::show(Prompter &prompter) const
 
 namespace ServiceSequences {
 
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome takeCustomer(CoreContext &context, int id, const QString &visitKey, int userNumber,
+                             clsQuorvel &entry)
 {
     LockedSection section(context);
-    const SequenceOutcome read = lockAndRead(
-        section, context, QStringLiteral("Error.  [getMember]: "), id, entry, removedFromQueue());
+    const SequenceOutcome read =
+        lockAndRead(section, context, QStringLiteral("Error.  [getMember]: "), id, visitKey, entry,
+                    removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -124,13 +129,14 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
-SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
+SequenceOutcome returnCustomer(CoreContext &context, int id, const QString &visitKey,
+                               int userNumber)
 {
     LockedSection section(context);
     clsQuorvel entry(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, entry,
-                    removedFromQueue());
+        lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, visitKey,
+                    entry, removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -150,7 +156,8 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     LockedSection section(context);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id, current,
+        lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id,
+                    entry.visitKey, current,
                     outcome(SequenceOutcome::Kind::Removed,
                             QStringLiteral("This customer record was removed by the Harbrin."),
                             QStringLiteral("Service Error"), Prompter::Icon::Critical));
@@ -162,18 +169,19 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
-SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)
+SequenceOutcome readQueueEntry(CoreContext &context, int id, const QString &visitKey,
+                               clsQuorvel &entry)
 {
-    return readCurrent(context, id, entry, removedFromQueue());
+    return readCurrent(context, id, visitKey, entry, removedFromQueue());
 }
 
-SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
+SequenceOutcome removeWaitingCustomer(CoreContext &context, int id, const QString &visitKey)
 {
     LockedSection section(context);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error:  [deleteQueueEntry]: "), id, current,
-                    outcome(SequenceOutcome::Kind::Removed));
+        lockAndRead(section, context, QStringLiteral("Error:  [deleteQueueEntry]: "), id, visitKey,
+                    current, outcome(SequenceOutcome::Kind::Removed));
     if (!read.done())
         return read;
     if (current.lobbystatus >= 1)
@@ -192,14 +200,11 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
     clsQuorvel current(context);
     const SequenceOutcome read =
         lockAndRead(section, context, QStringLiteral("XML error.  [updateLobbyEntry]: "), id,
-                    current, removedFromQueue());
+                    seen.visitKey, current, removedFromQueue());
     if (!read.done())
         return read;
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)
-        return outcome(SequenceOutcome::Kind::Changed,
-                       QStringLiteral("Another workstation has changed this entry since it was "
-                                      "opened.  Nothing was saved; the lists show it as it is "
-                                      "now."),
+        return outcome(SequenceOutcome::Kind::Changed, changedElsewhere().description,
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
     section.releaseWithNextSave();
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);

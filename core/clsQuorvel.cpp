@@ -6,6 +6,7 @@
 #include "QueueDocument.h"
 #include "RepNames.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "kzrXML.h"
 
 #include <QFile>
@@ -118,7 +119,7 @@ int clsQuorvel::addCustomerToQueue(const QString &sFirstName, const QString &sLa
         QueueDocument::buildRecord(scratch, id,
                                    {sFirstName, sLastName, QStringLiteral("0"), sServiceDesc,
                                     QString(), TextForms::queueTime(now.time()),
-                                    TextForms::queueDate(now.date()), QString()},
+                                    TextForms::queueDate(now.date()), QString(), VisitKey::make()},
                                    xml);
         switch (doc.append(scratch)) {
         case QueueDocument::AppendResult::Appended:
@@ -168,6 +169,7 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
         return false;
 
     RecordReader reader(match, m_context.prompter());
+    visitKey = QueueDocument::visitKey(match);
     firstName = reader.text("FIRST_NAME");
     lastName = reader.text("LAST_NAME");
     service = reader.text("SERVICE");
@@ -207,12 +209,22 @@ bool clsQuorvel::verifyLobbyEntry(int recordID)
     doc.load(m_context.params.queuePath);
     pugi::xml_node match;
     Failure failure;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!findVisit(doc, recordID, match, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), errorTitle.arg(failure.number),
                failure);
         return false;
     }
     return bool(match);
+}
+
+bool clsQuorvel::findVisit(const QueueDocument &doc, int recordID, pugi::xml_node &match,
+                           Failure &failure) const
+{
+    if (!doc.findById(recordID, match, failure))
+        return false;
+    if (match && !visitKey.isEmpty() && QueueDocument::visitKey(match) != visitKey)
+        match = pugi::xml_node();
+    return true;
 }
 
 bool clsQuorvel::updateLobbyEntry(int recordID)
@@ -243,8 +255,9 @@ bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
+    // Another customer holding the id now is no match: the one aimed at has gone.
     pugi::xml_node match;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!findVisit(doc, recordID, match, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -256,7 +269,7 @@ bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
         QueueDocument::buildRecord(scratch, recordID,
                                    {firstName, lastName, QString::number(lobbystatus), service,
                                     QString::number(repID), TextForms::queueTime(Timein),
-                                    TextForms::queueDate(dateIn), timeSeen.queueText()},
+                                    TextForms::queueDate(dateIn), timeSeen.queueText(), visitKey},
                                    xml);
         doc.replace(match, scratch);
     }
@@ -287,6 +300,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
             failure = typeMismatch("id", QString::fromUtf8(record.attribute("id").value()));
             break;
         }
+        row.visitKey = QueueDocument::visitKey(record);
         row.firstName = reader.text("FIRST_NAME");
         row.lastName = reader.text("LAST_NAME");
         if (!reader.time("TIME_IN", row.timeIn, failure) ||

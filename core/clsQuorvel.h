@@ -9,6 +9,10 @@
 #include <QTime>
 
 class CoreContext;
+class QueueDocument;
+namespace pugi {
+class xml_node;
+}
 class RepNames;
 struct Failure;
 
@@ -30,6 +34,10 @@ public:
     QTime Timein = QTime(0, 0);
     LooseTime timeSeen;
     LooseTime Timeout;
+    /// The visit's key, as loaded with the record; empty for a record from before keys. While it
+    /// is set, an update, removal or completion reaches the record `recordID` only if it still
+    /// holds this key: the id may have passed to another customer since.
+    QString visitKey;
 
     /// Id of a record the last listing found in service for the listing's user; 0 until then.
     int improperShutdown() const { return m_improperShutdown; }
@@ -43,7 +51,7 @@ public:
                            const QString &sServiceDesc);
     /// Fills the fields from the record `recordID`; false when it is not there or on failure.
     bool loadLobbyEntry(int recordID);
-    /// True when a record `recordID` is in the queue file.
+    /// True when a record `recordID` (with the object's key, when it holds one) is in the queue.
     bool verifyLobbyEntry(int recordID);
     /// Writes the fields over the record `recordID`; true unless a failure occurred.
     bool updateLobbyEntry(int recordID);
@@ -67,6 +75,9 @@ public:
 
 private:
     bool replaceOrRemove(int recordID, bool remove);
+    /// The record `recordID` of `doc` if it is the visit this object aims at; a null node when not.
+    bool findVisit(const QueueDocument &doc, int recordID, pugi::xml_node &match,
+                   Failure &failure) const;
     void report(const QString &prefix, const QString &title, const Failure &failure) const;
 
     CoreContext &m_context;

@@ -2,6 +2,7 @@
 // correcting one history row.
 #include "clsQuorvel.h"
 
+#include "AddedColumns.h"
 #include "CoreContext.h"
 #include "Database.h"
 #include "Failure.h"
@@ -51,9 +52,11 @@ bool columnValue(const LooseTime &time, const char *field, QVariant &value, Fail
     return true;
 }
 
-/// Whether the record is still in the queue file; false with `failure` set when it is not there
-/// or the file cannot be read.
-bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
+/// Whether the visit is still in the queue file, with its key (empty for a record from before
+/// keys); false with `failure` set when it is not there (or the id has passed to another
+/// customer since `expectedKey` was read) or the file cannot be read.
+bool inQueue(const QString &queuePath, int recordNumber, const QString &expectedKey,
+             QString &recordKey, Failure &failure)
 {
     QueueDocument doc;
     if (doc.load(queuePath) != QueueDocument::LoadState::Loaded) {
@@ -63,29 +66,41 @@ bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
     pugi::xml_node match;
     if (!doc.findById(recordNumber, match, failure))
         return false;
-    if (!match)
+    recordKey = QueueDocument::visitKey(match);
+    if (!match || (!expectedKey.isEmpty() && recordKey != expectedKey)) {
         failure = {FailureNumber::NoCurrentRecord,
                    QStringLiteral("The customer is no longer in the lobby queue.")};
-    return bool(match);
+        return false;
+    }
+    return true;
 }
 
 /// Writes the visit's history row, unless an earlier sign-out of the same visit, interrupted
-/// before the entry left the queue, has written it already (`recorded` then says so): the same
-/// names, service, date and time in, representative and time seen.
+/// before the entry left the queue, has written it already (`recorded` then says so). The visit
+/// is known by its key (the last of `values`); a record from before keys by its names, service,
+/// date and time in, representative and time seen.
 bool recordVisit(const QString &historyPath, const QVariantList &values, int &rowId, bool &recorded,
                  Failure &failure)
 {
+    if (!AddedColumns::upgradeHistory(historyPath, failure))
+        return false;
     Database db(historyPath);
     if (!db.open()) {
         failure = db.failure();
         return false;
     }
-    QSqlQuery earlier = db.prepare(QStringLiteral(
-        "SELECT id FROM history WHERE lobbyDateIn = ? AND lobbyTimeIn = ? AND firstName = ? "
-        "AND lastName = ? AND serviceRequested = ? AND servicedBy = ? AND timeServiced IS ? "
-        "LIMIT 1"));
-    for (int column : {6, 5, 0, 1, 2, 4, 7})
-        earlier.addBindValue(values[column]);
+    const QVariant &key = values.last();
+    QSqlQuery earlier = db.prepare(
+        key.isNull()
+            ? QStringLiteral("SELECT id FROM history WHERE lobbyDateIn = ? AND lobbyTimeIn = ? "
+                             "AND firstName = ? AND lastName = ? AND serviceRequested = ? AND "
+                             "servicedBy = ? AND timeServiced IS ? AND visitKey IS NULL LIMIT 1")
+            : QStringLiteral("SELECT id FROM history WHERE visitKey = ?"));
+    if (key.isNull())
+        for (int column : {6, 5, 0, 1, 2, 4, 7})
+            earlier.addBindValue(values[column]);
+    else
+        earlier.addBindValue(key);
     if (db.failure().number != 0 || !db.exec(earlier)) {
         failure = db.failure();
         return false;
@@ -97,7 +112,8 @@ bool recordVisit(const QString &historyPath, const QVariantList &values, int &ro
     }
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
-        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, visitKey) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query)) {
@@ -148,10 +164,9 @@ bool clsQuorvel::completeService(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    const QVariantList values = {
-        firstName,       lastName,   service,
-        signedOutValue,  repID,      dbValue(Timein),
-        dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut)};
+    QVariantList values = {firstName,       lastName,   service,
+                           signedOutValue,  repID,      dbValue(Timein),
+                           dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut)};
 
     // The row is written before the entry leaves the queue, both under one hold of the lock, so
     // the visit is never lost and a second completion of the same entry finds it gone. A visit
@@ -159,8 +174,14 @@ bool clsQuorvel::completeService(int recordNumber)
     LockedSection section(m_context);
     int rowId = 0;
     bool recorded = false;
-    if (!section.acquire(failure) || !inQueue(m_context.params.queuePath, recordNumber, failure) ||
-        !recordVisit(m_context.params.historyPath, values, rowId, recorded, failure)) {
+    QString recordKey;
+    if (!section.acquire(failure) ||
+        !inQueue(m_context.params.queuePath, recordNumber, visitKey, recordKey, failure)) {
+        report(prefix, errorTitle(failure), failure);
+        return false;
+    }
+    values.append(recordKey.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : recordKey);
+    if (!recordVisit(m_context.params.historyPath, values, rowId, recorded, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }

@@ -241,6 +241,7 @@ void frmAdmin::modifySelectedUser()
     if (!user)
         return;
     frmModifyUser dialog(m_desk, user->data(0, Qt::UserRole).toInt(), this);
+    connect(&dialog, &frmModifyUser::changedElsewhere, this, &frmAdmin::loadUserList);
     if (dialog.exec() == QDialog::Accepted)
         loadUserList();
     refreshOptions();

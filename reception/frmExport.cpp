@@ -8,6 +8,7 @@
 #include "Directory.h"
 #include "FileDialog.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
 
@@ -116,6 +117,13 @@ void frmExport::exportData()
         position == OtherService ? m_ui->txtOther->text() : m_ui->lstServices->currentText();
 
     const QString outputPath = m_ui->txtFilename->text();
+    const QString refusal =
+        OutputPath::refusal(outputPath, m_ui->txtDBFilename->text(), m_desk.context.params);
+    if (!refusal.isEmpty()) {
+        prompter.message(refusal, QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_ui->txtFilename->setFocus();
+        return;
+    }
     HistoryExport job(m_ui->txtDBFilename->text(), selection, m_desk.repNames);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const qint64 rows = job.countRows();

@@ -167,7 +167,7 @@ void frmLobby::openForCorrection(QTreeWidget *list)
     const QTreeWidgetItem *row = QueueListView::selectedRow(list);
     if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !row)
         return;
-    frmModify dialog(m_desk, QueueListView::rowId(row), history, this);
+    frmModify dialog(m_desk, QueueListView::rowId(row), history, this, QueueListView::rowKey(row));
     // An entry another workstation removed has been reported by the dialog; it never shows.
     if (dialog.entryGone()) {
         loadit();
@@ -213,15 +213,17 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
         return;
     }
     const int recordId = QueueListView::rowId(row);
+    const QString visitKey = QueueListView::rowKey(row);
     if (prompter.ask(QStringLiteral("Delete this entry?"), QStringLiteral("Remove Customer")))
-        deleteQueueEntry(recordId);
+        deleteQueueEntry(recordId, visitKey);
 }
 
-void frmLobby::deleteQueueEntry(int recordId)
+void frmLobby::deleteQueueEntry(int recordId, const QString &visitKey)
 {
-    // A representative may have taken the customer while the question was open.
+    // A representative may have taken the customer while the question was open, or the
+    // customer left and the id passed to the next check-in.
     const SequenceOutcome outcome =
-        ServiceSequences::removeWaitingCustomer(m_desk.context, recordId);
+        ServiceSequences::removeWaitingCustomer(m_desk.context, recordId, visitKey);
     outcome.show(m_desk.context.prompter());
     if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();

@@ -5,6 +5,8 @@
 namespace QueueListView {
 
 namespace {
+constexpr int KeyRole = Qt::UserRole + 1;
+
 void markOverdue(QTreeWidgetItem *item, bool overdue)
 {
     const QColor colour = overdue ? QColor(255, 0, 0) : QColor(0, 0, 0);
@@ -25,6 +27,7 @@ void refill(QTreeWidget *list, const QList<QueueRow> &rows, Columns columns)
     for (const QueueRow &row : rows) {
         auto *item = new QTreeWidgetItem(list, columns(row));
         item->setData(0, Qt::UserRole, row.id);
+        item->setData(0, KeyRole, row.visitKey);
         if (selectedId != 0 && row.id == selectedId)
             list->setCurrentItem(item);
     }
@@ -58,6 +61,11 @@ void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)
 int rowId(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, Qt::UserRole).toInt() : 0;
+}
+
+QString rowKey(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, KeyRole).toString() : QString();
 }
 
 QTreeWidgetItem *selectedRow(const QTreeWidget *list)

@@ -78,7 +78,7 @@ void tst_queue_file::keepsEncodingAcrossChanges()
     const int id = desk.addCustomerToQueue("Renée", "Ørsted", "Café €5");
     QVERIFY(id != 0);
     clsQuorvel taken(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 5, taken).done());
     QVERIFY(desk.removeCustomerFromLobby(90000));
     QVERIFY(folder.prompter.boxes.isEmpty());
 

@@ -38,6 +38,8 @@ private Q_SLOTS:
     void signOut();
     void failureBoxesWaitForTheLock();
     void busyLockFailsTheStep();
+    void anIdPassedOnIsNotTheVisitAimedAt_data();
+    void anIdPassedOnIsNotTheVisitAimedAt();
 };
 
 void tst_sequences::take()
@@ -48,7 +50,7 @@ void tst_sequences::take()
     folder.clock.setTime(QTime(14, 20, 31));
 
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, id, {}, 7, mine);
     QVERIFY(outcome.done());
     QVERIFY(outcome.text.isEmpty());
     QCOMPARE(mine.lastName, QString("O'Neil"));
@@ -59,7 +61,7 @@ void tst_sequences::take()
     QCOMPARE(desk.timeSeen.toTime(), QTime(14, 20, 31));
 
     clsQuorvel other(folder.context);
-    outcome = ServiceSequences::takeCustomer(folder.context, id, 8, other);
+    outcome = ServiceSequences::takeCustomer(folder.context, id, {}, 8, other);
     QCOMPARE(outcome.kind, Kind::TakenByOther);
     QVERIFY(outcome.refused());
     QCOMPARE(outcome.text, QString("This customer has been taken by another representative."));
@@ -69,11 +71,11 @@ void tst_sequences::take()
 
     // The same representative may take it up again (after a restart, say).
     folder.clock.setTime(QTime(14, 30, 0));
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 7, mine).done());
     QCOMPARE(mine.timeSeen.toTime(), QTime(14, 30, 0));
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    outcome = ServiceSequences::takeCustomer(folder.context, id, {}, 7, mine);
     QCOMPARE(outcome.kind, Kind::Removed);
     QCOMPARE(outcome.text, QString("This customer has been removed from the Lobby Queue."));
     QCOMPARE(outcome.title, QString("Quorvel"));
@@ -90,20 +92,20 @@ void tst_sequences::returnKeepsUserAndTimeSeen()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     clsQuorvel mine(folder.context);
     folder.clock.setTime(QTime(14, 20, 31));
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 7, mine).done());
 
-    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::TakenByOther);
-    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 7).done());
+    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, {}, 8).kind, Kind::TakenByOther);
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, {}, 7).done());
     const QByteArray queue = folder.readQueue();
     QVERIFY(queue.contains("<LOBBY_STATUS value=\"0\"/>"));
     QVERIFY(queue.contains("<USER_ID value=\"7\"/>"));
     QVERIFY(queue.contains("<TIME_SEEN value=\"2:20:31 PM\"/>"));
     // Waiting again: anyone may take it now.
     clsQuorvel other(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 8, other).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 8, other).done());
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::Removed);
+    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, {}, 8).kind, Kind::Removed);
     QVERIFY(folder.prompter.boxes.isEmpty());
 }
 
@@ -115,7 +117,7 @@ void tst_sequences::signOut()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     folder.clock.setTime(QTime(14, 1, 10));
     clsQuorvel mine(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 5, mine).done());
 
     folder.clock.setTime(QTime(14, 7, 41));
     QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id).done());
@@ -151,7 +153,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
                       "<TIME_IN value=\"soon\"/><DATE_IN value=\"12/6/2026\"/>"
                       "<TIME_SEEN value=\"\"/></QUEUE_REC></LOBBY>");
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, 90000, 5, mine);
+    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, 90000, {}, 5, mine);
     QCOMPARE(outcome.kind, Kind::Failed);
     QVERIFY(outcome.text.isEmpty()); // shown already
     QCOMPARE(folder.prompter.boxes.size(), 1);
@@ -162,7 +164,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
     folder.writeQueue("<?xml version=\"1.0\"?>\r\n<LOBBY></LOBBY>");
     clsQuorvel desk(folder.context);
     const int id = desk.addCustomerToQueue("Bob", "Ray", "Taxes");
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 5, mine).done());
     QVERIFY(QFile::remove(folder.context.params.historyPath));
     outcome = ServiceSequences::signOutCustomer(folder.context, mine, id);
     QCOMPARE(outcome.kind, Kind::Failed);
@@ -180,12 +182,12 @@ void tst_sequences::busyLockFailsTheStep()
     QLockFile other(QueueLock::lockPathFor(folder.context.params.queuePath));
     QVERIFY(other.tryLock(0));
     clsQuorvel mine(folder.context);
-    const SequenceOutcome take = ServiceSequences::takeCustomer(folder.context, id, 5, mine);
+    const SequenceOutcome take = ServiceSequences::takeCustomer(folder.context, id, {}, 5, mine);
     QCOMPARE(take.kind, Kind::Failed);
     QVERIFY(take.text.startsWith("Error.  [getMember]: "));
     QCOMPARE(take.title, QString("Error 70"));
     QCOMPARE(take.icon, Prompter::Icon::Critical);
-    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 5)
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, {}, 5)
                 .text.startsWith("Error.  [updateLobbyEntry]: "));
     QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id)
                 .text.startsWith("Error.  [completeService]: "));
@@ -194,6 +196,50 @@ void tst_sequences::busyLockFailsTheStep()
     QueueLock::resetTimeouts();
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(0));
+}
+
+void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt_data()
+{
+    QTest::addColumn<QString>("step");
+    for (const char *step : {"take", "return", "sign-out", "remove", "correction"})
+        QTest::newRow(step) << QString(step);
+}
+
+// Ann leaves; Bob, checked in within the same second, gets her id. Every step aimed at Ann, by
+// her key, leaves Bob alone.
+void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt()
+{
+    QFETCH(QString, step);
+    TestFolder folder;
+    CoreContext &context = folder.context;
+    clsQuorvel desk(context);
+    const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+    clsQuorvel ann(context);
+    QVERIFY(ann.loadLobbyEntry(id));
+    ann.repID = 5;
+    ann.timeSeen = LooseTime::fromTime(folder.clock.timeOfDay());
+    QVERIFY(desk.removeCustomerFromLobby(id));
+    QCOMPARE(desk.addCustomerToQueue("Bob", "Ray", "Taxes"), id);
+    clsQuorvel bob(context);
+    if (step == "return" || step == "sign-out")
+        QVERIFY(ServiceSequences::takeCustomer(context, id, {}, 5, bob).done());
+    const QByteArray queue = folder.readQueue();
+
+    SequenceOutcome outcome;
+    if (step == "take")
+        outcome = ServiceSequences::takeCustomer(context, id, ann.visitKey, 5, bob);
+    else if (step == "return")
+        outcome = ServiceSequences::returnCustomer(context, id, ann.visitKey, 5);
+    else if (step == "sign-out")
+        outcome = ServiceSequences::signOutCustomer(context, ann, id);
+    else if (step == "remove")
+        outcome = ServiceSequences::removeWaitingCustomer(context, id, ann.visitKey);
+    else
+        outcome =
+            ServiceSequences::correctQueueEntry(context, ann, id, {ann.visitKey, 0, 0}, false);
+    QCOMPARE(outcome.kind, Kind::Removed);
+    QCOMPARE(folder.readQueue(), queue);
+    QVERIFY(historyOfToday(folder).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_sequences)

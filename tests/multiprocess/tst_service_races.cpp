@@ -104,7 +104,11 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
 
     const QDate today = QDate::currentDate();
     const QString id = ctl(folder, {"add", "Bob", "O'Neil", "Tax \"A\""}).out.trimmed();
-    QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
+    const QString key = ctl(folder, {"list"}).out.trimmed().split('\t').last();
+    QCOMPARE(key.size(), 32);
+    QCOMPARE(ctl(folder, {"remove", id, "--key", "another"}).exitCode, 3);
+    QCOMPARE(ctl(folder, {"take", id, "--user", "1", "--key", "another"}).exitCode, 3);
+    QCOMPARE(ctl(folder, {"take", id, "--user", "1", "--key", key}).exitCode, 0);
     const Run refused = ctl(folder, {"take", id, "--user", "2"});
     QCOMPARE(refused.exitCode, 3);
     QCOMPARE(

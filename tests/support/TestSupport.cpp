@@ -100,6 +100,17 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
     return db.exec(QStringLiteral("COMMIT"));
 }
 
+bool makeFirstVersionHistory(const QString &path)
+{
+    QFile::remove(path);
+    Database db(path, Database::Mode::Create);
+    return db.open() &&
+           db.exec(QStringLiteral(
+               "CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
+               "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
+               "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
+}
+
 LiveLockHolder::LiveLockHolder(const QString &queuePath)
     : m_fd(::open(QFile::encodeName(QueueLock::lockPathFor(queuePath)).constData(),
                   O_RDWR | O_CREAT | O_CLOEXEC, 0666))

@@ -104,6 +104,10 @@ private:
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
+/// Replaces the history database at `path` by an empty one of the first version, before any
+/// column was added to its table.
+bool makeFirstVersionHistory(const QString &path);
+
 /// Holds the queue lock beside `queuePath` as a live instance elsewhere does: the lock file (made
 /// when missing) with the file system's own lock on it, until destroyed.
 class LiveLockHolder

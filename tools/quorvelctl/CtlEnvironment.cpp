@@ -35,15 +35,23 @@ bool CtlEnvironment::parseNumber(const QString &text, int &value)
     return ok;
 }
 
-bool CtlEnvironment::takeUserOption(QStringList &args, int &user, bool &given)
+bool CtlEnvironment::takeOption(QStringList &args, const QString &name, QString &value, bool &given)
 {
     given = false;
-    const qsizetype at = args.indexOf(QStringLiteral("--user"));
+    const qsizetype at = args.indexOf(name);
     if (at < 0)
         return true;
-    if (at + 1 >= args.size() || !parseNumber(args.at(at + 1), user))
+    if (at + 1 >= args.size())
         return false;
+    value = args.at(at + 1);
     given = true;
     args.remove(at, 2);
     return true;
+}
+
+bool CtlEnvironment::takeUserOption(QStringList &args, int &user, bool &given)
+{
+    QString number;
+    return takeOption(args, QStringLiteral("--user"), number, given) &&
+           (!given || parseNumber(number, user));
 }

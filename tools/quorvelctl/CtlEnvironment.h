@@ -29,6 +29,8 @@ public:
     /// Prints "quorvelctl: TEXT" to stderr.
     void error(const QString &text);
 
+    /// Takes "NAME VALUE" out of `args`; false when NAME is there without a value.
+    static bool takeOption(QStringList &args, const QString &name, QString &value, bool &given);
     /// Parses "--user N" out of `args`; false (after an error) when N is not a number.
     static bool takeUserOption(QStringList &args, int &user, bool &given);
     /// A whole number; false when `text` is not one.

@@ -6,36 +6,23 @@
 #include "Directory.h"
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
 
 #include <QFileInfo>
 
 namespace {
-/// Takes "NAME VALUE" out of `args`; false when NAME is there without a value.
-bool takeOption(QStringList &args, const QString &name, QString &value, bool &given)
-{
-    given = false;
-    const qsizetype at = args.indexOf(name);
-    if (at < 0)
-        return true;
-    if (at + 1 >= args.size())
-        return false;
-    value = args.at(at + 1);
-    given = true;
-    args.remove(at, 2);
-    return true;
-}
-
 int exportHistory(CtlEnvironment &env, const QStringList &args)
 {
     QStringList rest = args;
     QString from, to, service, database = env.context().params.historyPath, output;
     bool hasFrom = false, hasTo = false, hasOut = false, hasDb = false, byUser = false;
     ExportSelection selection;
-    if (!takeOption(rest, QStringLiteral("--from"), from, hasFrom) ||
-        !takeOption(rest, QStringLiteral("--to"), to, hasTo) ||
-        !takeOption(rest, QStringLiteral("--service"), service, selection.byService) ||
-        !takeOption(rest, QStringLiteral("--db"), database, hasDb) ||
-        !takeOption(rest, QStringLiteral("--out"), output, hasOut) ||
+    if (!CtlEnvironment::takeOption(rest, QStringLiteral("--from"), from, hasFrom) ||
+        !CtlEnvironment::takeOption(rest, QStringLiteral("--to"), to, hasTo) ||
+        !CtlEnvironment::takeOption(rest, QStringLiteral("--service"), service,
+                                    selection.byService) ||
+        !CtlEnvironment::takeOption(rest, QStringLiteral("--db"), database, hasDb) ||
+        !CtlEnvironment::takeOption(rest, QStringLiteral("--out"), output, hasOut) ||
         !CtlEnvironment::takeUserOption(rest, selection.servicedBy, byUser) || !rest.isEmpty() ||
         !hasFrom || !hasTo || !hasOut)
         return ExitStatus::Usage;
@@ -59,6 +46,11 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
 
     HistoryExport job(QFileInfo(database).absoluteFilePath(), selection, names);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
+    const QString refusal = OutputPath::refusal(outputPath, database, env.context().params);
+    if (!refusal.isEmpty()) {
+        env.error(refusal);
+        return ExitStatus::Failed;
+    }
     switch (job.writeTo(outputPath)) {
     case HistoryExport::Outcome::Written:
         env.out() << job.count() << Qt::endl;
@@ -116,8 +108,10 @@ QList<Command> exportArchiveCommands()
            {QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
           {{QStringLiteral("0"), QStringLiteral("written; the number of visits is printed")},
            {QStringLiteral("1"),
-            QStringLiteral("no visit matches (no file is made), or a database or the file "
-                           "could not be read or written; the reason is printed")},
+            QStringLiteral("no visit matches (no file is made), FILE is refused (the history "
+                           "database, the queue file, any file in the data folder, or another "
+                           "database), or a database or the file could not be read or "
+                           "written; the reason is printed")},
            {QStringLiteral("2"),
             QStringLiteral("wrong usage, a day that is not a date, or --from after --to")}},
           QStringLiteral("quorvelctl export --from 12/01/2026 --to 12/31/2026 --out dec.csv")}},

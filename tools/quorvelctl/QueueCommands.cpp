@@ -49,6 +49,7 @@ int list(CtlEnvironment &env, const QStringList &args)
             xml.getElementAttrVal(record, "TIME_IN"),
             QString::number(numeric ? userId : 0),
             xml.getElementAttrVal(record, "TIME_SEEN"),
+            QueueDocument::visitKey(record),
         };
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }
@@ -58,13 +59,20 @@ int list(CtlEnvironment &env, const QStringList &args)
 
 int remove(CtlEnvironment &env, const QStringList &args)
 {
+    QStringList rest = args;
     int id = 0;
-    if (args.size() != 1 || !CtlEnvironment::parseNumber(args.first(), id))
-        return ExitStatus::Usage;
+    bool keyed = false;
     clsQuorvel entry(env.context());
+    if (!CtlEnvironment::takeOption(rest, QStringLiteral("--key"), entry.visitKey, keyed) ||
+        rest.size() != 1 || !CtlEnvironment::parseNumber(rest.first(), id))
+        return ExitStatus::Usage;
+    // With the key, the removal reaches only that visit, even once its id has passed on.
     if (!entry.verifyLobbyEntry(id)) {
         if (env.prompter().shown == 0)
-            env.error(QStringLiteral("No customer with id %1 is in the queue.").arg(id));
+            env.error(keyed ? QStringLiteral("No customer with id %1 and key %2 is in the queue.")
+                                  .arg(id)
+                                  .arg(entry.visitKey)
+                            : QStringLiteral("No customer with id %1 is in the queue.").arg(id));
         return env.prompter().shown == 0 ? ExitStatus::Refused : ExitStatus::Failed;
     }
     return entry.removeCustomerFromLobby(id) ? ExitStatus::Done : ExitStatus::Failed;
@@ -96,7 +104,8 @@ QList<Command> queueCommands()
           QStringLiteral(
               "Prints the queue in check-in order, one tab-separated line per customer: id, status "
               "(0 waiting, 1 in service), first name, last name, service, date in, time in, user "
-              "number of the representative (0 when none), time seen."),
+              "number of the representative (0 when none), time seen, visit key (empty for a "
+              "customer checked in before visits had keys)."),
           {{QStringLiteral("--user N"),
             QStringLiteral(
                 "only the customers in the service of the representative with user number N")}},
@@ -106,17 +115,19 @@ QList<Command> queueCommands()
                 "the queue file could not be read or is not well-formed; the reason is printed")}},
           QStringLiteral("quorvelctl list --user 2")}},
         {QStringLiteral("remove"),
-         QStringLiteral("ID"),
+         QStringLiteral("ID [--key KEY]"),
          true,
          remove,
          {QStringLiteral("remove a customer from the queue"),
           QStringLiteral("Removes a customer from the queue without a history row, as the "
                          "reception's Delete does."),
-          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")}},
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("removed")},
            {QStringLiteral("1"),
             QStringLiteral("the queue file could not be read or written; the reason is printed")},
-           {QStringLiteral("3"), QStringLiteral("no customer with that id is in the queue")}},
+           {QStringLiteral("3"),
+            QStringLiteral("no customer with that id (and key, when given) is in the queue")}},
           QStringLiteral("quorvelctl remove 131045")}},
     };
 }

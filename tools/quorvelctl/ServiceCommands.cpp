@@ -9,13 +9,14 @@
 #include "clsQuorvel.h"
 
 namespace {
-/// Reads "ID --user N"; false when either is missing or not a number.
-bool customerAndUser(const QStringList &args, int &id, int &user)
+/// Reads "ID --user N [--key KEY]"; false when ID or N is missing or not a number.
+bool customerAndUser(const QStringList &args, int &id, int &user, QString &visitKey)
 {
     QStringList rest = args;
-    bool given = false;
-    return CtlEnvironment::takeUserOption(rest, user, given) && given && rest.size() == 1 &&
-           CtlEnvironment::parseNumber(rest.first(), id);
+    bool given = false, keyed = false;
+    return CtlEnvironment::takeUserOption(rest, user, given) && given &&
+           CtlEnvironment::takeOption(rest, QStringLiteral("--key"), visitKey, keyed) &&
+           rest.size() == 1 && CtlEnvironment::parseNumber(rest.first(), id);
 }
 
 int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
@@ -36,24 +37,28 @@ int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
 int take(CtlEnvironment &env, const QStringList &args)
 {
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    QString visitKey;
+    if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry));
+    return exitStatusOf(env,
+                        ServiceSequences::takeCustomer(env.context(), id, visitKey, user, entry));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
 {
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    QString visitKey;
+    if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
-    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, user));
+    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, visitKey, user));
 }
 
 int complete(CtlEnvironment &env, const QStringList &args)
 {
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    QString visitKey;
+    if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
     // The client signs out the customer it took and kept; here the entry stands in for what it
     // kept, read under the same hold of the lock as the sign-out.
@@ -72,7 +77,10 @@ int complete(CtlEnvironment &env, const QStringList &args)
             inService = entry.lobbystatus == 1 && entry.repID == user;
         else if (entry.verifyLobbyEntry(id))
             return ExitStatus::Failed; // there, but unreadable: the load has said why
-        // A customer gone by now is reported as such by the sign-out, which then writes nothing.
+        // A customer gone by now, or another visit under the id, is reported as such by the
+        // sign-out, which then writes nothing.
+        if (!visitKey.isEmpty())
+            entry.visitKey = visitKey;
         if (inService)
             outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
     }
@@ -128,7 +136,7 @@ QList<Command> serviceCommands()
 {
     return {
         {QStringLiteral("take"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--key KEY]"),
          true,
          take,
          {QStringLiteral("take a customer into a representative's service"),
@@ -137,7 +145,8 @@ QList<Command> serviceCommands()
               "the entry gets status 1, the user number and the time seen."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
            {QStringLiteral("--user N"),
-            QStringLiteral("the representative's user number, as \"users list\" prints it")}},
+            QStringLiteral("the representative's user number, as \"users list\" prints it")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("taken")},
            {QStringLiteral("1"),
             QStringLiteral("the queue file could not be read or written; the reason is printed")},
@@ -145,14 +154,15 @@ QList<Command> serviceCommands()
                                                 "or it is no longer in the queue")}},
           QStringLiteral("quorvelctl take 131045 --user 2")}},
         {QStringLiteral("return"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--key KEY]"),
          true,
          giveBack,
          {QStringLiteral("put a representative's customer back into the waiting list"),
           QStringLiteral("Puts the customer that representative N has taken back into the waiting "
                          "list, as the client's return does."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
-           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("returned")},
            {QStringLiteral("1"),
             QStringLiteral("the queue file could not be read or written; the reason is printed")},
@@ -160,7 +170,7 @@ QList<Command> serviceCommands()
                                                 "or it is no longer in the queue")}},
           QStringLiteral("quorvelctl return 131045 --user 2")}},
         {QStringLiteral("complete"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--key KEY]"),
          true,
          complete,
          {QStringLiteral("sign a representative's customer out into history"),
@@ -169,7 +179,8 @@ QList<Command> serviceCommands()
                          "queue. When the queue cannot be saved, the history row is taken back, so "
                          "the visit is never in neither place nor in both."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
-           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("signed out")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the history database could not "
                                                 "be read or written; the reason is printed")},
