@@ -4,11 +4,14 @@
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
 #include "OutputPath.h"
+#include "QueueLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlRecord>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 HistoryRow visit(const QString &first, const QString &last, const QString &service,
@@ -101,6 +104,8 @@ private Q_SLOTS:
     void archiveAndExportFromArchive();
     void archiveTwiceInOneSecond();
     void writeOnTheMovedFileIsRefused();
+    void archiveWaitsForEveryWriter_data();
+    void archiveWaitsForEveryWriter();
     void archiveRefusedChangesNothing_data();
     void archiveRefusedChangesNothing();
 };
@@ -117,6 +122,12 @@ void tst_export_archive::exactBytes()
         folder.context.params.historyPath,
         {visit(QStringLiteral("Jo \"JJ\""), QStringLiteral("O'Doe"), QStringLiteral("Loans"), day),
          unnamed}));
+    {
+        // A service time never worked out is written empty, not as 0.
+        Database db(folder.context.params.historyPath);
+        QVERIFY(db.open() &&
+                db.exec("UPDATE history SET serviceTime = NULL WHERE servicedBy = 99"));
+    }
     const QString out = folder.filePath(QStringLiteral("export/out.csv"));
     HistoryExport job(folder.context.params.historyPath, range("01/15/2004", "01/15/2004"),
                       annLee());
@@ -127,7 +138,7 @@ void tst_export_archive::exactBytes()
                         "09:40,28\r\n"
                         "1/15/2004,\"Zo\xc3\xab\",\"\xc3\x91\xc3\xba\xc3\xb1"
                         "ez, Jr.\","
-                        "\"Loans\",\"\",10:00,,09:40,28\r\n"));
+                        "\"Loans\",\"\",10:00,,09:40,\r\n"));
     QCOMPARE(job.completeText(out),
              QStringLiteral("Export Complete.  2 records were exported to ") + out);
 }
@@ -418,6 +429,44 @@ void tst_export_archive::writeOnTheMovedFileIsRefused()
     QVERIFY(!late.exec(QStringLiteral("INSERT INTO history (firstName) VALUES ('Late')")));
     QCOMPARE(firstNames(archivePath), QStringList());
     QCOMPARE(firstNames(params.historyPath), QStringList());
+}
+
+void tst_export_archive::archiveWaitsForEveryWriter_data()
+{
+    QTest::addColumn<bool>("queueLock");
+    QTest::newRow("a sign-out half-way, the queue locked") << true;
+    QTest::newRow("a history write not yet committed") << false;
+}
+
+// The archive never moves the history from under a write; it gives up instead.
+void tst_export_archive::archiveWaitsForEveryWriter()
+{
+    QFETCH(bool, queueLock);
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QueueLock::setTimeouts(300, 60000);
+    Database::setBusyTimeout(300);
+    std::optional<LiveLockHolder> signingOut;
+    Database writer(params.historyPath);
+    if (queueLock) {
+        signingOut.emplace(params.queuePath);
+        QVERIFY(signingOut->isHolding());
+    } else {
+        QVERIFY(writer.open() && writer.exec("BEGIN IMMEDIATE"));
+        QVERIFY(writer.exec("INSERT INTO history (firstName) VALUES ('Late')"));
+    }
+    QString archivePath;
+    Failure failure;
+    const bool archived = HistoryArchive::archiveDB(folder.context, archivePath, failure);
+    QueueLock::resetTimeouts();
+    Database::setBusyTimeout(10000);
+    QVERIFY(!archived);
+    QCOMPARE(failure.number, queueLock ? FailureNumber::FileLocked : 5); // 5: SQLite's busy
+    if (!queueLock)
+        QVERIFY(writer.exec("COMMIT"));
+    QCOMPARE(firstNames(params.historyPath),
+             queueLock ? QStringList() : QStringList{QStringLiteral("Late")});
+    QVERIFY(filesBeside(params.archiveFolder()).isEmpty());
 }
 
 void tst_export_archive::archiveRefusedChangesNothing_data()

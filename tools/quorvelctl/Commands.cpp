@@ -3,7 +3,8 @@
 QList<Command> allCommands()
 {
     return folderCommands() + doctorCommands() + launcherCommands() + queueCommands() +
-           serviceCommands() + directoryCommands() + exportArchiveCommands() + helpCommands();
+           serviceCommands() + directoryCommands() + exportArchiveCommands() + reportCommands() +
+           helpCommands();
 }
 
 HelpItem keyOption()

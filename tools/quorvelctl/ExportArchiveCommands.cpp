@@ -3,7 +3,6 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
 #include "OutputPath.h"
@@ -14,37 +13,19 @@ namespace {
 int exportHistory(CtlEnvironment &env, const QStringList &args)
 {
     QStringList rest = args;
-    QString from, to, service, database = env.context().params.historyPath, output;
-    bool hasFrom = false, hasTo = false, hasOut = false, hasDb = false, byUser = false;
     ExportSelection selection;
-    if (!CtlEnvironment::takeOption(rest, QStringLiteral("--from"), from, hasFrom) ||
-        !CtlEnvironment::takeOption(rest, QStringLiteral("--to"), to, hasTo) ||
-        !CtlEnvironment::takeOption(rest, QStringLiteral("--service"), service,
-                                    selection.byService) ||
-        !CtlEnvironment::takeOption(rest, QStringLiteral("--db"), database, hasDb) ||
+    QString database, output;
+    bool hasOut = false;
+    if (!env.takeSelection(rest, selection, database) ||
         !CtlEnvironment::takeOption(rest, QStringLiteral("--out"), output, hasOut) ||
-        !CtlEnvironment::takeUserOption(rest, selection.servicedBy, byUser) || !rest.isEmpty() ||
-        !hasFrom || !hasTo || !hasOut)
+        !rest.isEmpty() || !hasOut)
         return ExitStatus::Usage;
-    selection.service = service;
-    const QString wrong = HistoryExport::checkRange(from, to, selection);
-    if (!wrong.isEmpty()) {
-        env.error(wrong);
-        return ExitStatus::Usage;
-    }
 
-    // The names the reception gives at start-up: every active representative.
-    QList<Directory::User> users;
-    Failure failure;
-    if (!Directory::activeUsers(env.context().params.systemPath, users, failure)) {
-        env.error(failure.description);
-        return ExitStatus::Failed;
-    }
     RepNames names;
-    for (const Directory::User &user : users)
-        names.add(user.userNumber, user.displayName());
+    if (!env.loadRepNames(names))
+        return ExitStatus::Failed;
 
-    HistoryExport job(QFileInfo(database).absoluteFilePath(), selection, names);
+    HistoryExport job(database, selection, names);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     const QString refusal = OutputPath::refusal(outputPath, database, env.context().params);
     if (!refusal.isEmpty()) {

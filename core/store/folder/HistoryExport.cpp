@@ -1,14 +1,15 @@
 #include "HistoryExport.h"
 
 #include "Database.h"
+#include "SqliteStatement.h"
 #include "TextForms.h"
 
-#include <sqlite3.h>
-
+#include <QElapsedTimer>
 #include <QSaveFile>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
+
+#include <memory>
 
 namespace {
 // Large enough that writes are few, small enough that memory stays flat.
@@ -17,13 +18,6 @@ constexpr qsizetype FlushBytes = 1 << 20;
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-/// The text of a column as SQLite holds it (UTF-8); empty for NULL.
-QByteArrayView columnText(sqlite3_stmt *row, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, column));
-    return text ? QByteArrayView(text, sqlite3_column_bytes(row, column)) : QByteArrayView();
 }
 
 /// A stored ISO date as M/d/yyyy.
@@ -74,53 +68,65 @@ void appendQuoted(QByteArray &line, QByteArrayView value)
 
 const QString rowColumns =
     QStringLiteral("SELECT lobbyDateIn, firstName, lastName, serviceRequested, servicedBy, "
-                   "lobbyTimeIn, timeServiced, timeOut, serviceTime FROM history ");
+                   "lobbyTimeIn, timeServiced, timeOut, serviceTime, id FROM history ");
+constexpr int DateColumn = 0, TimeInColumn = 5, IdColumn = 9;
 
-/// A statement on the connection's own SQLite handle, finalised when it goes.
-class Statement
+// How long one batch may keep the history read. A reader holds off every writer until its read
+// ends, and a desk's sign-out must not wait more than a moment, however long the export.
+constexpr int BatchMs = 100;
+
+/// The selected rows in check-in order, read in batches: each batch a read of its own that ends
+/// after `BatchMs`, the next one going on after the last row read. Between batches the history
+/// is free, so a waiting write goes first.
+class BatchedRows
 {
 public:
-    Statement(sqlite3 *db, const QString &text)
+    BatchedRows(sqlite3 *connection, const ExportSelection &selection)
+        : m_connection(connection), m_selection(selection)
     {
-        const QByteArray utf8 = text.toUtf8();
-        m_result =
-            sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
 
-    bool bind(const QVariantList &values)
+    /// Steps to the next row; false at the end, or on a failure (`failed()`).
+    bool next()
     {
-        for (int i = 0; i < values.size() && m_result == SQLITE_OK; ++i) {
-            if (values[i].typeId() == QMetaType::Int) {
-                m_result = sqlite3_bind_int64(m_statement, i + 1, values[i].toInt());
-            } else {
-                const QByteArray text = values[i].toString().toUtf8();
-                m_result = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()),
-                                             SQLITE_TRANSIENT);
-            }
+        // A batch never ends inside rows without a time in: the next one could not tell where
+        // to go on.
+        if (m_query && m_batch.hasExpired(BatchMs) &&
+            sqlite3_column_type(m_query->row(), TimeInColumn) != SQLITE_NULL) {
+            m_resumeAfter = {QString::fromUtf8(columnText(m_query->row(), DateColumn)),
+                             QString::fromUtf8(columnText(m_query->row(), TimeInColumn)),
+                             int(sqlite3_column_int64(m_query->row(), IdColumn))};
+            m_query.reset(); // the read ends here
         }
-        return m_result == SQLITE_OK;
+        if (!m_query) {
+            QString where = m_selection.whereClause();
+            QVariantList values = m_selection.boundValues();
+            if (!m_resumeAfter.isEmpty()) {
+                where += QStringLiteral(" AND (lobbyDateIn, lobbyTimeIn, id) > (?, ?, ?)");
+                values += m_resumeAfter;
+            }
+            // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
+            m_query = std::make_unique<SqliteStatement>(
+                m_connection,
+                rowColumns + where + QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
+            m_batch.start();
+            if (!m_query->bind(values))
+                return false;
+        }
+        return m_query->step();
     }
 
-    /// True while a row is there; afterwards `failed()` tells an error from the end.
-    bool step()
-    {
-        m_result = sqlite3_step(m_statement);
-        return m_result == SQLITE_ROW;
-    }
-    bool failed() const
-    {
-        return m_result != SQLITE_OK && m_result != SQLITE_DONE && m_result != SQLITE_ROW;
-    }
-    int result() const { return m_result; }
-    sqlite3_stmt *row() const { return m_statement; }
+    sqlite3_stmt *row() const { return m_query->row(); }
+    bool failed() const { return m_query->failed(); }
 
 private:
-    sqlite3_stmt *m_statement = nullptr;
-    int m_result = SQLITE_OK;
+    sqlite3 *m_connection;
+    const ExportSelection &m_selection;
+    std::unique_ptr<SqliteStatement> m_query;
+    QElapsedTimer m_batch;
+    QVariantList m_resumeAfter; // date, time in and id of the last row of the batch before
 };
+
 } // namespace
 
 HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection &selection,
@@ -133,23 +139,23 @@ HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection 
             m_names.insert(entry.userNumber, entry.name.toUtf8());
 }
 
-QString HistoryExport::whereClause() const
+QString ExportSelection::whereClause() const
 {
     QString where = QStringLiteral("WHERE lobbyDateIn >= ? AND lobbyDateIn <= ?");
-    if (m_selection.servicedBy != 0)
+    if (servicedBy != 0)
         where += QStringLiteral(" AND servicedBy = ?");
-    if (m_selection.byService)
+    if (byService)
         where += QStringLiteral(" AND serviceRequested = ?");
     return where;
 }
 
-QVariantList HistoryExport::boundValues() const
+QVariantList ExportSelection::boundValues() const
 {
-    QVariantList values = {dbValue(m_selection.from), dbValue(m_selection.to)};
-    if (m_selection.servicedBy != 0)
-        values.append(m_selection.servicedBy);
-    if (m_selection.byService)
-        values.append(m_selection.service);
+    QVariantList values = {dbValue(from), dbValue(to)};
+    if (servicedBy != 0)
+        values.append(servicedBy);
+    if (byService)
+        values.append(service);
     return values;
 }
 
@@ -160,8 +166,9 @@ qint64 HistoryExport::countRows()
         m_failure = db.failure();
         return -1;
     }
-    QSqlQuery query = db.prepare(QStringLiteral("SELECT COUNT(*) FROM history ") + whereClause());
-    for (const QVariant &value : boundValues())
+    QSqlQuery query =
+        db.prepare(QStringLiteral("SELECT COUNT(*) FROM history ") + m_selection.whereClause());
+    for (const QVariant &value : m_selection.boundValues())
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query) || !query.next()) {
         if (db.failure().number == 0)
@@ -183,22 +190,15 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
     }
     // A million rows pass through here: they are read through SQLite's own interface, as UTF-8
     // straight into the file, rather than as nine converted values a row.
-    const QVariant handle = db.connection().driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data()) {
-        m_failure = {FailureNumber::InvalidArgument, QStringLiteral("Not an SQLite connection.")};
+    sqlite3 *connection = SqliteStatement::handleOf(db, m_failure);
+    if (!connection)
         return Outcome::Failed;
-    }
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     const auto sqliteFailure = [&] {
-        m_failure = {sqlite3_errcode(connection), QString::fromUtf8(sqlite3_errmsg(connection))};
+        m_failure = SqliteStatement::failureOf(connection);
         return Outcome::Failed;
     };
-    // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
-    Statement query(connection, rowColumns + whereClause() +
-                                    QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
-    if (!query.bind(boundValues()))
-        return sqliteFailure();
-    if (!query.step())
+    BatchedRows query(connection, m_selection);
+    if (!query.next())
         return query.failed() ? sqliteFailure() : Outcome::NoRecords;
 
     QSaveFile file(outputPath);
@@ -215,8 +215,8 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             m_failure = {FailureNumber::PathAccess, file.errorString()};
         return written;
     };
-    sqlite3_stmt *row = query.row();
     do {
+        sqlite3_stmt *row = query.row();
         appendDate(buffer, columnText(row, 0));
         for (int column = 1; column <= 3; ++column) {
             buffer.append(',');
@@ -239,7 +239,7 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             file.cancelWriting();
             return Outcome::Cancelled;
         }
-    } while (query.step());
+    } while (query.next());
     // A step that fails part-way (a file damaged or locked meanwhile) must not pass as the end.
     if (query.failed())
         return sqliteFailure();

@@ -45,6 +45,7 @@ public:
     /// How long a statement waits for another instance's lock before it fails: 10 s, which
     /// tests shorten. Takes effect for connections opened afterwards.
     static void setBusyTimeout(int milliseconds);
+    static int busyTimeout();
 
 private:
     QString m_path;
