@@ -1,5 +1,6 @@
 // quorvelClient: the representative's desk.
 #include "ClientSettings.h"
+#include "DataFormat.h"
 #include "FileDialog.h"
 #include "MessageBoxPrompter.h"
 #include "QtSound.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (DataFormat::asksVersion(argc, argv))
+        return DataFormat::printVersion(QStringLiteral("quorvelClient"));
     QApplication app(argc, argv);
     app.setWindowIcon(quorvelLogo(64));
     showQueueLockWaits();

@@ -3,6 +3,7 @@
 #include "frmSplash.h"
 
 #include "Clock.h"
+#include "DataFormat.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramEnd.h"
 #include "QueueWaitIndicator.h"
@@ -11,6 +12,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (DataFormat::asksVersion(argc, argv))
+        return DataFormat::printVersion(QStringLiteral("harbrin"));
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));

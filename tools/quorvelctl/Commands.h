@@ -52,5 +52,6 @@ QList<Command> serviceCommands();
 QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
 QList<Command> doctorCommands();
+QList<Command> backupCommands();
 QList<Command> launcherCommands();
 QList<Command> helpCommands();
