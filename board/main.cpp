@@ -2,7 +2,7 @@
 // folder and writes nothing into it.
 #include "BoardModel.h"
 #include "BoardWindow.h"
-#include "DataFormat.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QuorvelLogo.h"
 #include "SystemParameters.h"
@@ -14,8 +14,8 @@
 
 int main(int argc, char *argv[])
 {
-    if (DataFormat::asksVersion(argc, argv))
-        return DataFormat::printVersion(QStringLiteral("quorvelBoard"));
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorvelBoard"));
     app.setWindowIcon(quorvelLogo(64));

@@ -1,8 +1,8 @@
 // quorvelClient: the representative's desk.
 #include "ClientSettings.h"
-#include "DataFormat.h"
 #include "FileDialog.h"
 #include "MessageBoxPrompter.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QueueWaitIndicator.h"
 #include "QuorvelLogo.h"
@@ -14,8 +14,8 @@
 
 int main(int argc, char *argv[])
 {
-    if (DataFormat::asksVersion(argc, argv))
-        return DataFormat::printVersion(QStringLiteral("quorvelClient"));
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelClient"));
     QApplication app(argc, argv);
     app.setWindowIcon(quorvelLogo(64));
     showQueueLockWaits();

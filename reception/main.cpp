@@ -3,17 +3,17 @@
 #include "frmSplash.h"
 
 #include "Clock.h"
-#include "DataFormat.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramEnd.h"
+#include "ProgramVersion.h"
 #include "QueueWaitIndicator.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    if (DataFormat::asksVersion(argc, argv))
-        return DataFormat::printVersion(QStringLiteral("harbrin"));
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("harbrin"));
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));

@@ -2,6 +2,7 @@
 #include "Database.h"
 #include "DeskPresence.h"
 #include "IniFile.h"
+#include "ProgramVersion.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -123,7 +124,7 @@ void tst_office::everyProgramTellsItsVersion()
     for (const char *program : {"harbrin", "quorvelClient", "quorvelBoard", "quorvelctl"}) {
         const ProgramRun run = runProgram(builtProgram(program), {"--version"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, DataFormat::versionText(program));
+        QCOMPARE(run.out, ProgramVersion::text(program));
     }
 }
 

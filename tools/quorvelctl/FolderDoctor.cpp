@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "DeskPresence.h"
 #include "IniFile.h"
+#include "ProgramVersion.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
 
@@ -367,7 +368,7 @@ void FolderDoctor::checkDataFormat()
         fail(subject, QStringLiteral("%1, newer than this version (%2) knows (%3): the programs "
                                      "here refuse to write; install the new version")
                           .arg(format)
-                          .arg(DataFormat::programVersion())
+                          .arg(ProgramVersion::number())
                           .arg(DataFormat::Current));
     else if (format < DataFormat::Current)
         warn(subject, QStringLiteral("%1, older than this version's %2: the first program "

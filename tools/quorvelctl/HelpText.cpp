@@ -1,6 +1,6 @@
 #include "HelpText.h"
 
-#include "DataFormat.h"
+#include "ProgramVersion.h"
 
 #include <QRegularExpression>
 
@@ -166,7 +166,7 @@ QString manual()
 
 QString version()
 {
-    return DataFormat::versionText(QStringLiteral("quorvelctl"));
+    return ProgramVersion::text(QStringLiteral("quorvelctl"));
 }
 
 QList<Command> commandsNamed(const QStringList &words)

@@ -14,19 +14,6 @@ namespace DataFormat {
 /// layout and add the step that brings a folder to it (DataFormat.cpp).
 constexpr int Current = 2;
 
-/// The version of these programs, as "1.0.0".
-QString programVersion();
-
-/// What `program --version` prints.
-QString versionText(const QString &program);
-
-/// True when the whole command line is "--version"; checked before any window can open, so it
-/// works on a terminal without a display.
-bool asksVersion(int argc, char *argv[]);
-
-/// Prints `versionText` to stdout; the exit status.
-int printVersion(const QString &program);
-
 /// The format recorded in the data folder; 1 for a folder laid out before formats were
 /// recorded.
 int recorded(const QString &dataPath);

@@ -4,13 +4,11 @@
 #include "DeskPresence.h"
 #include "IniFile.h"
 #include "LockedSection.h"
+#include "ProgramVersion.h"
 #include "SystemParameters.h"
 #include "kzrUtility.h"
 
 #include <QDir>
-
-#include <cstdio>
-#include <cstring>
 
 namespace DataFormat {
 
@@ -47,29 +45,6 @@ bool write(const QString &dataPath, const QString &key, const QString &value, QS
 }
 } // namespace
 
-QString programVersion()
-{
-    return QStringLiteral(QUORVEL_VERSION);
-}
-
-QString versionText(const QString &program)
-{
-    return QStringLiteral("%1 (Quorvel) %2, data format %3\n")
-        .arg(program, programVersion())
-        .arg(Current);
-}
-
-bool asksVersion(int argc, char *argv[])
-{
-    return argc == 2 && std::strcmp(argv[1], "--version") == 0;
-}
-
-int printVersion(const QString &program)
-{
-    std::fputs(qUtf8Printable(versionText(program)), stdout);
-    return 0;
-}
-
 int recorded(const QString &dataPath)
 {
     const QString value =
@@ -82,7 +57,7 @@ int recorded(const QString &dataPath)
 bool recordNew(const QString &dataPath, QString &error)
 {
     return write(dataPath, QStringLiteral("Format"), QString::number(Current), error) &&
-           write(dataPath, QStringLiteral("LaidOutBy"), programVersion(), error);
+           write(dataPath, QStringLiteral("LaidOutBy"), ProgramVersion::number(), error);
 }
 
 bool bringUpToDate(CoreContext &context, const QString &program, QString &error)
@@ -95,7 +70,7 @@ bool bringUpToDate(CoreContext &context, const QString &program, QString &error)
                                "on this workstation.")
                     .arg(dataPath)
                     .arg(format)
-                    .arg(program, programVersion())
+                    .arg(program, ProgramVersion::number())
                     .arg(Current);
         return false;
     };
@@ -122,10 +97,11 @@ bool bringUpToDate(CoreContext &context, const QString &program, QString &error)
         if (!step.apply(context.params, error) ||
             !write(dataPath, QStringLiteral("Format"), QString::number(step.format), error))
             return false;
-        const QString line = QStringLiteral("Data format %1 to %2 by %3 %4: %5")
-                                 .arg(format)
-                                 .arg(step.format)
-                                 .arg(program, programVersion(), QLatin1String(step.change));
+        const QString line =
+            QStringLiteral("Data format %1 to %2 by %3 %4: %5")
+                .arg(format)
+                .arg(step.format)
+                .arg(program, ProgramVersion::number(), QLatin1String(step.change));
         kzrUtility(context).insertLogEntry(line, joinPath(dataPath, QStringLiteral("upgrade.log")));
         context.log(line);
         format = step.format;
