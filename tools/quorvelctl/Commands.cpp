@@ -4,5 +4,5 @@ QList<Command> allCommands()
 {
     return folderCommands() + doctorCommands() + backupCommands() + launcherCommands() +
            queueCommands() + serviceCommands() + directoryCommands() + exportArchiveCommands() +
-           helpCommands();
+           reportCommands() + helpCommands();
 }
