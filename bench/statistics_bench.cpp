@@ -88,8 +88,7 @@ int main(int argc, char *argv[])
         std::printf("| %s | %.0f | %.0f | %.0f | %.2fx | %.0f | %.0f | %.2fx | %s |\n",
                     qPrintable(HistoryStatistics::groupingName(grouping)), ours.wallMs, readMs,
                     theirs.wallMs, ours.wallMs / theirs.wallMs, ours.processorMs,
-                    theirs.processorMs, ours.processorMs / theirs.processorMs,
-                    same ? "yes" : "NO");
+                    theirs.processorMs, ours.processorMs / theirs.processorMs, same ? "yes" : "NO");
         std::fflush(stdout);
     }
     std::printf("\nload after: %s\n", loadAverage().constData());
