@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <set>
+#include <string>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -31,6 +34,20 @@ int lockedElsewhere(const QString &path)
 bool processRuns(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+// The marks of this process: a program that ends through exit() (after new options, after an
+// archive) runs no destructor, yet must not leave its mark for the other workstations to see.
+std::set<std::string> &marksHere()
+{
+    static std::set<std::string> marks;
+    return marks;
+}
+
+void removeMarksHere()
+{
+    for (const std::string &mark : marksHere())
+        ::unlink(mark.c_str());
 }
 } // namespace
 
@@ -57,6 +74,11 @@ DeskPresence::DeskPresence(const QString &dataPath, const QString &program)
         ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0664);
     if (m_fd < 0)
         return; // the mark is for the administrator's tools; the desk works without it
+    // The set is made first, so it is destroyed only after the handler has run.
+    std::set<std::string> &marks = marksHere();
+    static const bool removedAtExit = std::atexit(removeMarksHere) == 0;
+    Q_UNUSED(removedAtExit);
+    marks.insert(QFile::encodeName(m_path).toStdString());
     struct flock lock = {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
@@ -75,6 +97,7 @@ DeskPresence::~DeskPresence()
     if (m_fd < 0)
         return;
     ::unlink(QFile::encodeName(m_path).constData());
+    marksHere().erase(QFile::encodeName(m_path).toStdString());
     ::close(m_fd);
 }
 

@@ -120,12 +120,18 @@ bool copyFiles(const QString &from, const QStringList &names, const QString &to,
 struct Layout
 {
     explicit Layout(const QString &root) : root(root) {}
-    QString data(const char *name) const
-    {
-        return QDir(root).filePath(QStringLiteral("data/") + QLatin1String(name));
-    }
+    QString top(const char *name) const { return QDir(root).filePath(QLatin1String(name)); }
+    QString data(const char *name) const { return top("data/") + QLatin1String(name); }
     QString root;
 };
+
+bool removeIfThere(const QString &path, QString &error)
+{
+    if (!QFile::exists(path) || QFile::remove(path))
+        return true;
+    error = QStringLiteral("Could not remove %1.").arg(path);
+    return false;
+}
 } // namespace
 
 bool backup(CoreContext &context, const QString &target, QString &made, QString &error)
@@ -168,7 +174,7 @@ bool backup(CoreContext &context, const QString &target, QString &made, QString 
     // Archives are never changed once made: they need no lock.
     if (!copyFiles(params.archiveFolder(), archives, copy.data("archive"), error) ||
         (QFileInfo::exists(params.iniPath()) &&
-         !copyFile(params.iniPath(), QDir(copy.root).filePath(QStringLiteral("vedez.ini")), error)))
+         !copyFile(params.iniPath(), copy.top("vedez.ini"), error)))
         return false;
     for (const char *database : {"history.mdb", "systemData.mdb"}) {
         error = integrityProblem(copy.data(database));
@@ -197,7 +203,7 @@ bool restore(CoreContext &context, const QString &from, QString &error)
         error = QStringLiteral("%1 is not a queue file.").arg(copy.data("lobbyData.xml"));
         return false;
     }
-    const int format = DataFormat::recorded(copy.data(""));
+    const int format = DataFormat::recorded(copy.top("data"));
     if (format > DataFormat::Current) {
         error = QStringLiteral("The backup is in data format %1, newer than this version knows "
                                "(%2): restore it with the version that made it.")
@@ -227,17 +233,14 @@ bool restore(CoreContext &context, const QString &from, QString &error)
     if (!onlineCopy(copy.data("history.mdb"), params.historyPath, true, error) ||
         !onlineCopy(copy.data("systemData.mdb"), params.systemPath, true, error) ||
         !copyFiles(archive, QDir(archive).entryList(QDir::Files), params.archiveFolder(), error) ||
-        (QFileInfo::exists(QDir(from).filePath(QStringLiteral("vedez.ini"))) &&
-         !copyFile(QDir(from).filePath(QStringLiteral("vedez.ini")), params.iniPath(), error)))
+        (QFileInfo::exists(copy.top("vedez.ini")) &&
+         !copyFile(copy.top("vedez.ini"), params.iniPath(), error)))
         return false;
     // A backup without a recorded format is of format 1: the next program brings it up again.
     if (QFileInfo::exists(copy.data("format.ini"))
             ? !copyFile(copy.data("format.ini"), formatPath, error)
-            : (QFile::exists(formatPath) && !QFile::remove(formatPath))) {
-        if (error.isEmpty())
-            error = QStringLiteral("Could not remove %1.").arg(formatPath);
+            : !removeIfThere(formatPath, error))
         return false;
-    }
     // Last, since the save of the queue ends the hold of the lock.
     if (!queueFile.open(QIODevice::ReadOnly) ||
         !QueueLock::commit(params.queuePath, queueFile.readAll(), failure)) {
