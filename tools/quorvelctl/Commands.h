@@ -56,5 +56,6 @@ QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
 QList<Command> reportCommands();
 QList<Command> doctorCommands();
+QList<Command> backupCommands();
 QList<Command> launcherCommands();
 QList<Command> helpCommands();

@@ -48,7 +48,10 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
                                                     .arg(params.historyTemplatePath(), problem)};
         return false;
     }
-    if (!AddedColumns::upgradeHistory(params.historyTemplatePath(), failure))
+    // The template gains the columns added since it was made where it may be written (it may
+    // well be read-only); the copy gains them in any case.
+    if (QFileInfo(params.historyTemplatePath()).isWritable() &&
+        !AddedColumns::upgradeHistory(params.historyTemplatePath(), failure))
         return false;
     QFile source(params.historyTemplatePath());
     if (!source.open(QIODevice::ReadOnly)) {
@@ -66,7 +69,7 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
         failure = {FailureNumber::PathAccess, copy.errorString()};
         return false;
     }
-    return true;
+    return AddedColumns::upgradeHistory(copy.fileName(), failure);
 }
 
 /// Gives the current database its archive name as well, never over an existing file. A hard
