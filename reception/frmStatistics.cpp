@@ -8,6 +8,7 @@
 
 #include "ElidedText.h"
 #include "FileDialog.h"
+#include "ListRows.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
 #include "TextForms.h"
@@ -79,6 +80,7 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->splFigures->setStretchFactor(1, 2);
     m_ui->cmdShow->setDefault(true);
     showCutCellsWhole(m_ui->lstFigures);
+    ListRows::selectOnKeyboardFocus(m_ui->lstFigures);
     selectAllOnFocus(m_ui->txtFrom);
     selectAllOnFocus(m_ui->txtTo);
     m_ui->lstReps->addItem(QStringLiteral("All Reps"), 0);
@@ -233,7 +235,6 @@ void frmStatistics::finished()
         m_grouping = outcome.grouping;
         fillTable();
         m_charts->show(m_report, m_grouping, m_desk.context.params.MaxLimit);
-        m_ui->lstFigures->viewport()->update();
         m_ui->lblTotals->setText(m_report.groups.isEmpty() ? StatisticsTable::noVisitsText(m_report)
                                                            : StatisticsTable::summary(m_report));
         return;
@@ -248,7 +249,7 @@ void frmStatistics::finished()
         break;
     }
     m_report = {};
-    m_ui->lstFigures->clear();
+    ListRows::refill(m_ui->lstFigures, [] {});
     m_charts->clear();
 }
 
@@ -261,10 +262,11 @@ void frmStatistics::fillTable()
         m_ui->cboSort->setItemText(0, headers.first());
     }
     list->setSortingEnabled(false);
-    list->clear();
-    list->setHeaderLabels(headers);
-    for (const GroupFigures &figures : m_report.groups)
-        list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
+    ListRows::refill(list, [&] {
+        list->setHeaderLabels(headers);
+        for (const GroupFigures &figures : m_report.groups)
+            list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
+    });
     for (int column = 0; column < headers.size(); ++column)
         list->resizeColumnToContents(column);
     list->setSortingEnabled(true);
