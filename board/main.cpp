@@ -2,6 +2,7 @@
 // folder and writes nothing into it.
 #include "BoardModel.h"
 #include "BoardWindow.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QuorvelLogo.h"
 #include "SystemParameters.h"
@@ -52,6 +53,8 @@ BoardOptions parseOptions(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
     const BoardOptions options = parseOptions(argc, argv);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorvelBoard"));

@@ -13,7 +13,7 @@ build=(
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-charts-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
-  help2man desktop-file-utils
+  help2man desktop-file-utils logrotate
   xvfb xauth imagemagick xdotool
 )
 case "${1:-}" in
