@@ -6,6 +6,7 @@
 #include "CalendarTab.h"
 #include "ElidedText.h"
 #include "HistoryTab.h"
+#include "ListRows.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
@@ -40,6 +41,7 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_ui->lstMembers->setColumnWidth(0, NameColumnWidth);
     showCutCellsWhole(m_ui->lstMembers);
     m_ui->lstMembers->installEventFilter(this);
+    ListRows::selectOnKeyboardFocus(m_ui->lstMembers);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setParent(this);
@@ -144,8 +146,8 @@ void frmLobby::emptyEventAndHistoryLists()
 void frmLobby::takeSelected()
 {
     // The row the representative chose; the keyboard cursor alone takes nobody.
-    const QTreeWidgetItem *row = QueueListView::selectedRow(m_ui->lstMembers);
-    if (const int id = QueueListView::rowId(row))
+    const QTreeWidgetItem *row = ListRows::selectedRow(m_ui->lstMembers);
+    if (const int id = ListRows::rowId(row))
         m_program.takeCustomer(id, QueueListView::rowKey(row));
 }
 
