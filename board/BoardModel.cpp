@@ -29,7 +29,7 @@ void BoardModel::start()
 
 void BoardModel::poll()
 {
-    bool taken = false;
+    QList<Call> taken;
     // While the last read failed, every tick tries again: the signal may not move for a while.
     if (m_watchDog.changed(m_context.params.watchDogPath()) || m_reconnecting || !m_loadedOnce) {
         m_reconnecting = !reload();
@@ -41,8 +41,8 @@ void BoardModel::poll()
     refreshOverdueMarks(m_listing, now().time(), m_context.params.MaxLimit);
     showRows();
     Q_EMIT updated();
-    if (taken)
-        Q_EMIT customerTaken();
+    if (!taken.isEmpty())
+        Q_EMIT customerTaken(taken);
 }
 
 bool BoardModel::reload()
@@ -54,6 +54,7 @@ bool BoardModel::reload()
     if (!queue.queueFileRead() || m_failures.count > 0)
         return false;
     m_listing = listing;
+    m_waits.readHistory(m_context.params.historyPath, now().date());
     return true;
 }
 
@@ -70,16 +71,17 @@ void BoardModel::readRepresentatives()
             user.userNumber, formatName(user.firstName, user.lastName, NameForm::FirstAndInitial));
 }
 
-bool BoardModel::noteTakenCustomers()
+QList<BoardModel::Call> BoardModel::noteTakenCustomers()
 {
     // A customer already in service when the board starts is not news.
     const QDateTime seenAt = m_loadedOnce ? now() : QDateTime();
     QHash<QPair<int, int>, QDateTime> takenSeen;
-    bool taken = false;
+    QList<Call> taken;
     for (const QueueRow &row : std::as_const(m_listing.inService)) {
         const QPair<int, int> key(row.id, row.userId);
         const auto known = m_takenSeen.constFind(key);
-        taken = taken || (known == m_takenSeen.cend() && m_loadedOnce);
+        if (known == m_takenSeen.cend() && m_loadedOnce)
+            taken.append({formatName(row.firstName, row.lastName, m_nameForm), QString()});
         takenSeen.insert(key, known == m_takenSeen.cend() ? seenAt : known.value());
     }
     m_takenSeen = takenSeen;
@@ -103,9 +105,11 @@ void BoardModel::showRows()
                           seen.isValid() && moment < seen.addSecs(HighlightSeconds)});
     }
     m_waiting.clear();
-    for (const QueueRow &row : std::as_const(m_listing.waiting)) {
+    const QStringList estimates = m_waits.texts(m_listing, moment);
+    for (qsizetype i = 0; i < m_listing.waiting.size(); ++i) {
+        const QueueRow &row = m_listing.waiting.at(i);
         m_waiting.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
                           qMax(0, TextForms::minuteBoundaries(row.timeIn, moment.time())),
-                          row.overdue});
+                          row.overdue, estimates.at(i)});
     }
 }

@@ -99,9 +99,12 @@ void BoardWindow::showModel()
     }
     m_serving->setRows(serving);
     QList<BoardPanel::Row> waiting;
-    for (const BoardModel::WaitingRow &row : m_model.waiting())
-        waiting.append(
-            {row.customer, QStringLiteral("%1 min").arg(row.minutesWaited), row.overdue});
+    for (const BoardModel::WaitingRow &row : m_model.waiting()) {
+        QString detail = QStringLiteral("%1 min").arg(row.minutesWaited);
+        if (!row.estimate.isEmpty())
+            detail += QStringLiteral(" \u00b7 wait ") + row.estimate;
+        waiting.append({row.customer, detail, row.overdue});
+    }
     m_waiting->setRows(waiting);
     m_waiting->setCount(int(waiting.size()));
     m_reconnecting->setVisible(m_model.reconnecting());

@@ -1,8 +1,10 @@
 // quorvelBoard: the lobby's display of who is being served and who waits. It reads the data
 // folder and writes nothing into it.
+#include "BoardAnnouncer.h"
 #include "BoardModel.h"
 #include "BoardWindow.h"
 #include "QtSound.h"
+#include "QtSpeech.h"
 #include "QuorvelLogo.h"
 #include "SystemParameters.h"
 
@@ -10,6 +12,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -23,12 +26,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption windowed(QStringLiteral("windowed"),
                                       QStringLiteral("Show a window instead of the full screen."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
-                                   QStringLiteral("No chime when a customer is taken."));
+                                   QStringLiteral("No chime and no voice when a customer is taken."));
+    const QCommandLineOption noVoice(QStringLiteral("no-voice"),
+                                     QStringLiteral("The chime only: customers are not called aloud."));
     const QCommandLineOption privacy(
         QStringLiteral("privacy"),
         QStringLiteral("How customers are named: first (Jane D.), initials (J. D.) or full."),
         QStringLiteral("form"), QStringLiteral("first"));
-    parser.addOptions({windowed, quiet, privacy});
+    parser.addOptions({windowed, quiet, noVoice, privacy});
     parser.process(app);
     NameForm nameForm = NameForm::FirstAndInitial;
     if (!parseNameForm(parser.value(privacy), nameForm)) {
@@ -43,15 +48,12 @@ int main(int argc, char *argv[])
     BoardModel model(params, clock, nameForm);
 
     QtSound sound;
-    if (!parser.isSet(quiet)) {
-        QObject::connect(&model, &BoardModel::customerTaken, [&] {
-            // No audio output, or no chime in the folder: the board simply stays silent.
-            QString error;
-            if (sound.hasOutput() &&
-                sound.openFile(params.chimePath(), error) == SoundBackend::FileCheck::Ready)
-                sound.playFile();
-        });
-    }
+    std::unique_ptr<QtSpeech> speech;
+    if (!parser.isSet(quiet) && !parser.isSet(noVoice))
+        speech = std::make_unique<QtSpeech>();
+    BoardAnnouncer announcer(parser.isSet(quiet) ? nullptr : &sound, speech.get(),
+                             params.chimePath(), BoardAnnouncer::sentenceOf(params.iniPath()));
+    QObject::connect(&model, &BoardModel::customerTaken, &announcer, &BoardAnnouncer::announce);
 
     BoardWindow window(model);
     if (parser.isSet(windowed)) {

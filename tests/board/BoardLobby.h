@@ -1,9 +1,22 @@
 #pragma once
 
 #include "BoardModel.h"
+#include "SpeechBackend.h"
 #include "TestSupport.h"
 
 #include <QString>
+#include <QStringList>
+
+/// Records what would have been said.
+class FakeSpeech final : public SpeechBackend
+{
+public:
+    bool available() const override { return engine; }
+    void say(const QString &text) override { said.append(text); }
+
+    bool engine = true;
+    QStringList said;
+};
 
 /// A test program folder with representatives, the changes the reception and the clients make,
 /// and a board reading it. Every change moves the change signal to a time of its own, so a
