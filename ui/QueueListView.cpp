@@ -49,6 +49,13 @@ void showInService(QTreeWidget *list, const QList<QueueRow> &rows)
     });
 }
 
+void showEstimates(QTreeWidget *list, const QStringList &texts)
+{
+    constexpr int EstimateColumn = 3;
+    for (int i = 0; i < texts.size() && i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setText(EstimateColumn, texts.at(i));
+}
+
 void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)
 {
     for (int i = 0; i < rows.size() && i < list->topLevelItemCount(); ++i)
