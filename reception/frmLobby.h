@@ -3,14 +3,18 @@
 #include "LobbyWaits.h"
 #include "QueueListing.h"
 
+#include "FileDialog.h"
+
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
 class DESKDB;
 class StatusPanels;
+class frmStatistics;
 class QTreeWidget;
 class QTreeWidgetItem;
 namespace Ui {
@@ -68,6 +72,7 @@ private:
     void openAdmin(int tab);
     void exportData();
     void archiveData();
+    void showStatistics();
     void openHelp();
     void showAbout();
     void showEstimates();
@@ -79,4 +84,7 @@ private:
     QueueListing m_listing; // as last loaded; the quiet poll re-marks it
     LobbyWaits m_waits;
     int m_historyCount = 0;
+    QtFileDialog m_files;
+    QPointer<frmStatistics>
+        m_statistics; // kept when closed, with its choices, until the lobby goes
 };
