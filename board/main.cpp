@@ -3,6 +3,7 @@
 #include "BoardAnnouncer.h"
 #include "BoardModel.h"
 #include "BoardWindow.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QtSpeech.h"
 #include "QuorvelLogo.h"
@@ -16,6 +17,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorvelBoard"));
     app.setWindowIcon(quorvelLogo(64));

@@ -16,7 +16,7 @@ build=(
   qt6-speech-dev qt6-speech-flite-plugin qt6-declarative-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
-  help2man desktop-file-utils
+  help2man desktop-file-utils logrotate
   xvfb xauth imagemagick xdotool
 )
 case "${1:-}" in
