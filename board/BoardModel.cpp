@@ -81,7 +81,7 @@ QList<BoardModel::Call> BoardModel::noteTakenCustomers()
         const QPair<int, int> key(row.id, row.userId);
         const auto known = m_takenSeen.constFind(key);
         if (known == m_takenSeen.cend() && m_loadedOnce)
-            taken.append({formatName(row.firstName, row.lastName, m_nameForm), QString()});
+            taken.append({formatName(row.firstName, row.lastName, m_nameForm), row.desk});
         takenSeen.insert(key, known == m_takenSeen.cend() ? seenAt : known.value());
     }
     m_takenSeen = takenSeen;
@@ -101,7 +101,7 @@ void BoardModel::showRows()
     for (const QueueRow &row : std::as_const(inService)) {
         const QDateTime seen = m_takenSeen.value({row.id, row.userId});
         m_serving.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
-                          m_representatives.value(row.userId),
+                          m_representatives.value(row.userId), row.desk,
                           seen.isValid() && moment < seen.addSecs(HighlightSeconds)});
     }
     m_waiting.clear();

@@ -29,6 +29,7 @@ public:
         int id = 0;
         QString customer;
         QString representative; // first name and last initial
+        QString desk;           // where the customer goes; empty for none
         bool highlighted = false;
     };
 

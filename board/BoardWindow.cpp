@@ -92,9 +92,12 @@ void BoardWindow::showModel()
 {
     QList<BoardPanel::Row> serving;
     for (const BoardModel::ServingRow &row : m_model.serving()) {
-        serving.append({row.customer,
-                        row.representative.isEmpty() ? QString()
-                                                     : QStringLiteral("with ") + row.representative,
+        // With a desk, where to go; without, who serves, as before desks.
+        const bool atDesk = !row.desk.isEmpty();
+        serving.append({atDesk ? row.customer + QStringLiteral(" \u2192 ") + row.desk : row.customer,
+                        atDesk || row.representative.isEmpty()
+                            ? QString()
+                            : QStringLiteral("with ") + row.representative,
                         row.highlighted});
     }
     m_serving->setRows(serving);

@@ -348,7 +348,7 @@ void lobbyDB::takeCustomer(int id)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry);
+        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {

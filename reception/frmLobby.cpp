@@ -40,6 +40,7 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_ui->lstServing->setColumnWidth(0, 220);
     m_ui->lstServing->setColumnWidth(1, 90);
     m_ui->lstServing->setColumnWidth(2, 90);
+    m_ui->lstServing->setColumnWidth(3, 180);
     m_ui->lstHistory->setColumnWidth(0, 100);
     m_ui->lstHistory->setColumnWidth(1, 240);
     selectAllOnFocus(m_ui->txtFetchDate);

@@ -45,7 +45,7 @@ void showWaiting(QTreeWidget *list, const QList<QueueRow> &rows)
 void showInService(QTreeWidget *list, const QList<QueueRow> &rows)
 {
     refill(list, rows, [](const QueueRow &row) {
-        return QStringList{row.text(), row.dateInText(), row.timeInText(), row.repName};
+        return QStringList{row.text(), row.dateInText(), row.timeInText(), row.repName, row.desk};
     });
 }
 

@@ -31,8 +31,9 @@ public:
 
     /// Checks a customer in at the fake clock's time; the new id.
     int checkIn(const QString &firstName, const QString &lastName);
-    /// Takes customer `id` into the service of user `userNumber` at the fake clock's time.
-    void take(int id, int userNumber);
+    /// Takes customer `id` into the service of user `userNumber`, at `desk`, at the fake clock's
+    /// time.
+    void take(int id, int userNumber, const QString &desk = QString());
     /// Signs customer `id` out into history.
     void complete(int id);
     /// Moves the change signal on, as a change by another workstation does.

@@ -20,19 +20,25 @@ private Q_SLOTS:
 void tst_board_calls::callText_data()
 {
     QTest::addColumn<NameForm>("form");
+    QTest::addColumn<QString>("desk");
     QTest::addColumn<QString>("sentence");
     QTest::addColumn<QString>("said");
-    QTest::newRow("no desk") << NameForm::FirstAndInitial << QString()
+    QTest::newRow("at a desk") << NameForm::FirstAndInitial << "Window 4" << QString()
+                               << "Jane D., please go to Window 4";
+    QTest::newRow("no desk") << NameForm::FirstAndInitial << QString() << QString()
                              << "Jane D., please come to the front desk";
-    QTest::newRow("initials") << NameForm::Initials << QString()
-                              << "J. D., please come to the front desk";
-    QTest::newRow("own sentence") << NameForm::Full << "Now %NAME%, to %desk%."
-                                  << "Now Jane Doe, to the front desk.";
+    QTest::newRow("initials") << NameForm::Initials << "Window 4" << QString()
+                              << "J. D., please go to Window 4";
+    QTest::newRow("own sentence") << NameForm::Full << "Window 4" << "Now %NAME%, to %desk%."
+                                  << "Now Jane Doe, to Window 4.";
+    QTest::newRow("own sentence, no desk") << NameForm::Full << QString() << "%name% to %desk%"
+                                           << "Jane Doe to the front desk";
 }
 
 void tst_board_calls::callText()
 {
     QFETCH(NameForm, form);
+    QFETCH(QString, desk);
     QFETCH(QString, sentence);
     BoardLobby lobby(form);
     lobby.board.poll();
@@ -40,7 +46,7 @@ void tst_board_calls::callText()
     BoardAnnouncer announcer(nullptr, &speech, QString(), sentence);
     connect(&lobby.board, &BoardModel::customerTaken, &announcer, &BoardAnnouncer::announce);
 
-    lobby.take(lobby.checkIn("Jane", "Doe"), lobby.dana);
+    lobby.take(lobby.checkIn("Jane", "Doe"), lobby.dana, desk);
     lobby.board.poll();
     QTEST(speech.said.join(QLatin1Char('|')), "said");
 }

@@ -41,6 +41,11 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     QCOMPARE(serving->visibleLines().size(), 1);
     QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jon B."));
     QCOMPARE(serving->visibleLines().first().detail, QStringLiteral("with Dana W."));
+    // At a desk: where to go instead of who serves.
+    lobby.take(lobby.checkIn("Jane", "Doe"), lobby.marco, "Window 4");
+    lobby.board.poll();
+    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jane D. \u2192 Window 4"));
+    QCOMPARE(serving->visibleLines().first().detail, QString());
 
     // Thirty waiting do not fit: the last line that fits counts the rest.
     for (const QSize size : {QSize(1280, 720), QSize(1920, 1080)}) {

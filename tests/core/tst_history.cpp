@@ -1,6 +1,10 @@
 #include "TestSupport.h"
 
+#include "DataFormat.h"
 #include "Database.h"
+#include "HistoryArchive.h"
+#include "IniFile.h"
+#include "ServiceSequences.h"
 #include "HistoryList.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
@@ -73,6 +77,7 @@ private Q_SLOTS:
     void databaseAccess();
     void lockedDatabaseWaitsThenFails();
     void dayList();
+    void deskColumnAddedToOlderDatabases();
 };
 
 void tst_history::textForms_data()

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void changesKeepTheRestOfTheFile();
     void recordsInsideRecordsAreFound_data();
     void recordsInsideRecordsAreFound();
+    void deskAcrossVersions();
 };
 
 void tst_queue_file::keepsEncodingAcrossChanges_data()

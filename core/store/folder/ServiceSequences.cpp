@@ -108,7 +108,8 @@ void SequenceOutcome::show(Prompter &prompter) const
 
 namespace ServiceSequences {
 
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry,
+                             const QString &desk)
 {
     LockedSection section(context);
     const SequenceOutcome read = lockAndRead(
@@ -120,6 +121,7 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
+    entry.desk = desk;
     section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
@@ -159,6 +161,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
         return takenByOther();
+    entry.desk = current.desk;
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -202,6 +205,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
                                       "now."),
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
     section.releaseWithNextSave();
+    entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
