@@ -110,7 +110,7 @@ Score replay(const QList<Visit> &visits)
     return score;
 }
 
-/// The demo folder's day of history, as the program reads it.
+/// The demo folder's history (four weeks and a day), as the program reads it.
 QList<Visit> demoDay()
 {
     BenchFolder folder;
@@ -122,8 +122,12 @@ QList<Visit> demoDay()
         return visits;
     }
     Failure failure;
-    for (const HistoryRow &row :
-         historyOfDay(folder.context.params.historyPath, evening.date(), 0, failure)) {
+    HistoryRows rows =
+        historySince(folder.context.params.historyPath, evening.date().addDays(-40), failure);
+    std::sort(rows.begin(), rows.end(), [](const HistoryRow &a, const HistoryRow &b) {
+        return std::pair(a.lobbyDateIn, a.lobbyTimeIn) < std::pair(b.lobbyDateIn, b.lobbyTimeIn);
+    });
+    for (const HistoryRow &row : std::as_const(rows)) {
         visits.append({row.lobbyDateIn, row.serviceRequested,
                        row.lobbyTimeIn.msecsSinceStartOfDay() / 1000,
                        row.timeServiced.msecsSinceStartOfDay() / 1000,
@@ -242,7 +246,7 @@ int main(int argc, char *argv[])
     std::printf("| days | compared | check-ins | MAE estimate min | MAE naive min | estimate within 5 "
                 "| naive within 5 | MAE lower by |\n|---|---|---:|---:|---:|---:|---:|---:|\n");
     const Score demo = replay(demoDay());
-    print("demo day", demo);
+    print("demo folder", demo);
     const Score days = replay(simulated);
     print("28 simulated days", days);
     return 0;

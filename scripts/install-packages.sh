@@ -8,6 +8,7 @@ runtime=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libqt6texttospeech6 qt6-speech-flite-plugin
   libpugixml1v5 libsqlite3-0
+  postgresql-client
 )
 build=(
   cmake ninja-build g++ pkg-config

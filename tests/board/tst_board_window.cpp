@@ -80,7 +80,7 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     lobby.board.poll();
     QVERIFY(!reconnecting->isHidden());
     QCOMPARE(reconnecting->text(), QStringLiteral("reconnecting"));
-    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jon B."));
+    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jane D. \u2192 Window 4"));
 }
 
 void tst_board_window::titleFromTheIniFile()

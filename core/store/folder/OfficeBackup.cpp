@@ -3,6 +3,7 @@
 #include "CoreContext.h"
 #include "DataFormat.h"
 #include "DeskPresence.h"
+#include "IniFile.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
@@ -10,13 +11,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <sqlite3.h>
 
 namespace OfficeBackup {
 
 namespace {
+const char *const ServerDump = "quorvel.pgdump";
+
 /// One SQLite handle for one step, closed when it goes.
 class Handle
 {
@@ -120,12 +125,55 @@ bool copyFiles(const QString &from, const QStringList &names, const QString &to,
 struct Layout
 {
     explicit Layout(const QString &root) : root(root) {}
-    QString data(const char *name) const
-    {
-        return QDir(root).filePath(QStringLiteral("data/") + QLatin1String(name));
-    }
+    QString top(const char *name) const { return QDir(root).filePath(QLatin1String(name)); }
+    QString data(const char *name) const { return top("data/") + QLatin1String(name); }
     QString root;
 };
+
+/// The PostgreSQL server the office keeps its data on (`[server] Connection=` of vedez.ini);
+/// empty for an office on its data folder.
+QString serverConnection(const SystemParameters &params)
+{
+    return IniFile::readString(params.iniPath(), QStringLiteral("server"),
+                               QStringLiteral("Connection"), QString());
+}
+
+/// The server's whole database as one pg_dump archive at `file`.
+bool dumpServer(const QString &connection, const QString &file, QString &error)
+{
+    const QString pgDump = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
+    if (pgDump.isEmpty()) {
+        error = QStringLiteral("This office keeps its data on a PostgreSQL server, and pg_dump "
+                               "is not installed here (Debian package postgresql-client).");
+        return false;
+    }
+    QProcess dump;
+    dump.start(pgDump, {QStringLiteral("--format=custom"), QStringLiteral("--no-owner"),
+                        QStringLiteral("--file"), file, QStringLiteral("--dbname"), connection});
+    if (!dump.waitForFinished(-1) || dump.exitStatus() != QProcess::NormalExit ||
+        dump.exitCode() != 0) {
+        error = QStringLiteral("pg_dump failed: ") +
+                QString::fromLocal8Bit(dump.readAllStandardError()).trimmed() + dump.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool renameWhole(const QString &partial, const QString &made, QString &error)
+{
+    if (QDir().rename(partial, made))
+        return true;
+    error = QStringLiteral("Could not rename %1 to %2.").arg(partial, made);
+    return false;
+}
+
+bool removeIfThere(const QString &path, QString &error)
+{
+    if (!QFile::exists(path) || QFile::remove(path))
+        return true;
+    error = QStringLiteral("Could not remove %1.").arg(path);
+    return false;
+}
 } // namespace
 
 bool backup(CoreContext &context, const QString &target, QString &made, QString &error)
@@ -141,10 +189,16 @@ bool backup(CoreContext &context, const QString &target, QString &made, QString 
     // Made under another name and renamed when whole, so a backup folder is never a half one.
     const Layout copy(made + QStringLiteral(".partial"));
     QDir(copy.root).removeRecursively();
-    if (!QDir().mkpath(copy.data("archive"))) {
-        error = QStringLiteral("Could not create %1.").arg(copy.data("archive"));
+    const QString server = serverConnection(params);
+    const QString folder = server.isEmpty() ? copy.data("archive") : copy.root;
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("Could not create %1.").arg(folder);
         return false;
     }
+    if (!server.isEmpty())
+        return dumpServer(server, copy.top(ServerDump), error) &&
+               copyFile(params.iniPath(), copy.top("vedez.ini"), error) &&
+               renameWhole(copy.root, made, error);
     if (!onlineCopy(params.systemPath, copy.data("systemData.mdb"), false, error))
         return false;
 
@@ -168,24 +222,28 @@ bool backup(CoreContext &context, const QString &target, QString &made, QString 
     // Archives are never changed once made: they need no lock.
     if (!copyFiles(params.archiveFolder(), archives, copy.data("archive"), error) ||
         (QFileInfo::exists(params.iniPath()) &&
-         !copyFile(params.iniPath(), QDir(copy.root).filePath(QStringLiteral("vedez.ini")), error)))
+         !copyFile(params.iniPath(), copy.top("vedez.ini"), error)))
         return false;
     for (const char *database : {"history.mdb", "systemData.mdb"}) {
         error = integrityProblem(copy.data(database));
         if (!error.isEmpty())
             return false;
     }
-    if (!QDir().rename(copy.root, made)) {
-        error = QStringLiteral("Could not rename %1 to %2.").arg(copy.root, made);
-        return false;
-    }
-    return true;
+    return renameWhole(copy.root, made, error);
 }
 
 bool restore(CoreContext &context, const QString &from, QString &error)
 {
     const SystemParameters &params = context.params;
     const Layout copy(from);
+    if (QFileInfo::exists(copy.top(ServerDump))) {
+        // Put back by PostgreSQL's own tool, which the server's administrator runs.
+        error = QStringLiteral("This backup is of a PostgreSQL server. With every desk closed, "
+                               "restore it with: pg_restore --clean --if-exists --no-owner "
+                               "--dbname 'CONNECTION' %1")
+                    .arg(copy.top(ServerDump));
+        return false;
+    }
     for (const char *database : {"history.mdb", "systemData.mdb"}) {
         error = integrityProblem(copy.data(database));
         if (!error.isEmpty())
@@ -197,7 +255,7 @@ bool restore(CoreContext &context, const QString &from, QString &error)
         error = QStringLiteral("%1 is not a queue file.").arg(copy.data("lobbyData.xml"));
         return false;
     }
-    const int format = DataFormat::recorded(copy.data(""));
+    const int format = DataFormat::recorded(copy.top("data"));
     if (format > DataFormat::Current) {
         error = QStringLiteral("The backup is in data format %1, newer than this version knows "
                                "(%2): restore it with the version that made it.")
@@ -227,17 +285,14 @@ bool restore(CoreContext &context, const QString &from, QString &error)
     if (!onlineCopy(copy.data("history.mdb"), params.historyPath, true, error) ||
         !onlineCopy(copy.data("systemData.mdb"), params.systemPath, true, error) ||
         !copyFiles(archive, QDir(archive).entryList(QDir::Files), params.archiveFolder(), error) ||
-        (QFileInfo::exists(QDir(from).filePath(QStringLiteral("vedez.ini"))) &&
-         !copyFile(QDir(from).filePath(QStringLiteral("vedez.ini")), params.iniPath(), error)))
+        (QFileInfo::exists(copy.top("vedez.ini")) &&
+         !copyFile(copy.top("vedez.ini"), params.iniPath(), error)))
         return false;
     // A backup without a recorded format is of format 1: the next program brings it up again.
     if (QFileInfo::exists(copy.data("format.ini"))
             ? !copyFile(copy.data("format.ini"), formatPath, error)
-            : (QFile::exists(formatPath) && !QFile::remove(formatPath))) {
-        if (error.isEmpty())
-            error = QStringLiteral("Could not remove %1.").arg(formatPath);
+            : !removeIfThere(formatPath, error))
         return false;
-    }
     // Last, since the save of the queue ends the hold of the lock.
     if (!queueFile.open(QIODevice::ReadOnly) ||
         !QueueLock::commit(params.queuePath, queueFile.readAll(), failure)) {
