@@ -13,16 +13,24 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
-int main(int argc, char *argv[])
+namespace {
+struct BoardOptions
 {
-    if (ProgramVersion::isAsked(argc, argv))
-        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("quorvelBoard"));
-    app.setWindowIcon(quorvelLogo(64));
+    bool windowed = false;
+    bool quiet = false;
+    bool noVoice = false;
+    NameForm nameForm = NameForm::FirstAndInitial;
+};
 
+/// Reads the command line before anything needs a display, so that --help and a wrong option
+/// are answered on a terminal without one. Ends the program when it has answered.
+BoardOptions parseOptions(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("quorvelBoard"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The lobby display board."));
     parser.addHelpOption();
@@ -38,28 +46,46 @@ int main(int argc, char *argv[])
         QStringLiteral("form"), QStringLiteral("first"));
     parser.addOptions({windowed, quiet, noVoice, privacy});
     parser.process(app);
-    NameForm nameForm = NameForm::FirstAndInitial;
-    if (!parseNameForm(parser.value(privacy), nameForm)) {
+    BoardOptions options;
+    options.windowed = parser.isSet(windowed);
+    options.quiet = parser.isSet(quiet);
+    options.noVoice = parser.isSet(noVoice);
+    if (!parseNameForm(parser.value(privacy), options.nameForm)) {
         std::fprintf(stderr, "quorvelBoard: --privacy takes first, initials or full\n");
-        return 2;
+        std::exit(2);
     }
+    return options;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
+    const BoardOptions options = parseOptions(argc, argv);
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("quorvelBoard"));
+    app.setWindowIcon(quorvelLogo(64));
 
     SystemParameters params;
     loadSystemParameters(QCoreApplication::applicationDirPath(), params);
     formFilePaths(params);
     SystemClock clock;
-    BoardModel model(params, clock, nameForm);
+    BoardModel model(params, clock, options.nameForm);
+    QObject::connect(&model, &BoardModel::queueUnreadable, [](const QString &why) {
+        std::fprintf(stderr, "quorvelBoard: waiting for the queue: %s\n", qPrintable(why));
+    });
 
     QtSound sound;
     std::unique_ptr<QtSpeech> speech;
-    if (!parser.isSet(quiet) && !parser.isSet(noVoice))
+    if (!options.quiet && !options.noVoice)
         speech = std::make_unique<QtSpeech>();
-    BoardAnnouncer announcer(parser.isSet(quiet) ? nullptr : &sound, speech.get(),
-                             params.chimePath(), BoardAnnouncer::sentenceOf(params.iniPath()));
+    BoardAnnouncer announcer(options.quiet ? nullptr : &sound, speech.get(), params.chimePath(),
+                             BoardAnnouncer::sentenceOf(params.iniPath()));
     QObject::connect(&model, &BoardModel::customerTaken, &announcer, &BoardAnnouncer::announce);
 
     BoardWindow window(model);
-    if (parser.isSet(windowed)) {
+    if (options.windowed) {
         window.resize(1280, 720);
         window.show();
     } else {
