@@ -35,13 +35,13 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     setWindowIcon(quorvelLogo(64));
     m_status = new StatusPanels(m_ui->StatusBar, desk.context.clock());
 
-    m_ui->lstQueue->setColumnWidth(0, 240);
-    m_ui->lstQueue->setColumnWidth(1, 100);
-    m_ui->lstQueue->setColumnWidth(2, 180);
-    m_ui->lstServing->setColumnWidth(0, 220);
-    m_ui->lstServing->setColumnWidth(1, 90);
-    m_ui->lstServing->setColumnWidth(2, 90);
-    m_ui->lstServing->setColumnWidth(3, 180);
+    m_ui->lstQueue->setColumnWidth(0, 220);
+    m_ui->lstQueue->setColumnWidth(1, 90);
+    m_ui->lstQueue->setColumnWidth(2, 170);
+    m_ui->lstServing->setColumnWidth(0, 200);
+    m_ui->lstServing->setColumnWidth(1, 80);
+    m_ui->lstServing->setColumnWidth(2, 80);
+    m_ui->lstServing->setColumnWidth(3, 150);
     m_ui->lstHistory->setColumnWidth(0, 100);
     m_ui->lstHistory->setColumnWidth(1, 240);
     selectAllOnFocus(m_ui->txtFetchDate);
