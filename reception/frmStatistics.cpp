@@ -255,6 +255,7 @@ void frmStatistics::finished()
     }
     m_report = {};
     m_ui->lstFigures->clear();
+    m_ui->lstFigures->setHeaderLabels(StatisticsTable::headers(grouping()));
     m_charts->clear();
 }
 
