@@ -6,7 +6,8 @@
 #include <QList>
 #include <QString>
 
-/// The representatives and services of `systemData.mdb`.
+/// The representatives and services of `systemData.mdb`. Their names are stored without blanks
+/// around them; a name that is empty or only blanks is refused.
 namespace Directory {
 
 struct User
