@@ -2,8 +2,12 @@
 
 #include <QString>
 
-/// The `value` texts of one `QUEUE_REC`, in the order they are written. The visit key came
-/// last and is written only when there is one: records of older files have none.
+/// The longest desk name a representative may give ("Window 4").
+constexpr int MaxDeskLength = 30;
+
+/// The `value` texts of one `QUEUE_REC`, in the order they are written: the eight every record
+/// has, then the visit key and the desk of a customer in service at one, each written only
+/// when there is one: records of older files have neither.
 struct QueueRecordTexts
 {
     QString firstName;
@@ -15,4 +19,5 @@ struct QueueRecordTexts
     QString dateIn;
     QString timeSeen;
     QString visitKey;
+    QString desk; // empty: no `DESK` element, as in files written before desks
 };

@@ -38,6 +38,7 @@ public:
     /// is set, an update, removal or completion reaches the record `recordID` only if it still
     /// holds this key: the id may have passed to another customer since.
     QString visitKey;
+    QString desk; // where a customer in service was called to; empty for none
 
     /// Id of a record the last listing found in service for the listing's user; 0 until then.
     int improperShutdown() const { return m_improperShutdown; }

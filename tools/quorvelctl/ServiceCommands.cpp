@@ -5,7 +5,9 @@
 #include "Directory.h"
 #include "HistoryList.h"
 #include "LockedSection.h"
+#include "QueueRecord.h"
 #include "ServiceSequences.h"
+#include "StorableText.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -37,9 +39,18 @@ int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
 
 int take(CtlEnvironment &env, const QStringList &args)
 {
+    QStringList rest = args;
+    QString desk;
+    const qsizetype at = rest.indexOf(QStringLiteral("--desk"));
+    if (at >= 0) {
+        if (at + 1 >= rest.size())
+            return ExitStatus::Usage;
+        desk = storableText(rest.at(at + 1)).simplified().left(MaxDeskLength);
+        rest.remove(at, 2);
+    }
     int id = 0, user = 0;
     QString visitKey;
-    if (!customerAndUser(args, id, user, visitKey))
+    if (!customerAndUser(rest, id, user, visitKey))
         return ExitStatus::Usage;
     // A customer taken by no one who exists would stay in service until the reception sees it.
     Directory::User representative;
@@ -55,8 +66,8 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(env,
-                        ServiceSequences::takeCustomer(env.context(), id, visitKey, user, entry));
+    return exitStatusOf(
+        env, ServiceSequences::takeCustomer(env.context(), id, visitKey, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -150,7 +161,7 @@ QList<Command> serviceCommands()
 {
     return {
         {QStringLiteral("take"),
-         QStringLiteral("ID --user N [--key KEY]"),
+         QStringLiteral("ID --user N [--key KEY] [--desk TEXT]"),
          true,
          take,
          {QStringLiteral("take a customer into a representative's service"),
@@ -160,6 +171,9 @@ QList<Command> serviceCommands()
           {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
            {QStringLiteral("--user N"),
             QStringLiteral("the representative's user number, as \"users list\" prints it")},
+           {QStringLiteral("--desk TEXT"),
+            QStringLiteral("where the customer is called to, such as \"Window 4\" (at most 30 "
+                           "characters)")},
            keyOption()},
           {{QStringLiteral("0"), QStringLiteral("taken")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the system database could not "

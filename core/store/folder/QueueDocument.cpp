@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -248,6 +249,9 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
     if (!texts.visitKey.isEmpty())
         xml.addXMLElement(record, QStringLiteral("VISIT_KEY"), QString(), QStringLiteral("value"),
                           texts.visitKey);
+    if (!texts.desk.isEmpty())
+        xml.addXMLElement(record, QStringLiteral("DESK"), QString(), QStringLiteral("value"),
+                          texts.desk);
 }
 
 QString QueueDocument::visitKey(pugi::xml_node record)
@@ -276,8 +280,13 @@ void QueueDocument::replace(pugi::xml_node match, const pugi::xml_document &scra
         return;
     pugi::xml_document merged;
     pugi::xml_node record = merged.append_copy(scratch.first_child());
+    // Children a newer build wrote stay; those this build writes are whatever the new record says
+    // (a desk left out is a desk dropped).
+    static const char *const ours[] = {"VISIT_KEY", "DESK"};
     for (pugi::xml_node child : match.children())
-        if (child.type() == pugi::node_element && !record.child(child.name()))
+        if (child.type() == pugi::node_element && !record.child(child.name()) &&
+            std::none_of(std::begin(ours), std::end(ours),
+                         [&](const char *name) { return std::strcmp(name, child.name()) == 0; }))
             record.append_copy(child);
     qsizetype begin = 0, end = 0;
     const bool spliceable = spanOf(match, begin, end);

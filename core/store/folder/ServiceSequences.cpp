@@ -113,7 +113,7 @@ void SequenceOutcome::show(Prompter &prompter) const
 namespace ServiceSequences {
 
 SequenceOutcome takeCustomer(CoreContext &context, int id, const QString &visitKey, int userNumber,
-                             clsQuorvel &entry)
+                             clsQuorvel &entry, const QString &desk)
 {
     LockedSection section(context);
     const SequenceOutcome read =
@@ -126,6 +126,7 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, const QString &visitK
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
+    entry.desk = desk;
     section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
@@ -167,6 +168,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
         return takenByOther(QStringLiteral("Customer Sign Out"));
+    entry.desk = current.desk;
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -208,6 +210,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
         return outcome(SequenceOutcome::Kind::Changed, changedElsewhere().description,
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
     section.releaseWithNextSave();
+    entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
