@@ -72,10 +72,9 @@ bool walkedToEnd(Database &db, const QSqlQuery &query, Failure &failure)
 }
 
 bool readUsers(const QString &systemPath, const QString &statement, const QVariantList &values,
-               QList<User> &users, Failure &failure,
-               Database::Mode mode = Database::Mode::ExistingOnly)
+               QList<User> &users, Failure &failure)
 {
-    Database db(systemPath, mode);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!run(db, statement, values, query, failure))
         return false;
@@ -152,11 +151,6 @@ bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure)
     return readUsers(systemPath, allUsersInOrder, {}, users, failure);
 }
 
-bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure)
-{
-    return readUsers(systemPath, allUsersInOrder, {}, users, failure, Database::Mode::ReadOnly);
-}
-
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure)
 {
@@ -202,7 +196,7 @@ bool deleteUser(const QString &systemPath, int userNumber, Failure &failure)
 
 bool activeServices(const QString &systemPath, QList<Service> &services, Failure &failure)
 {
-    Database db(systemPath);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!run(db,
              QStringLiteral("SELECT id, serviceName FROM services WHERE status=1 "

@@ -29,7 +29,7 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
                      Failure &failure)
 {
     HistoryRows rows;
-    Database db(historyPath);
+    Database db(historyPath, Database::Mode::ReadOnly);
     if (!db.open()) {
         failure = db.failure();
         return rows;

@@ -120,7 +120,6 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
-    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -138,7 +137,6 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     // The entry keeps what was read, the time seen among it; only the status goes back.
     entry.lobbystatus = 0;
     entry.repID = userNumber;
-    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -180,7 +178,6 @@ SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
         return outcome(SequenceOutcome::Kind::Changed,
                        QStringLiteral("You can not remove a customer that is in service."),
                        QStringLiteral("Error"), Prompter::Icon::Critical);
-    section.releaseWithNextSave();
     return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
                                                : failedAndShown();
 }
@@ -201,7 +198,6 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
                                       "opened.  Nothing was saved; the lists show it as it is "
                                       "now."),
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
-    section.releaseWithNextSave();
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }

@@ -9,6 +9,8 @@
 #include <QTime>
 
 class CoreContext;
+class QueueDocument;
+struct Failure;
 class RepNames;
 struct Failure;
 
@@ -37,6 +39,8 @@ public:
     bool hasExpiredEntries() const { return m_hasExpiredEntries; }
     /// False when the last listing found no readable queue file (it then lists an empty queue).
     bool queueFileRead() const { return m_queueFileRead; }
+    /// Why the last listing could not read the queue file, for the windows to say.
+    const QString &queueReadProblem() const { return m_queueReadProblem; }
 
     /// Checks a customer in; the new record's id, or 0 on failure.
     int addCustomerToQueue(const QString &sFirstName, const QString &sLastName,
@@ -67,11 +71,16 @@ public:
 
 private:
     bool replaceOrRemove(int recordID, bool remove);
+    /// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot
+    /// be read.
+    bool loadReadable(QueueDocument &doc, Failure &failure) const;
     void report(const QString &prefix, const QString &title, const Failure &failure) const;
 
     CoreContext &m_context;
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
     bool m_queueFileRead = false;
+    QString m_queueReadProblem;
     FileStamp m_lastSeen;
+    FileStamp m_unsignalledTold;
 };

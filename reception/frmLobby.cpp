@@ -89,7 +89,7 @@ void frmLobby::loadit()
     m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
-    m_status->showQueueUnreadable(!queue.queueFileRead());
+    m_status->showQueueUnreadable(queue.queueReadProblem());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
     QueueListView::showInService(m_ui->lstServing, m_listing.inService);
     QGuiApplication::restoreOverrideCursor();

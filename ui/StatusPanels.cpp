@@ -52,9 +52,11 @@ QString StatusPanels::queueCountText(int waiting)
                                                     : QStringLiteral(" customers in queue"));
 }
 
-void StatusPanels::showQueueUnreadable(bool unreadable)
+void StatusPanels::showQueueUnreadable(const QString &problem)
 {
-    setNotice(QStringLiteral("The queue file cannot be read"), unreadable);
+    setNotice(m_queueProblem, false);
+    m_queueProblem = problem;
+    setNotice(problem, !problem.isEmpty());
 }
 
 void StatusPanels::setNotice(const QString &text, bool shown)

@@ -20,8 +20,9 @@ public:
 
     void setQueueCount(int waiting);
 
-    /// Shows "The queue file cannot be read" while `unreadable`.
-    void showQueueUnreadable(bool unreadable);
+    /// Shows why the queue file cannot be read ("The queue file cannot be read: …"); an empty
+    /// `problem` takes the notice away.
+    void showQueueUnreadable(const QString &problem);
     /// Shows `text` as a notice, or takes it away.
     void setNotice(const QString &text, bool shown);
 
@@ -37,5 +38,6 @@ private:
     QLabel *m_queue;
     QLabel *m_notice;
     QStringList m_notices;
+    QString m_queueProblem;
     QTimer m_tick;
 };

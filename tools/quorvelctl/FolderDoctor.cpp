@@ -4,6 +4,7 @@
 #include "IniFile.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
+#include "ShareDoctor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,6 +87,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkQueueLock();
     checkFileSystem();
     checkAttributeCache();
+    m_checks += ShareDoctor::checks(m_params);
     return m_checks;
 }
 
@@ -209,7 +211,7 @@ void FolderDoctor::checkDatabase(const QString &relativePath)
 {
     const bool history = relativePath.endsWith(QLatin1String("history.mdb"));
     const QList<Table> &tables = history ? historyTables : systemTables;
-    Database db(path(relativePath));
+    Database db(path(relativePath), Database::Mode::ReadOnly);
     if (!db.open()) {
         fail(relativePath, QFileInfo::exists(path(relativePath))
                                ? QStringLiteral("cannot be opened: ") + db.failure().description

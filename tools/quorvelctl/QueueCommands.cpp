@@ -26,8 +26,9 @@ int list(CtlEnvironment &env, const QStringList &args)
     if (!CtlEnvironment::takeUserOption(rest, user, byUser) || !rest.isEmpty())
         return ExitStatus::Usage;
     QueueDocument doc;
-    doc.load(env.context().params.queuePath);
-    if (doc.loadFailure().number == FailureNumber::NotWellFormed) {
+    const QueueDocument::LoadState state = doc.load(env.context().params.queuePath);
+    if (state == QueueDocument::LoadState::NotWellFormed ||
+        state == QueueDocument::LoadState::Unreadable) {
         env.error(doc.loadFailure().description);
         return ExitStatus::Failed;
     }
