@@ -14,6 +14,7 @@ build=(
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
   help2man desktop-file-utils
   xvfb xauth imagemagick xdotool
+  openssh-server openssh-client sshfs fuse3 faketime
 )
 case "${1:-}" in
   --runtime) packages=("${runtime[@]}") ;;

@@ -26,11 +26,17 @@ QStringList withFolder(const TestFolder &folder, const QStringList &args)
     return QStringList{"--folder", folder.path()} + args;
 }
 
-Run ctl(const TestFolder &folder, const QStringList &args)
+/// Runs quorvelctl on the program folder at `path`.
+Run ctl(const QString &path, const QStringList &args)
 {
     QProcess process;
-    process.start(builtProgram("quorvelctl"), withFolder(folder, args));
+    process.start(builtProgram("quorvelctl"), QStringList{"--folder", path} + args);
     return finishRun(process);
+}
+
+Run ctl(const TestFolder &folder, const QStringList &args)
+{
+    return ctl(folder.path(), args);
 }
 
 /// Starts every run at once, then waits for all of them.
@@ -51,7 +57,7 @@ QList<Run> race(const TestFolder &folder, const QList<QStringList> &runs)
 QStringList historyNames(const QString &historyPath)
 {
     QStringList names;
-    Database db(historyPath);
+    Database db(historyPath, Database::Mode::ReadOnly);
     if (!db.open())
         return names;
     QSqlQuery query = db.prepare("SELECT firstName, lastName FROM history");
@@ -63,7 +69,7 @@ QStringList historyNames(const QString &historyPath)
 
 QString integrityCheck(const QString &historyPath)
 {
-    Database db(historyPath);
+    Database db(historyPath, Database::Mode::ReadOnly);
     if (!db.open())
         return db.failure().description;
     QSqlQuery query = db.prepare("PRAGMA integrity_check");
@@ -85,7 +91,10 @@ private Q_SLOTS:
     void quorvelctlDrivesAFreshFolder();
     void eightTakeOneCustomer();
     void eightSignOutOneCustomer();
+    void addersAndRepresentativesKeepEveryVisit_data();
     void addersAndRepresentativesKeepEveryVisit();
+    void unreadableQueueIsSaidAndKept_data();
+    void unreadableQueueIsSaidAndKept();
     void signOutsRacingAnArchiveKeepEveryVisit();
 };
 
@@ -176,12 +185,33 @@ void tst_service_races::eightSignOutOneCustomer()
     QCOMPARE(ctl(folder, {"list"}).out, QString());
 }
 
+void tst_service_races::addersAndRepresentativesKeepEveryVisit_data()
+{
+    QTest::addColumn<bool>("acrossMounts");
+    QTest::addColumn<int>("adders");
+    QTest::addColumn<int>("representatives");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("local disk") << false << 4 << 8 << 45;
+    QTest::newRow("two mounts of one share") << true << 6 << 14 << 40;
+}
+
+// Adders and representatives race on one folder (across two mounts: each process through one
+// of them); every `list` reads a whole queue, no visit is lost, doubled or in both places, and
+// the history database stays sound.
 void tst_service_races::addersAndRepresentativesKeepEveryVisit()
 {
-    constexpr int adders = 4;
+    QFETCH(bool, acrossMounts);
+    QFETCH(int, adders);
+    QFETCH(int, representatives);
+    QFETCH(int, seconds);
     constexpr int perAdder = 20;
-    constexpr int representatives = 8;
-    TestFolder folder;
+    const ShareStand stand;
+    if (acrossMounts && !stand.unavailable().isEmpty())
+        QSKIP(qPrintable(stand.unavailable()));
+    TestFolder folder(false, acrossMounts ? stand.served() : QString());
+    const auto side = [&](int process) {
+        return acrossMounts ? stand.onMount(process % 2, folder.path()) : folder.path();
+    };
     QMutex mutex;
     QStringList problems;
     QAtomicInt addersLeft = adders;
@@ -195,7 +225,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
         workers.emplace_back([&, a] {
             for (int n = 0; n < perAdder; ++n) {
                 const Run run =
-                    ctl(folder, {"add", QString("A%1").arg(a), QString("N%1").arg(n), "Taxes"});
+                    ctl(side(a), {"add", QString("A%1").arg(a), QString("N%1").arg(n), "Taxes"});
                 if (run.exitCode != 0)
                     problem("add", run);
                 QThread::msleep(40);
@@ -203,14 +233,16 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
             addersLeft.fetchAndAddOrdered(-1);
         });
     }
-    const QDeadlineTimer deadline(45000);
+    const QDeadlineTimer deadline(seconds * 1000);
     for (int user = 1; user <= representatives; ++user) {
         workers.emplace_back([&, user] {
             const QString me = QString::number(user);
             QRandomGenerator random{quint32(user)};
             while (!deadline.hasExpired()) {
                 QStringList waiting;
-                const Run list = ctl(folder, {"list"});
+                const Run list = ctl(side(user), {"list"});
+                if (list.exitCode != 0)
+                    problem("list", list);
                 for (const QString &line : list.out.split('\n', Qt::SkipEmptyParts))
                     if (line.section('\t', 1, 1) == "0")
                         waiting << line.section('\t', 0, 0);
@@ -221,7 +253,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                     continue;
                 }
                 const QString id = waiting.at(random.bounded(int(waiting.size())));
-                const Run take = ctl(folder, {"take", id, "--user", me});
+                const Run take = ctl(side(user), {"take", id, "--user", me});
                 if (take.exitCode == 3)
                     continue; // another representative was quicker
                 if (take.exitCode != 0) {
@@ -230,12 +262,12 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                 }
                 // Now this customer is ours alone: returning and signing out must succeed.
                 if (random.bounded(4) == 0) {
-                    const Run back = ctl(folder, {"return", id, "--user", me});
+                    const Run back = ctl(side(user), {"return", id, "--user", me});
                     if (back.exitCode != 0)
                         problem("return " + id, back);
                     continue;
                 }
-                const Run done = ctl(folder, {"complete", id, "--user", me});
+                const Run done = ctl(side(user + 1), {"complete", id, "--user", me});
                 if (done.exitCode != 0)
                     problem("complete " + id, done);
             }
@@ -265,6 +297,39 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     QCOMPARE(inQueue + inHistory, added);      // none lost
     QVERIFY(served.size() > adders * perAdder / 2);
     QCOMPARE(integrityCheck(folder.context.params.historyPath), QString("ok"));
+}
+
+void tst_service_races::unreadableQueueIsSaidAndKept_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: a folder in the queue file's place
+    QTest::newRow("a folder") << QByteArray();
+    QTest::newRow("empty") << QByteArray(" ");
+    QTest::newRow("cut off") << QByteArray("<?xml version=\"1.0\"?><LOBBY><QUEUE_REC id=\"90");
+}
+
+// A queue file that cannot be read is said as such by every command, never taken for a queue
+// without the customer, and left as it is.
+void tst_service_races::unreadableQueueIsSaidAndKept()
+{
+    QFETCH(QByteArray, content);
+    TestFolder folder;
+    const QString queuePath = folder.context.params.queuePath;
+    QVERIFY(QFile::remove(queuePath));
+    if (content.isEmpty())
+        QVERIFY(QDir().mkdir(queuePath));
+    else
+        folder.writeQueue(content.trimmed());
+    for (const QStringList &args : QList<QStringList>{{"take", "90001", "--user", "1"},
+                                                      {"complete", "90001", "--user", "1"},
+                                                      {"remove", "90001"},
+                                                      {"list"}}) {
+        const Run run = ctl(folder, args);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("The queue file cannot be read: "), qPrintable(run.err));
+        QVERIFY2(!run.err.contains("removed"), qPrintable(run.err));
+    }
+    QCOMPARE(folder.readQueue(), content.trimmed());
+    QCOMPARE(QFileInfo(queuePath).isDir(), content.isEmpty());
 }
 
 void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()
