@@ -196,8 +196,9 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit_data()
 }
 
 // Adders and representatives race on one folder (across two mounts: each process through one
-// of them); every `list` reads a whole queue, no visit is lost, doubled or in both places, and
-// the history database stays sound.
+// of them); every `list` reads a whole queue, no reported check-in is lost, none is doubled or
+// in both places, and the history database stays sound. Across mounts a change may be reported
+// as not done (its lock taken over, or held too long): a few, each retried where a desk would.
 void tst_service_races::addersAndRepresentativesKeepEveryVisit()
 {
     QFETCH(bool, acrossMounts);
@@ -214,7 +215,17 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     };
     QMutex mutex;
     QStringList problems;
+    QSet<QString> added;
+    int notDone = 0;
     QAtomicInt addersLeft = adders;
+    // True when `run` is a change that was reported as not done, which only a share allows.
+    const auto notMade = [&](const Run &run) {
+        QMutexLocker lock(&mutex);
+        const bool allowed = acrossMounts && (run.err.contains("the change did not happen") ||
+                                              run.err.contains("in use by another workstation"));
+        notDone += allowed ? 1 : 0;
+        return allowed;
+    };
     const auto problem = [&](const QString &what, const Run &run) {
         QMutexLocker lock(&mutex);
         problems << QString("%1: exit %2, %3").arg(what).arg(run.exitCode).arg(run.err.trimmed());
@@ -224,10 +235,14 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     for (int a = 0; a < adders; ++a) {
         workers.emplace_back([&, a] {
             for (int n = 0; n < perAdder; ++n) {
-                const Run run =
-                    ctl(side(a), {"add", QString("A%1").arg(a), QString("N%1").arg(n), "Taxes"});
-                if (run.exitCode != 0)
+                const QString first = QString("A%1").arg(a), last = QString("N%1").arg(n);
+                const Run run = ctl(side(a), {"add", first, last, "Taxes"});
+                if (run.exitCode == 0) {
+                    QMutexLocker lock(&mutex);
+                    added.insert(first + ' ' + last);
+                } else if (!notMade(run)) {
                     problem("add", run);
+                }
                 QThread::msleep(40);
             }
             addersLeft.fetchAndAddOrdered(-1);
@@ -257,17 +272,21 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                 if (take.exitCode == 3)
                     continue; // another representative was quicker
                 if (take.exitCode != 0) {
-                    problem("take " + id, take);
+                    if (!notMade(take))
+                        problem("take " + id, take);
                     continue;
                 }
                 // Now this customer is ours alone: returning and signing out must succeed.
                 if (random.bounded(4) == 0) {
                     const Run back = ctl(side(user), {"return", id, "--user", me});
-                    if (back.exitCode != 0)
+                    if (back.exitCode != 0 && !notMade(back))
                         problem("return " + id, back);
                     continue;
                 }
-                const Run done = ctl(side(user + 1), {"complete", id, "--user", me});
+                Run done;
+                do
+                    done = ctl(side(user + 1), {"complete", id, "--user", me});
+                while (done.exitCode != 0 && notMade(done));
                 if (done.exitCode != 0)
                     problem("complete " + id, done);
             }
@@ -276,11 +295,8 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     for (std::thread &worker : workers)
         worker.join();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-
-    QSet<QString> added;
-    for (int a = 0; a < adders; ++a)
-        for (int n = 0; n < perAdder; ++n)
-            added.insert(QString("A%1 N%2").arg(a).arg(n));
+    qInfo("%d changes reported as not done", notDone);
+    QVERIFY(notDone * 10 <= adders * perAdder);
     pugi::xml_document doc;
     const QByteArray content = folder.readQueue();
     QVERIFY(doc.load_buffer(content.constData(), size_t(content.size())));

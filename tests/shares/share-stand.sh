@@ -70,7 +70,7 @@ CONFIG
     fi
   done
   local options="port=$port,IdentityFile=$stand/user_key,StrictHostKeyChecking=no"
-  options+=",UserKnownHostsFile=/dev/null,BatchMode=yes,LogLevel=ERROR,cache=no"
+  options+=",UserKnownHostsFile=/dev/null,BatchMode=yes,LogLevel=ERROR,cache=no,entry_timeout=0,attr_timeout=0,negative_timeout=0"
   for mount in "$stand/mount-a" "$stand/mount-b"; do
     if ! sshfs -o "$options" "$(id -un)@127.0.0.1:$stand/served" "$mount"; then
       cat "$stand/sshd.log" >&2 || true

@@ -31,6 +31,8 @@ Failure failureOf(const QSqlError &error)
 
 /// SQLite's answers to a file another workstation is writing right now, or a writer left
 /// half-written: read-only, I/O error, malformed, not a database, cannot open (its journal).
+constexpr int FirstPause = 10;
+
 bool halfWritten(int number)
 {
     const int primary = number & 0xff; // an extended code carries its primary one
@@ -92,8 +94,14 @@ QSqlQuery Database::prepare(const QString &statement)
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.prepare(statement))
+    int pause = FirstPause;
+    while (!query.prepare(statement)) {
         setFailureFrom(query);
+        if (!waitForWholeFile(pause))
+            return query;
+    }
+    if (pause != FirstPause)
+        m_failure = {};
     return query;
 }
 
@@ -104,16 +112,27 @@ bool Database::exec(QSqlQuery &query)
     for (qsizetype i = 0; i < values.size(); ++i)
         if (values[i].typeId() == QMetaType::QString && !values[i].isNull())
             query.bindValue(int(i), storableText(values[i].toString()));
-    for (int pause = 10;; pause *= 2) {
-        if (query.exec())
-            return true;
+    int pause = FirstPause;
+    while (!query.exec()) {
         setFailureFrom(query);
-        if (m_mode != Mode::ReadOnly || !halfWritten(m_failure.number) || pause > 640)
+        query.finish(); // its read lock would keep a recovery out
+        if (!waitForWholeFile(pause))
             return false;
-        if (pause == 80)
-            recoverCrashedWrite();
-        QThread::msleep(pause);
     }
+    if (pause != FirstPause)
+        m_failure = {};
+    return true;
+}
+
+bool Database::waitForWholeFile(int &pause)
+{
+    if (m_mode != Mode::ReadOnly || !halfWritten(m_failure.number) || pause > 640)
+        return false;
+    if (pause == 80)
+        recoverCrashedWrite();
+    QThread::msleep(pause);
+    pause *= 2;
+    return true;
 }
 
 void Database::recoverCrashedWrite()

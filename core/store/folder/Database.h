@@ -55,6 +55,9 @@ public:
     static void setBusyTimeout(int milliseconds);
 
 private:
+    /// For a read-only connection that met a file half-written by another workstation: waits
+    /// `pause` (longer each time) and says whether to try again.
+    bool waitForWholeFile(int &pause);
     /// Lets a connection that may write roll back what a writer that crashed left in the file,
     /// under the queue lock, so a reader is not refused for ever.
     void recoverCrashedWrite();

@@ -87,13 +87,13 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
         m_loaded = held.loaded;
         return m_loaded->state;
     }
-    // A read may meet a share's stale idea of the file's size just after another workstation
-    // replaced it: what does not read whole is read again before it counts as unreadable.
+    // A read may meet a share's stale idea of the file just after another workstation replaced
+    // it (its old size, or for a moment no file at all): what does not read whole is read again
+    // before it counts as unreadable or missing.
     for (int pause = 10;; pause *= 2) {
         m_loaded = std::make_shared<Loaded>();
         read(path);
-        if (m_loaded->state == LoadState::Loaded || m_loaded->state == LoadState::Missing ||
-            pause > 80)
+        if (m_loaded->state == LoadState::Loaded || pause > 80)
             break;
         QThread::msleep(pause);
     }

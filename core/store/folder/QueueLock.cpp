@@ -196,7 +196,7 @@ void sweepLeftovers(const QString &queuePath, const QByteArray &ownToken)
     const QFileInfo queue(queuePath);
     const QRegularExpression leftover(QLatin1Char('^') +
                                       QRegularExpression::escape(queue.fileName()) +
-                                      QStringLiteral("\\.(new|lock|broken)-[0-9a-f]{32}$"));
+                                      QStringLiteral("\\.(new|lock|broken|peek)-[0-9a-f]{32}$"));
     DIR *dir = ::opendir(nativePath(queue.absolutePath()).constData());
     if (!dir)
         return;
@@ -309,6 +309,23 @@ Created makeLock(const QString &queuePath, const QByteArray &bytes, const QByteA
     return Created::Yes;
 }
 
+/// The lock's bytes as the file server has them now. Where the folder is a share, reading a
+/// path another workstation has just given to a new file can still show the old one's bytes
+/// for a while: the lock is then read through a name of this reader's own, linked to it just
+/// now.
+QByteArray readFresh(const QString &queuePath)
+{
+    const QByteArray lockPath = nativePath(QueueLock::lockPathFor(queuePath));
+    if (makingByFolder()[QFileInfo(queuePath).absolutePath()] == Making::Unnamed)
+        return readNow(lockPath);
+    const QByteArray peek = nativePath(ownFile(queuePath, "peek", newLockToken()));
+    if (::link(lockPath.constData(), peek.constData()) != 0)
+        return errno == ENOENT ? QByteArray() : readNow(lockPath);
+    const QByteArray bytes = readNow(peek);
+    ::unlink(peek.constData());
+    return bytes;
+}
+
 /// A lock as one waiter has watched it: the bytes it last read and since when they have not
 /// changed, on this waiter's own monotonic clock.
 struct Watch
@@ -345,7 +362,15 @@ bool breakIfStale(const QString &queuePath, Watch &watch, const QueueLock::Logge
         return true;
     if (!watch.started || bytes != watch.bytes)
         watch = {bytes, Clock::now(), true};
-    const QString reason = staleReason(bytes, watch);
+    if (staleReason(bytes, watch).isEmpty())
+        return false;
+    // Judged on what the server holds, never on a share's old copy.
+    const QByteArray fresh = readFresh(queuePath);
+    if (fresh.isEmpty() && ::access(lockPath.constData(), F_OK) != 0)
+        return true;
+    if (fresh != bytes)
+        watch = {fresh, Clock::now(), true};
+    const QString reason = staleReason(fresh, watch);
     if (reason.isEmpty())
         return false;
     // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile is
@@ -354,7 +379,7 @@ bool breakIfStale(const QString &queuePath, Watch &watch, const QueueLock::Logge
     const QByteArray aside = nativePath(ownFile(queuePath, "broken", newLockToken()));
     if (::rename(lockPath.constData(), aside.constData()) != 0)
         return errno == ENOENT;
-    const bool judged = readNow(aside) == bytes;
+    const bool judged = readNow(aside) == fresh;
     if (!judged)
         ::link(aside.constData(), lockPath.constData());
     ::unlink(aside.constData());
@@ -402,9 +427,12 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
         case Created::Again:
             continue;
         case Created::Failed:
-            // EPERM or EACCES with no lock there may be a lock released in between.
-            if ((error == EPERM || error == EACCES) && ++refusals < 3)
+            // A share's refusal may name a lock released in between, or a folder it briefly
+            // lost sight of.
+            if ((error == EPERM || error == EACCES || error == ENOENT) && ++refusals < 5) {
+                QThread::msleep(2);
                 continue;
+            }
             failure = {FailureNumber::PathAccess,
                        QStringLiteral("The queue lock file could not be created: ") +
                            systemError(error)};
@@ -430,7 +458,7 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
 /// Whether the lock beside `queuePath` still holds this hold's token.
 bool stillOurs(const QString &queuePath, const Hold &hold)
 {
-    return tokenIn(readNow(nativePath(QueueLock::lockPathFor(queuePath)))) == hold.token;
+    return tokenIn(readFresh(queuePath)) == hold.token;
 }
 
 Failure lockLost()
