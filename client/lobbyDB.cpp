@@ -90,10 +90,12 @@ bool lobbyDB::initiateProgram()
             params.dataPath = clientTestDataPath();
         formFilePaths(params);
         m_context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(m_context, ProgramKind::Client)) {
+        if (!checkSharedFiles(m_context, ProgramKind::Client) ||
+            !checkDataFormat(m_context, programInfo().instanceName)) {
             m_ended = true;
             return false;
         }
+        m_presence = std::make_unique<DeskPresence>(params.dataPath, programInfo().instanceName);
 
         if (m_state.username.isEmpty()) {
             m_context.prompter().message(

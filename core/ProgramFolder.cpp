@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include "DataFormat.h"
 #include "Database.h"
 #include "IniFile.h"
 #include "Prompter.h"
@@ -13,7 +14,17 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// The help page is a resource of this static library: without this call the linker drops it
+// and every new folder gets an empty page. It cannot stand inside a namespace.
+static void initAssets()
+{
+    Q_INIT_RESOURCE(assets);
+}
 
 namespace ProgramFolder {
 
@@ -65,6 +76,7 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
 
 QByteArray resource(const QString &name)
 {
+    initAssets();
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -77,8 +89,8 @@ public:
     bool ask(const QString &, const QString &, Icon) override { return false; }
 };
 
-const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb", "data/systemData.mdb",
-                                 "system/history.mdb", "vedez.ini"};
+const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb",   "data/systemData.mdb",
+                                 "data/format.ini",    "system/history.mdb", "vedez.ini"};
 } // namespace
 
 bool createHistoryDatabase(const QString &path, QString &error)
@@ -138,7 +150,7 @@ bool create(const QString &folder, QString &error)
             return false;
         }
     }
-    for (const char *sub : {"data/archive", "system", "media", "help", "export"}) {
+    for (const char *sub : {"data/archive", "data/desks", "export"}) {
         if (!dir.mkpath(QLatin1String(sub))) {
             error = QStringLiteral("Could not create %1.").arg(dir.filePath(QLatin1String(sub)));
             return false;
@@ -149,12 +161,42 @@ bool create(const QString &folder, QString &error)
            createHistoryDatabase(dir.filePath(QStringLiteral("data/history.mdb")), error) &&
            createDatabase(dir.filePath(QStringLiteral("data/systemData.mdb")), systemSchema,
                           error) &&
-           createHistoryDatabase(dir.filePath(QStringLiteral("system/history.mdb")), error) &&
-           writeFile(dir.filePath(QStringLiteral("media/chimes.wav")), chimeWav(), error) &&
-           writeFile(dir.filePath(QStringLiteral("help/default.htm")),
-                     resource(QStringLiteral(":/quorvel/help/default.htm")), error) &&
+           DataFormat::recordNew(dir.filePath(QStringLiteral("data")), error) &&
+           refreshInstalledFiles(folder, error) &&
            IniFile::writeString(dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("time"),
                                 QStringLiteral("MaxLimit"), QStringLiteral("10"));
+}
+
+bool refreshInstalledFiles(const QString &folder, QString &error)
+{
+    const QDir dir(folder);
+    for (const char *sub : {"system", "media", "help"}) {
+        if (!dir.mkpath(QLatin1String(sub))) {
+            error = QStringLiteral("Could not create %1.").arg(dir.filePath(QLatin1String(sub)));
+            return false;
+        }
+    }
+    const QByteArray help = resource(QStringLiteral(":/quorvel/help/default.htm"));
+    if (help.isEmpty()) {
+        error = QStringLiteral("The help page is missing from this build.");
+        return false;
+    }
+    // The template is made beside and renamed into place, so an archive running meanwhile
+    // copies either the old one or the new one, whole.
+    const QString templatePath = dir.filePath(QStringLiteral("system/history.mdb"));
+    const QString fresh = templatePath + QStringLiteral(".new");
+    QFile::remove(fresh);
+    if (!createHistoryDatabase(fresh, error))
+        return false;
+    if (::rename(QFile::encodeName(fresh).constData(),
+                 QFile::encodeName(templatePath).constData()) != 0) {
+        error = QStringLiteral("Could not replace %1: %2")
+                    .arg(templatePath, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(fresh);
+        return false;
+    }
+    return writeFile(dir.filePath(QStringLiteral("media/chimes.wav")), chimeWav(), error) &&
+           writeFile(dir.filePath(QStringLiteral("help/default.htm")), help, error);
 }
 
 bool addDemoData(const QString &folder, const QDateTime &now, QString &error)

@@ -40,8 +40,10 @@ bool DESKDB::initiateProgram()
         loadSystemParameters(m_programFolder, params);
         formFilePaths(params);
         context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(context, ProgramKind::Reception))
+        if (!checkSharedFiles(context, ProgramKind::Reception) ||
+            !checkDataFormat(context, programInfo().instanceName))
             return false;
+        m_presence = std::make_unique<DeskPresence>(params.dataPath, programInfo().instanceName);
 
         // Before the lobby window exists, so its poll always has a watcher to ask.
         queueWatcher = std::make_unique<clsQuorvel>(context);

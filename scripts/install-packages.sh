@@ -4,15 +4,16 @@
 set -euo pipefail
 runtime=(
   libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6multimedia6
+  libqt6charts6 libqt6concurrent6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml1v5 libsqlite3-0
 )
 build=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev
+  qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-charts-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
-  help2man desktop-file-utils
+  help2man desktop-file-utils logrotate
   xvfb xauth imagemagick xdotool
   openssh-server openssh-client sshfs fuse3 faketime
 )

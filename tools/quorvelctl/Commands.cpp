@@ -2,6 +2,7 @@
 
 QList<Command> allCommands()
 {
-    return folderCommands() + doctorCommands() + launcherCommands() + queueCommands() +
-           serviceCommands() + directoryCommands() + exportArchiveCommands() + helpCommands();
+    return folderCommands() + doctorCommands() + backupCommands() + launcherCommands() +
+           queueCommands() + serviceCommands() + directoryCommands() + exportArchiveCommands() +
+           reportCommands() + helpCommands();
 }

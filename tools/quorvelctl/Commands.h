@@ -51,6 +51,8 @@ QList<Command> queueCommands();
 QList<Command> serviceCommands();
 QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
+QList<Command> reportCommands();
 QList<Command> doctorCommands();
+QList<Command> backupCommands();
 QList<Command> launcherCommands();
 QList<Command> helpCommands();
