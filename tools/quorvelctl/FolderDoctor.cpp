@@ -191,7 +191,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkOpenDesks();
     checkFileSystem();
     checkAttributeCache();
-    m_checks += ShareDoctor::checks(m_params);
+    m_checks += ShareDoctor::checks(m_params, m_mounts);
     return m_checks;
 }
 

@@ -110,13 +110,12 @@ FolderDoctor::Check acrossDesks(const SystemParameters &params)
                                                      "need them)"))};
 }
 
-FolderDoctor::Check shareType(const SystemParameters &params)
+FolderDoctor::Check shareType(const SystemParameters &params,
+                              const FolderDoctor::MountTable &mounts)
 {
     const QString subject = QStringLiteral("share type");
-    QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
-    const FolderDoctor::Mount mount = FolderDoctor::mountHolding(
-        QFileInfo(params.dataPath).canonicalFilePath(),
-        mountInfo.open(QIODevice::ReadOnly) ? mountInfo.readAll() : QByteArray());
+    const FolderDoctor::Mount mount =
+        FolderDoctor::mountHolding(QFileInfo(params.dataPath).canonicalFilePath(), mounts);
     const QString problem = ShareDoctor::unsafeShare(mount);
     return {subject, problem, problem.isEmpty() ? mount.type : QString()};
 }
@@ -154,9 +153,10 @@ QString unsafeShare(const FolderDoctor::Mount &mount)
     return {};
 }
 
-QList<FolderDoctor::Check> checks(const SystemParameters &params)
+QList<FolderDoctor::Check> checks(const SystemParameters &params,
+                                  const FolderDoctor::MountTable &mounts)
 {
-    return {shareType(params), acrossDesks(params)};
+    return {shareType(params, mounts), acrossDesks(params)};
 }
 
 bool holdProbe(const SystemParameters &params, int seconds, QTextStream &out)

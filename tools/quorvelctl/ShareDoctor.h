@@ -14,7 +14,8 @@ namespace ShareDoctor {
 bool holdProbe(const SystemParameters &params, int seconds, QTextStream &out);
 
 /// The share's checks: "share type" and "locks across desks".
-QList<FolderDoctor::Check> checks(const SystemParameters &params);
+QList<FolderDoctor::Check> checks(const SystemParameters &params,
+                                  const FolderDoctor::MountTable &mounts);
 
 /// Why the share `mount` keeps file locks to each workstation, with the fix; empty when it is
 /// not known to.
