@@ -6,6 +6,7 @@
 #include "CalendarTab.h"
 #include "ElidedText.h"
 #include "HistoryTab.h"
+#include "ListRows.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
 #include "TextForms.h"
@@ -40,6 +41,7 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_ui->lstMembers->setColumnWidth(0, NameColumnWidth);
     showCutCellsWhole(m_ui->lstMembers);
     m_ui->lstMembers->installEventFilter(this);
+    ListRows::selectOnKeyboardFocus(m_ui->lstMembers);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setParent(this);
@@ -144,7 +146,7 @@ void frmLobby::emptyEventAndHistoryLists()
 void frmLobby::takeSelected()
 {
     // The row the representative chose; the keyboard cursor alone takes nobody.
-    const int id = QueueListView::rowId(QueueListView::selectedRow(m_ui->lstMembers));
+    const int id = ListRows::rowId(ListRows::selectedRow(m_ui->lstMembers));
     if (id != 0)
         m_program.takeCustomer(id);
 }

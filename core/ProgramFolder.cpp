@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -231,9 +232,8 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
         }
     }
     {
-        // A day of history: one visit every 40 minutes from 8:00 until now (or all day).
         Database db(dir.filePath(QStringLiteral("data/history.mdb")));
-        if (!db.open()) {
+        if (!db.open() || !db.exec(QStringLiteral("BEGIN"))) {
             error = db.failure().description;
             return false;
         }
@@ -241,6 +241,18 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
                                         {"Dora", "Haas"},     {"Eli", "Brandt"}, {"Fay", "Moreau"},
                                         {"Gus", "Lindqvist"}, {"Hana", "Sato"}};
         const char *const services[] = {"Taxes", "Permits", "Licences", "Benefits"};
+        const auto insert = [&](int i, const QDate &day, const QTime &in, const QTime &seen,
+                                const QTime &out, int rep) {
+            return db.exec(
+                QStringLiteral("INSERT INTO history (firstName, lastName, serviceRequested, "
+                               "lobbyDateIn, lobbyTimeIn, timeServiced, timeOut, servicedBy, "
+                               "serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
+                {QString::fromLatin1(names[i % 8][0]), QString::fromLatin1(names[i % 8][1]),
+                 QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in), dbValue(seen),
+                 dbValue(out), rep, TextForms::minuteBoundaries(seen, out)});
+        };
+
+        // A day of history: one visit every 40 minutes from 8:00 until now (or all day).
         const QDate day = now.time() < QTime(9, 0) ? now.date().addDays(-1) : now.date();
         for (int i = 0; i < 8; ++i) {
             const QTime in = QTime(8, 0).addSecs(i * 40 * 60 + 17 * i);
@@ -248,16 +260,42 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
             const QTime out = seen.addSecs((9 + 3 * (i % 4)) * 60);
             if (day == now.date() && out > now.time())
                 break;
-            if (!db.exec(
-                    QStringLiteral("INSERT INTO history (firstName, lastName, "
-                                   "serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-                                   "timeOut, servicedBy, serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
-                    {QString::fromLatin1(names[i][0]), QString::fromLatin1(names[i][1]),
-                     QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in), dbValue(seen),
-                     dbValue(out), 1 + i % 3, TextForms::minuteBoundaries(seen, out)})) {
+            if (!insert(i, day, in, seen, out, 1 + i % 3)) {
                 error = db.failure().description;
                 return false;
             }
+        }
+
+        // Four weeks of working days before it, so that the statistics have something to say:
+        // the lobby fills towards late morning and after lunch, waits grow with it, services
+        // take their own time, and Tom served in the first two weeks before he left.
+        const int waitByHour[] = {3, 5, 8, 12, 9, 11, 9, 6, 4}; // minutes, from 8:00
+        const int serviceMinutes[] = {14, 9, 7, 18};
+        for (int d = 28; d >= 1; --d) {
+            const QDate past = day.addDays(-d);
+            if (past.dayOfWeek() > 5)
+                continue;
+            const int visits = 18 + d * 7 % 9;
+            for (int i = 0; i < visits; ++i) {
+                const int n = i + d; // the visitor, service and representative
+                const QTime in =
+                    QTime(8, 0).addSecs(i * 510 * 60 / visits + (i * 37 + d * 11) % 13 * 60);
+                const int wait =
+                    (waitByHour[std::min(in.hour() - 8, 8)] + (i * 53 + d * 29) % 7 - 3) * 60 +
+                    i * 17 % 60;
+                const QTime seen = in.addSecs(std::max(wait, 20));
+                const QTime out =
+                    seen.addSecs((serviceMinutes[n % 4] + (i * 31 + d) % 5 - 2) * 60 + d * 7 % 60);
+                const int reps = d > 14 ? 4 : 3;
+                if (!insert(n, past, in, seen, out, 1 + n % reps)) {
+                    error = db.failure().description;
+                    return false;
+                }
+            }
+        }
+        if (!db.exec(QStringLiteral("COMMIT"))) {
+            error = db.failure().description;
+            return false;
         }
     }
 

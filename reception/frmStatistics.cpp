@@ -6,8 +6,10 @@
 #include "ServiceChoices.h"
 #include "StatisticsCharts.h"
 
+#include "Directory.h"
 #include "ElidedText.h"
 #include "FileDialog.h"
+#include "ListRows.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
 #include "TextForms.h"
@@ -79,6 +81,9 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->splFigures->setStretchFactor(1, 2);
     m_ui->cmdShow->setDefault(true);
     showCutCellsWhole(m_ui->lstFigures);
+    ListRows::selectOnKeyboardFocus(m_ui->lstFigures);
+    // The group's name takes the room left, the figures stay beside their headings.
+    m_ui->lstFigures->header()->setStretchLastSection(false);
     selectAllOnFocus(m_ui->txtFrom);
     selectAllOnFocus(m_ui->txtTo);
     m_ui->lstReps->addItem(QStringLiteral("All Reps"), 0);
@@ -86,6 +91,9 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->lstServices->addItem(QStringLiteral("All Services"));
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
+    Failure failure;
+    // Left to us: whom the directory cannot name shows as "User N", without a box.
+    Directory::userNames(m_desk.context.params.systemPath, m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
     m_ui->cboSort->addItems(StatisticsTable::headers(Grouping::Day));
 
@@ -210,7 +218,7 @@ void frmStatistics::start(bool reread)
     m_progress->setValue(0); // shown only if the work takes long
     m_working = true;
     m_watcher.setFuture(QtConcurrent::run(work, m_historyPath, m_selection, m_history, grouping(),
-                                          m_desk.context.params.MaxLimit, m_desk.repNames));
+                                          m_desk.context.params.MaxLimit, m_names));
 }
 
 void frmStatistics::finished()
@@ -233,7 +241,6 @@ void frmStatistics::finished()
         m_grouping = outcome.grouping;
         fillTable();
         m_charts->show(m_report, m_grouping, m_desk.context.params.MaxLimit);
-        m_ui->lstFigures->viewport()->update();
         m_ui->lblTotals->setText(m_report.groups.isEmpty() ? StatisticsTable::noVisitsText(m_report)
                                                            : StatisticsTable::summary(m_report));
         return;
@@ -248,7 +255,7 @@ void frmStatistics::finished()
         break;
     }
     m_report = {};
-    m_ui->lstFigures->clear();
+    ListRows::refill(m_ui->lstFigures, [] {});
     m_charts->clear();
 }
 
@@ -261,12 +268,14 @@ void frmStatistics::fillTable()
         m_ui->cboSort->setItemText(0, headers.first());
     }
     list->setSortingEnabled(false);
-    list->clear();
-    list->setHeaderLabels(headers);
-    for (const GroupFigures &figures : m_report.groups)
-        list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
-    for (int column = 0; column < headers.size(); ++column)
+    ListRows::refill(list, [&] {
+        list->setHeaderLabels(headers);
+        for (const GroupFigures &figures : m_report.groups)
+            list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
+    });
+    for (int column = 1; column < headers.size(); ++column)
         list->resizeColumnToContents(column);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     list->setSortingEnabled(true);
     sortChosen();
 }

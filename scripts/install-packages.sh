@@ -7,6 +7,7 @@ runtime=(
   libqt6charts6 libqt6concurrent6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml1v5 libsqlite3-0
+  postgresql-client
 )
 build=(
   cmake ninja-build g++ pkg-config

@@ -20,8 +20,8 @@ public:
 
     void setQueueCount(int waiting);
 
-    /// Shows why the queue file cannot be read ("The queue file cannot be read: …"); an empty
-    /// `problem` takes the notice away.
+    /// Shows why the queue file cannot be read ("The queue file cannot be read: …") before any
+    /// other notice; an empty `problem` takes it away.
     void showQueueUnreadable(const QString &problem);
     /// Shows `text` as a notice, or takes it away.
     void setNotice(const QString &text, bool shown);
@@ -31,13 +31,14 @@ public:
 
 private:
     void showNow();
+    void showNotices();
 
     const Clock &m_clock;
     QLabel *m_date;
     QLabel *m_time;
     QLabel *m_queue;
     QLabel *m_notice;
+    QString m_urgentNotice;
     QStringList m_notices;
-    QString m_queueProblem;
     QTimer m_tick;
 };

@@ -111,6 +111,7 @@ void tst_crash_kills::killedChangesLoseNothing()
     if (acrossMounts && !stand.unavailable().isEmpty())
         QSKIP(qPrintable(stand.unavailable()));
     TestFolder folder(false, acrossMounts ? stand.served() : QString());
+    QVERIFY(addRepresentatives(folder, 7));
     QVERIFY(folder.isValid());
     QRandomGenerator random(20261207);
     const auto side = [&] {

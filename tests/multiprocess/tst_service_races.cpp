@@ -110,9 +110,14 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     QCOMPARE(ctl(folder, {"services", "add", "'); DROP TABLE history;--"}).out, QString("2\n"));
     QCOMPARE(ctl(folder, {"services", "list"}).out,
              QString("2\t'); DROP TABLE history;--\n1\tTaxes\n"));
+    QCOMPARE(ctl(folder, {"services", "add", "  "}).exitCode, 1); // blanks name nothing
+    QCOMPARE(ctl(folder, {"users", "add", "Al", " ", "al"}).exitCode, 1);
 
     const QDate today = QDate::currentDate();
     const QString id = ctl(folder, {"add", "Bob", "O'Neil", "Tax \"A\""}).out.trimmed();
+    const Run nobody = ctl(folder, {"take", id, "--user", "99"});
+    QCOMPARE(nobody.exitCode, 3);
+    QCOMPARE(nobody.err, QString("quorvelctl: There is no user with number 99.\n"));
     QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
     const Run refused = ctl(folder, {"take", id, "--user", "2"});
     QCOMPARE(refused.exitCode, 3);
@@ -144,6 +149,7 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
 void tst_service_races::eightTakeOneCustomer()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 8));
     for (int round = 0; round < 5; ++round) {
         const QString id =
             ctl(folder, {"add", "Ann", QString::number(round), "Taxes"}).out.trimmed();
@@ -172,6 +178,7 @@ void tst_service_races::eightTakeOneCustomer()
 void tst_service_races::eightSignOutOneCustomer()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 1));
     for (int round = 0; round < 5; ++round) {
         const QString last = QString::number(round);
         const QString id = ctl(folder, {"add", "Ann", last, "Taxes"}).out.trimmed();
@@ -212,6 +219,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     if (acrossMounts && !stand.unavailable().isEmpty())
         QSKIP(qPrintable(stand.unavailable()));
     TestFolder folder(false, acrossMounts ? stand.served() : QString());
+    QVERIFY(addRepresentatives(folder, representatives));
     const auto side = [&](int process) {
         return acrossMounts ? stand.onMount(process % 2, folder.path()) : folder.path();
     };
@@ -331,6 +339,7 @@ void tst_service_races::unreadableQueueIsSaidAndKept()
 {
     QFETCH(QByteArray, content);
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 1));
     const QString queuePath = folder.context.params.queuePath;
     QVERIFY(QFile::remove(queuePath));
     if (content.isEmpty())
@@ -353,6 +362,7 @@ void tst_service_races::unreadableQueueIsSaidAndKept()
 void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 4));
     const SystemParameters &params = folder.context.params;
     QStringList signedOut;
     for (int round = 0; round < 3; ++round) {

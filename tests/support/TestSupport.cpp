@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "Database.h"
+#include "Directory.h"
 #include "ProgramFolder.h"
 #include "QueueLock.h"
 
@@ -104,6 +105,20 @@ int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
     return runProgram(builtProgram(QStringLiteral("quorvelctl")),
                       QStringList{QStringLiteral("--folder"), folder.path()} + arguments)
         .exitCode;
+}
+
+bool addRepresentatives(const TestFolder &folder, int count)
+{
+    for (int n = 1; n <= count; ++n) {
+        const QString name = QStringLiteral("R%1").arg(n);
+        int userNumber = 0;
+        Failure failure;
+        if (!Directory::addUser(folder.context.params.systemPath, {0, name, name, name, 1},
+                                userNumber, failure) ||
+            userNumber != n)
+            return false;
+    }
+    return true;
 }
 
 bool addHistory(const QString &historyPath, const HistoryRows &rows)

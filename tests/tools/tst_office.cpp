@@ -77,6 +77,7 @@ private Q_SLOTS:
     void newerDataRefusedOlderUpgradedOnce();
     void backupWhileDesksWork();
     void restoreOnlyWhenEveryDeskIsClosed();
+    void backupOfAServerOfficeIsItsDump();
     void logRotationRuleAccepted();
 };
 
@@ -222,6 +223,24 @@ void tst_office::restoreOnlyWhenEveryDeskIsClosed()
     const ProgramRun refused = ctlOn(folder, {"restore", backup});
     QCOMPARE(refused.exitCode, 1);
     QVERIFY2(refused.err.contains("history.mdb"), qPrintable(refused.err));
+}
+
+void tst_office::backupOfAServerOfficeIsItsDump()
+{
+    QFile server(qEnvironmentVariable("QUORVEL_TEST_SERVER"));
+    if (!server.open(QIODevice::ReadOnly))
+        QSKIP("no test server named by QUORVEL_TEST_SERVER");
+    TestFolder folder;
+    QVERIFY(IniFile::writeString(folder.context.params.iniPath(), "server", "Connection",
+                                 QString::fromUtf8(server.readAll()).trimmed()));
+    QTemporaryDir backups;
+    const ProgramRun made = ctlOn(folder, {"backup", backups.path()});
+    QCOMPARE(made.exitCode, 0);
+    const QString dump = made.out.trimmed() + "/quorvel.pgdump";
+    const ProgramRun listed = runProgram("pg_restore", {"--list", dump});
+    QCOMPARE(listed.exitCode, 0);
+    QVERIFY(listed.out.contains(" TABLE "));
+    QVERIFY(ctlOn(folder, {"restore", made.out.trimmed()}).err.contains("pg_restore --clean"));
 }
 
 void tst_office::logRotationRuleAccepted()

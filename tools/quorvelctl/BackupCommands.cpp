@@ -45,7 +45,9 @@ QList<Command> backupCommands()
               "program folder. The desks keep working meanwhile: the queue and the history are "
               "copied under the queue lock, so every visit is in exactly one of them. The folder "
               "appears only when the copy is whole and both databases pass SQLite's integrity "
-              "check. Prints the folder's path."),
+              "check. Prints the folder's path.\n\nAn office on a PostgreSQL server ([server] "
+              "Connection= in vedez.ini) is copied by pg_dump instead: quorvel.pgdump and "
+              "vedez.ini."),
           {{QStringLiteral("DIR"), QStringLiteral("where the dated folder is made")}},
           {{QStringLiteral("0"), QStringLiteral("copied; the folder's path is printed")},
            {QStringLiteral("1"), QStringLiteral("not copied; the reason is printed")}},

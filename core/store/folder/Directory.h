@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Failure.h"
+#include "RepNames.h"
 
 #include <QList>
 #include <QString>
 
-/// The representatives and services of `systemData.mdb`.
+/// The representatives and services of `systemData.mdb`. Their names are stored without blanks
+/// around them; a name that is empty or only blanks is refused.
 namespace Directory {
 
 struct User
@@ -34,6 +36,9 @@ bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure
 /// Every user, in user-number order. Reading never writes the file (a board may have no right
 /// to).
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
+/// Every user's display name, active or not, as the figures of the history name them; the names
+/// read before a failure stay in `names`.
+bool userNames(const QString &systemPath, RepNames &names, Failure &failure);
 /// The user whose username is exactly `username`; `found` false when none.
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure);

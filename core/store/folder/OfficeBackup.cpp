@@ -3,6 +3,7 @@
 #include "CoreContext.h"
 #include "DataFormat.h"
 #include "DeskPresence.h"
+#include "IniFile.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
@@ -10,13 +11,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <sqlite3.h>
 
 namespace OfficeBackup {
 
 namespace {
+const char *const ServerDump = "quorvel.pgdump";
+
 /// One SQLite handle for one step, closed when it goes.
 class Handle
 {
@@ -125,6 +130,43 @@ struct Layout
     QString root;
 };
 
+/// The PostgreSQL server the office keeps its data on (`[server] Connection=` of vedez.ini);
+/// empty for an office on its data folder.
+QString serverConnection(const SystemParameters &params)
+{
+    return IniFile::readString(params.iniPath(), QStringLiteral("server"),
+                               QStringLiteral("Connection"), QString());
+}
+
+/// The server's whole database as one pg_dump archive at `file`.
+bool dumpServer(const QString &connection, const QString &file, QString &error)
+{
+    const QString pgDump = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
+    if (pgDump.isEmpty()) {
+        error = QStringLiteral("This office keeps its data on a PostgreSQL server, and pg_dump "
+                               "is not installed here (Debian package postgresql-client).");
+        return false;
+    }
+    QProcess dump;
+    dump.start(pgDump, {QStringLiteral("--format=custom"), QStringLiteral("--no-owner"),
+                        QStringLiteral("--file"), file, QStringLiteral("--dbname"), connection});
+    if (!dump.waitForFinished(-1) || dump.exitStatus() != QProcess::NormalExit ||
+        dump.exitCode() != 0) {
+        error = QStringLiteral("pg_dump failed: ") +
+                QString::fromLocal8Bit(dump.readAllStandardError()).trimmed() + dump.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool renameWhole(const QString &partial, const QString &made, QString &error)
+{
+    if (QDir().rename(partial, made))
+        return true;
+    error = QStringLiteral("Could not rename %1 to %2.").arg(partial, made);
+    return false;
+}
+
 bool removeIfThere(const QString &path, QString &error)
 {
     if (!QFile::exists(path) || QFile::remove(path))
@@ -147,10 +189,16 @@ bool backup(CoreContext &context, const QString &target, QString &made, QString 
     // Made under another name and renamed when whole, so a backup folder is never a half one.
     const Layout copy(made + QStringLiteral(".partial"));
     QDir(copy.root).removeRecursively();
-    if (!QDir().mkpath(copy.data("archive"))) {
-        error = QStringLiteral("Could not create %1.").arg(copy.data("archive"));
+    const QString server = serverConnection(params);
+    const QString folder = server.isEmpty() ? copy.data("archive") : copy.root;
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("Could not create %1.").arg(folder);
         return false;
     }
+    if (!server.isEmpty())
+        return dumpServer(server, copy.top(ServerDump), error) &&
+               copyFile(params.iniPath(), copy.top("vedez.ini"), error) &&
+               renameWhole(copy.root, made, error);
     if (!onlineCopy(params.systemPath, copy.data("systemData.mdb"), false, error))
         return false;
 
@@ -181,17 +229,21 @@ bool backup(CoreContext &context, const QString &target, QString &made, QString 
         if (!error.isEmpty())
             return false;
     }
-    if (!QDir().rename(copy.root, made)) {
-        error = QStringLiteral("Could not rename %1 to %2.").arg(copy.root, made);
-        return false;
-    }
-    return true;
+    return renameWhole(copy.root, made, error);
 }
 
 bool restore(CoreContext &context, const QString &from, QString &error)
 {
     const SystemParameters &params = context.params;
     const Layout copy(from);
+    if (QFileInfo::exists(copy.top(ServerDump))) {
+        // Put back by PostgreSQL's own tool, which the server's administrator runs.
+        error = QStringLiteral("This backup is of a PostgreSQL server. With every desk closed, "
+                               "restore it with: pg_restore --clean --if-exists --no-owner "
+                               "--dbname 'CONNECTION' %1")
+                    .arg(copy.top(ServerDump));
+        return false;
+    }
     for (const char *database : {"history.mdb", "systemData.mdb"}) {
         error = integrityProblem(copy.data(database));
         if (!error.isEmpty())

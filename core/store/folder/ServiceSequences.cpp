@@ -45,11 +45,12 @@ SequenceOutcome outcome(SequenceOutcome::Kind kind, const QString &text = {},
     return {kind, text, title, icon};
 }
 
-SequenceOutcome takenByOther()
+/// `title` names the step refused: the take or return ("Customer Retrieval"), or the sign-out.
+SequenceOutcome takenByOther(const QString &title = QStringLiteral("Customer Retrieval"))
 {
     return outcome(SequenceOutcome::Kind::TakenByOther,
                    QStringLiteral("This customer has been taken by another representative."),
-                   QStringLiteral("Customer Retrieval"));
+                   title);
 }
 
 SequenceOutcome removedFromQueue()
@@ -156,7 +157,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
         return read;
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
-        return takenByOther();
+        return takenByOther(QStringLiteral("Customer Sign Out"));
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
