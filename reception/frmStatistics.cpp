@@ -255,7 +255,9 @@ void frmStatistics::finished()
         break;
     }
     m_report = {};
-    ListRows::refill(m_ui->lstFigures, [] {});
+    ListRows::refill(m_ui->lstFigures, [this] {
+        m_ui->lstFigures->setHeaderLabels(StatisticsTable::headers(grouping()));
+    });
     m_charts->clear();
 }
 
