@@ -6,7 +6,7 @@
 #   share-stand.sh start|stop STAND
 set -euo pipefail
 action=${1:?start or stop}
-stand=${2:?stand folder}
+stand=$(realpath -m "${2:?stand folder}")
 
 mounted() { grep -qs " $1 " /proc/self/mounts; }
 
