@@ -198,6 +198,8 @@ bool lobbyDB::loadUserParameters()
     m_state.soundSource = storedNumber(getUserSetting(Setting::SoundSource, &ok[1]));
     m_state.soundPath = getUserSetting(Setting::SoundPath, &ok[2]);
     m_state.notifyOnTop = storedNumber(getUserSetting(Setting::Window, &ok[3]));
+    // Set only in the options window, never on first run: a store without it means no desk.
+    m_state.desk = getUserSetting(Setting::Desk);
     if (m_state.soundPath.isEmpty() || m_state.soundPath == QLatin1String("none"))
         m_state.soundSource = 0;
     return ok[0] && ok[1] && ok[2] && ok[3];
@@ -346,7 +348,7 @@ void lobbyDB::takeCustomer(int id)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry);
+        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {

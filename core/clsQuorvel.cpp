@@ -68,6 +68,12 @@ private:
     kzrXML m_xml;
 };
 
+/// The desk of a record, read quietly: records written before desks have none.
+QString deskOf(pugi::xml_node record)
+{
+    return QString::fromUtf8(record.child("DESK").attribute("value").value());
+}
+
 /// The id a new record gets: `wanted`, or the next one above it that no record holds yet.
 int freeIdFrom(int wanted, const QueueDocument &doc)
 {
@@ -189,7 +195,9 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
     lobbystatus = qint16(status);
     timeSeen = LooseTime::null();
     repID = 0;
+    desk.clear();
     if (lobbystatus == 1) {
+        desk = deskOf(match);
         int user = 0;
         if (!reader.number("USER_ID", user, failure)) {
             report(prefix, errorTitle.arg(failure.number), failure);
@@ -264,7 +272,8 @@ bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
         QueueDocument::buildRecord(scratch, recordID,
                                    {firstName, lastName, QString::number(lobbystatus), service,
                                     QString::number(repID), TextForms::queueTime(Timein),
-                                    TextForms::queueDate(dateIn), timeSeen.queueText()},
+                                    TextForms::queueDate(dateIn), timeSeen.queueText(),
+                                    lobbystatus == 1 ? desk : QString()},
                                    xml);
         doc.replace(match, scratch);
     }
@@ -324,6 +333,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
             // Read quietly: the lists never needed it, so a record without it is no failure.
             row.timeSeen = TextForms::parseQueueTime(
                 QString::fromUtf8(record.child("TIME_SEEN").attribute("value").value()));
+            row.desk = deskOf(record);
             listing.inService.append(row);
         }
     }

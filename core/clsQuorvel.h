@@ -32,6 +32,7 @@ public:
     QTime Timein = QTime(0, 0);
     LooseTime timeSeen;
     LooseTime Timeout;
+    QString desk; // where a customer in service was called to; empty for none
 
     /// Id of a record the last listing found in service for the listing's user; 0 until then.
     int improperShutdown() const { return m_improperShutdown; }

@@ -1,6 +1,10 @@
 #include "TestSupport.h"
 
+#include "DataFormat.h"
 #include "Database.h"
+#include "HistoryArchive.h"
+#include "IniFile.h"
+#include "ServiceSequences.h"
 #include "HistoryList.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
@@ -77,6 +81,7 @@ private Q_SLOTS:
     void lockedDatabaseWaitsThenFails();
     void readerRecoversAWriteLeftHalfDone();
     void dayList();
+    void deskColumnAddedToOlderDatabases();
 };
 
 void tst_history::textForms_data()
@@ -518,6 +523,63 @@ void tst_history::dayList()
     QVERIFY(QFile::remove(path));
     QVERIFY(!historyRecord(path, 3, row, found, failure));
     QCOMPARE(failure.number, 53);
+}
+
+namespace {
+/// `history` as the first version laid it out, with one visit.
+void layOutBeforeDesks(const QString &path)
+{
+    QFile::remove(path);
+    Database db(path, Database::Mode::Create);
+    QVERIFY(db.open());
+    QVERIFY(db.exec("CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
+                    "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
+                    "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
+    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
+}
+
+QStringList desks(const QString &path)
+{
+    Database db(path);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
+    return desks;
+}
+} // namespace
+
+void tst_history::deskColumnAddedToOlderDatabases()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    layOutBeforeDesks(params.historyPath);
+    layOutBeforeDesks(params.historyTemplatePath());
+    QVERIFY(IniFile::writeString(params.dataPath + "/format.ini", "data", "Format", "2"));
+    QString error;
+    QVERIFY2(DataFormat::bringUpToDate(folder.context, "test", error), qPrintable(error));
+    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(desks(params.historyTemplatePath()), QStringList{"NULL"});
+
+    // A visit taken at a desk keeps it; one without a desk has none.
+    for (const QString &desk : {QStringLiteral("Window 4"), QString()}) {
+        folder.clock.advance(60);
+        const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
+        clsQuorvel entry(folder.context);
+        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 2, entry, desk).done());
+        QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
+    }
+    QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
+
+    // A program folder whose template is older still: the archive's new history has the column.
+    layOutBeforeDesks(params.historyTemplatePath());
+    QString archive;
+    Failure failure;
+    QVERIFY2(HistoryArchive::archiveDB(folder.context, archive, failure),
+             qPrintable(failure.description));
+    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
 }
 
 QTEST_GUILESS_MAIN(tst_history)

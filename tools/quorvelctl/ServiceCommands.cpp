@@ -5,7 +5,9 @@
 #include "Directory.h"
 #include "HistoryList.h"
 #include "LockedSection.h"
+#include "QueueRecord.h"
 #include "ServiceSequences.h"
+#include "StorableText.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -36,8 +38,17 @@ int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
 
 int take(CtlEnvironment &env, const QStringList &args)
 {
+    QStringList rest = args;
+    QString desk;
+    const qsizetype at = rest.indexOf(QStringLiteral("--desk"));
+    if (at >= 0) {
+        if (at + 1 >= rest.size())
+            return ExitStatus::Usage;
+        desk = storableText(rest.at(at + 1)).simplified().left(MaxDeskLength);
+        rest.remove(at, 2);
+    }
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    if (!customerAndUser(rest, id, user))
         return ExitStatus::Usage;
     // A customer taken by no one who exists would stay in service until the reception sees it.
     Directory::User representative;
@@ -53,7 +64,7 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry));
+    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -142,7 +153,7 @@ QList<Command> serviceCommands()
 {
     return {
         {QStringLiteral("take"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--desk TEXT]"),
          true,
          take,
          {QStringLiteral("take a customer into a representative's service"),
@@ -151,7 +162,10 @@ QList<Command> serviceCommands()
               "the entry gets status 1, the user number and the time seen."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
            {QStringLiteral("--user N"),
-            QStringLiteral("the representative's user number, as \"users list\" prints it")}},
+            QStringLiteral("the representative's user number, as \"users list\" prints it")},
+           {QStringLiteral("--desk TEXT"),
+            QStringLiteral("where the customer is called to, such as \"Window 4\" (at most 30 "
+                           "characters)")}},
           {{QStringLiteral("0"), QStringLiteral("taken")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the system database could not "
                                                 "be read or written; the reason is printed")},

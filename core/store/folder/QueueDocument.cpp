@@ -255,6 +255,9 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
     };
     for (const auto &[name, value] : children)
         xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);
+    if (!texts.desk.isEmpty())
+        xml.addXMLElement(record, QStringLiteral("DESK"), QString(), QStringLiteral("value"),
+                          texts.desk);
 }
 
 QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)

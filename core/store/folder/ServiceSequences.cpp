@@ -109,7 +109,8 @@ void SequenceOutcome::show(Prompter &prompter) const
 
 namespace ServiceSequences {
 
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry,
+                             const QString &desk)
 {
     LockedSection section(context);
     const SequenceOutcome read = lockAndRead(
@@ -121,6 +122,7 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
+    entry.desk = desk;
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -158,6 +160,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
         return takenByOther(QStringLiteral("Customer Sign Out"));
+    entry.desk = current.desk;
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -199,6 +202,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
                                       "opened.  Nothing was saved; the lists show it as it is "
                                       "now."),
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
+    entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }

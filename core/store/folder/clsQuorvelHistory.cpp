@@ -97,7 +97,8 @@ bool recordVisit(const QString &historyPath, const QVariantList &values, int &ro
     }
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
-        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, desk) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query)) {
@@ -151,7 +152,8 @@ bool clsQuorvel::completeService(int recordNumber)
     const QVariantList values = {
         firstName,       lastName,   service,
         signedOutValue,  repID,      dbValue(Timein),
-        dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut)};
+        dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut),
+        desk.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(desk)};
 
     // The row is written before the entry leaves the queue, both under one hold of the lock, so
     // the visit is never lost and a second completion of the same entry finds it gone. A visit
