@@ -33,7 +33,7 @@ void BoardModel::poll()
 {
     QList<Call> taken;
     // While the last read failed, every tick tries again: the signal may not move for a while.
-    if (m_watchDog.changed(m_context.params.watchDogPath()) || m_reconnecting || !m_loadedOnce) {
+    if (m_watchDog.changed(m_context.params) || m_reconnecting || !m_loadedOnce) {
         m_reconnecting = !reload();
         if (!m_reconnecting) {
             readRepresentatives();
@@ -74,7 +74,7 @@ void BoardModel::readRepresentatives()
     QList<Directory::User> users;
     Failure failure;
     // Names that cannot be read now stay as last read: a busy database is no reason to blank them.
-    if (!Directory::allUsersReadOnly(m_context.params.systemPath, users, failure))
+    if (!Directory::allUsers(m_context.params.systemPath, users, failure))
         return;
     m_representatives.clear();
     for (const Directory::User &user : users)

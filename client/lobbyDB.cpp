@@ -244,7 +244,7 @@ void lobbyDB::loadit()
     listing.loadQueue(m_state.queue, false, m_state.userNumber);
     stopWaiting();
     m_mainWindow->showQueue();
-    m_mainWindow->showQueueUnreadable(!listing.queueFileRead());
+    m_mainWindow->showQueueUnreadable(listing.queueReadProblem());
 
     if (listing.improperShutdown() > 0 && m_state.firstLoad)
         recoverEntryLeftInService(listing.improperShutdown());

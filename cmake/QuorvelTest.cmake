@@ -15,3 +15,10 @@ function(quorvel_add_test)
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${runtime};HOME=${runtime};XDG_CONFIG_HOME=${runtime}/config;QUORVEL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
 endfunction()
+
+# Lets a test run on the share stand (tests/shares): the stand is started before it and stopped
+# after it, and the test finds it through QUORVEL_SHARE_STAND.
+function(quorvel_use_share_stand test)
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED share_stand
+    ENVIRONMENT_MODIFICATION "QUORVEL_SHARE_STAND=set:${CMAKE_BINARY_DIR}/share-stand")
+endfunction()

@@ -160,14 +160,23 @@ int clsQuorvel::addCustomerToQueue(const QString &sFirstName, const QString &sLa
     return id;
 }
 
+bool clsQuorvel::loadReadable(QueueDocument &doc, Failure &failure) const
+{
+    // A missing file holds no entry; one that cannot be read may hold any, so it answers nothing.
+    const QueueDocument::LoadState state = doc.load(m_context.params.queuePath);
+    if (state == QueueDocument::LoadState::Loaded || state == QueueDocument::LoadState::Missing)
+        return true;
+    failure = doc.loadFailure();
+    return false;
+}
+
 bool clsQuorvel::loadLobbyEntry(int recordID)
 {
     const QString prefix = QStringLiteral("XML error.  [loadLobbyEntry]:  ");
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
     pugi::xml_node match;
     Failure failure;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!loadReadable(doc, failure) || !doc.findById(recordID, match, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -214,10 +223,9 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
 bool clsQuorvel::verifyLobbyEntry(int recordID)
 {
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
     pugi::xml_node match;
     Failure failure;
-    if (!findVisit(doc, recordID, match, failure)) {
+    if (!loadReadable(doc, failure) || !findVisit(doc, recordID, match, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), errorTitle.arg(failure.number),
                failure);
         return false;
@@ -300,6 +308,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
 
     QueueDocument doc;
     m_queueFileRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
+    m_queueReadProblem = m_queueFileRead ? QString() : doc.loadFailure().description;
     Failure failure;
     for (const pugi::xml_node &record : doc.records()) {
         RecordReader reader(record, m_context.prompter());
@@ -377,7 +386,12 @@ bool clsQuorvel::CheckWatchDog(const QString &fileToCheck)
                   TextForms::logStamp(stamp.toDateTime()));
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] Last FileDateTime = ") +
                   (m_lastSeen.valid ? TextForms::logStamp(m_lastSeen.toDateTime()) : QString()));
-    const bool changed = !m_lastSeen.valid || !(m_lastSeen == stamp);
+    bool changed = !m_lastSeen.valid || !(m_lastSeen == stamp);
+    if (unsignalledChange(m_context.params, m_unsignalledTold)) {
+        updateWatchDog(m_context);
+        stamp = readFileStamp(fileToCheck);
+        changed = true;
+    }
     m_lastSeen = stamp;
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] CheckWatchDog result is ") +
                   (changed ? QStringLiteral("True") : QStringLiteral("False")));

@@ -10,11 +10,11 @@
 
 class CoreContext;
 class QueueDocument;
+struct Failure;
 namespace pugi {
 class xml_node;
 }
 class RepNames;
-struct Failure;
 
 /// The lobby entry object: the fields of one customer and every queue, history and
 /// change-signal operation. Each operation shows its own box on failure and returns its
@@ -46,6 +46,8 @@ public:
     bool hasExpiredEntries() const { return m_hasExpiredEntries; }
     /// False when the last listing found no readable queue file (it then lists an empty queue).
     bool queueFileRead() const { return m_queueFileRead; }
+    /// Why the last listing could not read the queue file, for the windows to say.
+    const QString &queueReadProblem() const { return m_queueReadProblem; }
 
     /// Checks a customer in; the new record's id, or 0 on failure.
     int addCustomerToQueue(const QString &sFirstName, const QString &sLastName,
@@ -79,11 +81,16 @@ private:
     /// The record `recordID` of `doc` if it is the visit this object aims at; a null node when not.
     bool findVisit(const QueueDocument &doc, int recordID, pugi::xml_node &match,
                    Failure &failure) const;
+    /// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot
+    /// be read.
+    bool loadReadable(QueueDocument &doc, Failure &failure) const;
     void report(const QString &prefix, const QString &title, const Failure &failure) const;
 
     CoreContext &m_context;
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
     bool m_queueFileRead = false;
+    QString m_queueReadProblem;
     FileStamp m_lastSeen;
+    FileStamp m_unsignalledTold;
 };

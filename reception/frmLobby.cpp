@@ -94,7 +94,7 @@ void frmLobby::loadit()
     m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
-    m_status->showQueueUnreadable(!queue.queueFileRead());
+    m_status->showQueueUnreadable(queue.queueReadProblem());
     m_waits.readHistory(m_desk.context.params.historyPath, m_desk.context.clock().now().date());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
     showEstimates();

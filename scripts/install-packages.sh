@@ -19,6 +19,7 @@ build=(
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
   help2man desktop-file-utils logrotate
   xvfb xauth imagemagick xdotool
+  openssh-server openssh-client sshfs fuse3 faketime
 )
 case "${1:-}" in
   --runtime) packages=("${runtime[@]}") ;;

@@ -16,6 +16,9 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(LooseTime)
 
 namespace {
@@ -80,6 +83,7 @@ private Q_SLOTS:
     void keysAboveSixteenBits();
     void databaseAccess();
     void lockedDatabaseWaitsThenFails();
+    void readerRecoversAWriteLeftHalfDone();
     void dayList();
     void deskColumnAddedToOlderDatabases();
 };
@@ -491,6 +495,36 @@ void tst_history::lockedDatabaseWaitsThenFails()
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 5"});
     QVERIFY(holder.exec("ROLLBACK"));
     Database::setBusyTimeout(10000);
+}
+
+// A writer killed in the middle of its transaction leaves its changes half in the file (a
+// journal to roll back) and its queue lock behind: a reader is not refused, it reads the rows as
+// they were.
+void tst_history::readerRecoversAWriteLeftHalfDone()
+{
+    TestFolder folder;
+    const QString path = folder.context.params.historyPath;
+    const QVariant null(QMetaType(QMetaType::QString));
+    QVERIFY(
+        insertRow(folder, {1, "Kept", "Row", "Taxes", "2026-12-06", "09:00:00", null, null, 5, 0}));
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        Database db(path);
+        bool written = db.open() && db.exec("PRAGMA cache_size=1") && db.exec("BEGIN");
+        for (int i = 0; written && i < 400; ++i)
+            written = db.exec("INSERT INTO history (firstName, lobbyDateIn) VALUES (?, ?)",
+                              {QString(300, 'x'), "2026-12-06"});
+        ::_exit(written ? 0 : 1); // ends before its commit
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(writer, &status, 0), writer);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(QFile::exists(path + "-journal"));
+    Failure failure;
+    const HistoryRows rows = historyOfDay(path, QDate(2026, 12, 6), 0, failure);
+    QCOMPARE(failure.description, QString());
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].firstName, QString("Kept"));
 }
 
 void tst_history::dayList()

@@ -8,6 +8,7 @@
 #include "QueueDocument.h"
 #include "QueueLock.h"
 #include "SchemaCheck.h"
+#include "ShareDoctor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -173,6 +174,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkOpenDesks();
     checkFileSystem();
     checkAttributeCache();
+    m_checks += ShareDoctor::checks(m_params, m_mounts);
     return m_checks;
 }
 

@@ -45,8 +45,9 @@ int list(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     const QHash<int, QString> estimates = withEstimate ? waitEstimates(env) : QHash<int, QString>();
     QueueDocument doc;
-    doc.load(env.context().params.queuePath);
-    if (doc.loadFailure().number == FailureNumber::NotWellFormed) {
+    const QueueDocument::LoadState state = doc.load(env.context().params.queuePath);
+    if (state == QueueDocument::LoadState::NotWellFormed ||
+        state == QueueDocument::LoadState::Unreadable) {
         env.error(doc.loadFailure().description);
         return ExitStatus::Failed;
     }

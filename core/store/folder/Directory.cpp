@@ -73,10 +73,9 @@ bool walkedToEnd(Database &db, const QSqlQuery &query, Failure &failure)
 }
 
 bool readUsers(const QString &systemPath, const QString &statement, const QVariantList &values,
-               QList<User> &users, Failure &failure,
-               Database::Mode mode = Database::Mode::ExistingOnly)
+               QList<User> &users, Failure &failure)
 {
-    Database db(systemPath, mode);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!run(db, statement, values, query, failure))
         return false;
@@ -173,15 +172,10 @@ bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure)
     return readUsers(systemPath, allUsersInOrder, {}, users, failure);
 }
 
-bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure)
-{
-    return readUsers(systemPath, allUsersInOrder, {}, users, failure, Database::Mode::ReadOnly);
-}
-
 bool userNames(const QString &systemPath, RepNames &names, Failure &failure)
 {
     QList<User> users;
-    const bool read = allUsersReadOnly(systemPath, users, failure);
+    const bool read = allUsers(systemPath, users, failure);
     for (const User &user : users)
         names.add(user.userNumber, user.displayName());
     return read;
@@ -243,7 +237,7 @@ bool deleteUser(const QString &systemPath, int userNumber, Failure &failure)
 
 bool activeServices(const QString &systemPath, QList<Service> &services, Failure &failure)
 {
-    Database db(systemPath);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!run(db,
              QStringLiteral("SELECT id, serviceName FROM services WHERE status=1 "

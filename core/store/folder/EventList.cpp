@@ -22,7 +22,7 @@ CalendarEvent eventFrom(const QSqlQuery &row)
 bool readEvents(const QString &systemPath, const QString &where, const QVariantList &values,
                 QList<CalendarEvent> &events, Failure &failure)
 {
-    Database db(systemPath);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!db.open() || !db.exec(query, eventColumns + where, values)) {
         failure = db.failure();

@@ -26,7 +26,7 @@ HistoryRow rowFrom(const QSqlQuery &query)
 }
 
 HistoryRows readRows(const QString &historyPath, const QString &where, const QVariantList &values,
-                     Failure &failure, Database::Mode mode = Database::Mode::ExistingOnly)
+                     Failure &failure, Database::Mode mode = Database::Mode::ReadOnly)
 {
     HistoryRows rows;
     Database db(historyPath, mode);

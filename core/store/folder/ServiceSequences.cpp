@@ -127,7 +127,6 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, const QString &visitK
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
     entry.desk = desk;
-    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -146,7 +145,6 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, const QString &visi
     // The entry keeps what was read, the time seen among it; only the status goes back.
     entry.lobbystatus = 0;
     entry.repID = userNumber;
-    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
 }
 
@@ -191,7 +189,6 @@ SequenceOutcome removeWaitingCustomer(CoreContext &context, int id, const QStrin
         return outcome(SequenceOutcome::Kind::Changed,
                        QStringLiteral("You can not remove a customer that is in service."),
                        QStringLiteral("Error"), Prompter::Icon::Critical);
-    section.releaseWithNextSave();
     return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
                                                : failedAndShown();
 }
@@ -209,7 +206,6 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)
         return outcome(SequenceOutcome::Kind::Changed, changedElsewhere().description,
                        QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
-    section.releaseWithNextSave();
     entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();

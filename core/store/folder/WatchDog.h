@@ -9,6 +9,12 @@ class CoreContext;
 /// change. A failure is only logged: the queue change stands.
 void updateWatchDog(const CoreContext &context);
 
+struct SystemParameters;
+
+/// True when the queue file was replaced after the change signal was last written: a change
+/// whose holder ended between its rename and its signal, which nobody would see otherwise.
+bool queueNewerThanSignal(const SystemParameters &params);
+
 /// The modification time of a file at the file system's full resolution.
 struct FileStamp
 {
@@ -23,6 +29,10 @@ struct FileStamp
 /// is the system's error number then.
 FileStamp readFileStamp(const QString &path, int *errorNumber = nullptr);
 
+/// True once for each replacement of the queue file newer than the change signal (`told` keeps
+/// the one told last): readers reload for it, and a reader that may write signals it to the rest.
+bool unsignalledChange(const SystemParameters &params, FileStamp &told);
+
 /// The change signal as a reader that may write nothing sees it (a display on a read-only
 /// share): unlike `CheckWatchDog`, a missing file is never created and nothing is reported.
 class WatchDogReader
@@ -30,8 +40,9 @@ class WatchDogReader
 public:
     /// True when `path` has a modification time other than the one last seen, or none can be
     /// read: then only a reload of the queue can tell whether anything changed.
-    bool changed(const QString &path);
+    bool changed(const SystemParameters &params);
 
 private:
     FileStamp m_lastSeen;
+    FileStamp m_unsignalledTold;
 };

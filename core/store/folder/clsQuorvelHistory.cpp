@@ -187,7 +187,6 @@ bool clsQuorvel::completeService(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    section.releaseWithNextSave();
     if (!removeCustomerFromLobby(recordNumber)) {
         if (recorded) {
             failure = {FailureNumber::PathAccess,
@@ -214,7 +213,7 @@ bool clsQuorvel::completeService(int recordNumber)
 bool clsQuorvel::loadHistoryData(int recordNumber)
 {
     const QString prefix = QStringLiteral("Error loading history data.  [loadHistoryData]: ");
-    Database db(m_context.params.historyPath);
+    Database db(m_context.params.historyPath, Database::Mode::ReadOnly);
     if (!db.open()) {
         report(prefix, errorTitle(db.failure()), db.failure());
         return false;
@@ -275,15 +274,18 @@ bool clsQuorvel::updateHistoryRecord(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    Database db(m_context.params.historyPath);
-    if (!db.open() ||
-        !db.exec(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
-                                "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
-                                "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
-                 {firstName, lastName, service, dbValue(Timein), dbValue(dateIn), signedOutValue,
-                  takenValue, repID, recordNumber})) {
-        report(prefix, errorTitle(db.failure()), db.failure());
-        return false;
+    {
+        // The box waits until the connection, and the queue lock with it, is given up.
+        Database db(m_context.params.historyPath);
+        if (db.open() &&
+            db.exec(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
+                                   "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
+                                   "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
+                    {firstName, lastName, service, dbValue(Timein), dbValue(dateIn), signedOutValue,
+                     takenValue, repID, recordNumber}))
+            return true;
+        failure = db.failure();
     }
-    return true;
+    report(prefix, errorTitle(failure), failure);
+    return false;
 }
