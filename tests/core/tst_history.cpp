@@ -612,7 +612,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
         folder.clock.advance(60);
         const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
         clsQuorvel entry(folder.context);
-        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 2, entry, desk).done());
+        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
     QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
