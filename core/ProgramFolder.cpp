@@ -1,6 +1,6 @@
 #include "ProgramFolder.h"
 
-#include "AddedColumns.h"
+#include "HistoryColumns.h"
 #include "DataFormat.h"
 #include "Database.h"
 #include "IniFile.h"
@@ -102,7 +102,7 @@ bool createHistoryDatabase(const QString &path, QString &error)
     Failure failure;
     if (!createDatabase(path, historySchema, error))
         return false;
-    if (!AddedColumns::upgradeHistory(path, failure)) {
+    if (!HistoryColumns::addMissing(path, failure)) {
         error = failure.description;
         return false;
     }

@@ -280,12 +280,14 @@ bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
     if (remove) {
         doc.remove(match);
     } else {
+        // A writer that never read the key (an older caller) must not strip the visit's identity.
+        const QString key = visitKey.isEmpty() ? QueueDocument::visitKey(match) : visitKey;
         pugi::xml_document scratch;
         kzrXML xml(m_context.prompter());
         QueueDocument::buildRecord(scratch, recordID,
                                    {firstName, lastName, QString::number(lobbystatus), service,
                                     QString::number(repID), TextForms::queueTime(Timein),
-                                    TextForms::queueDate(dateIn), timeSeen.queueText(), visitKey,
+                                    TextForms::queueDate(dateIn), timeSeen.queueText(), key,
                                     lobbystatus == 1 ? desk : QString()},
                                    xml);
         doc.replace(match, scratch);

@@ -144,7 +144,7 @@ void tst_queue::recordsOfOtherVersions_data()
     QTest::newRow("before keys") << QByteArray() << QString();
     // What a later version adds is read past, and kept by a version that does not know it.
     QTest::newRow("key and a later element")
-        << QByteArray("<VISIT_KEY value=\"k1\"/><DESK value=\"3\"/>") << QString("k1");
+        << QByteArray("<VISIT_KEY value=\"k1\"/><PRIORITY value=\"3\"/>") << QString("k1");
 }
 
 void tst_queue::recordsOfOtherVersions()

@@ -253,7 +253,7 @@ void tst_queue_file::deskAcrossVersions()
     clsQuorvel taken(folder.context);
     QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 5, taken, "Window 4").done());
 
-    // The desk follows the eight elements every version writes and reads by name, so a build
+    // The key and the desk follow the eight elements every version writes and reads by name, so a build
     // without desks reads the record as it always did.
     pugi::xml_document doc;
     QVERIFY(doc.load_string(folder.readQueue().constData()));
@@ -264,7 +264,8 @@ void tst_queue_file::deskAcrossVersions()
     QCOMPARE(children.mid(0, 3),
              (QStringList{"FIRST_NAME=Ann", "LAST_NAME=Lee", "LOBBY_STATUS=1"}));
     QCOMPARE(children.at(4), QStringLiteral("USER_ID=5"));
-    QCOMPARE(children.size(), 9);
+    QCOMPARE(children.size(), 10);
+    QVERIFY(children.at(8).startsWith("VISIT_KEY="));
     QCOMPARE(children.last(), QStringLiteral("DESK=Window 4"));
 
     QueueListing listing;

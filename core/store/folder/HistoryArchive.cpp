@@ -1,6 +1,5 @@
 #include "HistoryArchive.h"
 
-#include "AddedColumns.h"
 #include "CoreContext.h"
 #include "Database.h"
 #include "HistoryColumns.h"
@@ -52,7 +51,7 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
     // The template gains the columns added since it was made where it may be written (it may
     // well be read-only); the copy gains them in any case.
     if (QFileInfo(params.historyTemplatePath()).isWritable() &&
-        !AddedColumns::upgradeHistory(params.historyTemplatePath(), failure))
+        !HistoryColumns::addMissing(params.historyTemplatePath(), failure))
         return false;
     QFile source(params.historyTemplatePath());
     if (!source.open(QIODevice::ReadOnly)) {
@@ -71,12 +70,7 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
         return false;
     }
     // A template older than the programs lacks the newer columns; the new history has them.
-    QString error;
-    if (!HistoryColumns::addMissing(copy.fileName(), error)) {
-        failure = {FailureNumber::PathAccess, error};
-        return false;
-    }
-    return AddedColumns::upgradeHistory(copy.fileName(), failure);
+    return HistoryColumns::addMissing(copy.fileName(), failure);
 }
 
 /// Gives the current database its archive name as well, never over an existing file. A hard

@@ -31,7 +31,7 @@ const QList<Table> &systemTables()
 
 QString problem(const QString &path, const QList<Table> &tables)
 {
-    Database db(path);
+    Database db(path, Database::Mode::ReadOnly);
     if (!db.open())
         return QFileInfo::exists(path)
                    ? QStringLiteral("cannot be opened: ") + db.failure().description

@@ -2,7 +2,7 @@
 // correcting one history row.
 #include "clsQuorvel.h"
 
-#include "AddedColumns.h"
+#include "HistoryColumns.h"
 #include "CoreContext.h"
 #include "Database.h"
 #include "Failure.h"
@@ -82,7 +82,7 @@ bool inQueue(const QString &queuePath, int recordNumber, const QString &expected
 bool recordVisit(const QString &historyPath, const QVariantList &values, int &rowId, bool &recorded,
                  Failure &failure)
 {
-    if (!AddedColumns::upgradeHistory(historyPath, failure))
+    if (!HistoryColumns::addMissing(historyPath, failure))
         return false;
     Database db(historyPath);
     if (!db.open()) {
