@@ -30,11 +30,6 @@ HistoryRow visit(const QString &first, const QString &last, const QString &servi
     return row;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {

@@ -28,11 +28,6 @@ QStringList itemTexts(QComboBox *list)
     return texts;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class tst_reception_export : public QObject

@@ -68,7 +68,12 @@ void TestFolder::writeQueue(const QByteArray &content) const
 
 QByteArray TestFolder::readQueue() const
 {
-    QFile file(context.params.queuePath);
+    return readFile(context.params.queuePath);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

@@ -158,6 +158,9 @@ private:
 };
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
+/// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+
 QString builtProgram(const QString &name);
 
 /// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not
