@@ -1,6 +1,7 @@
 #include "BoardModel.h"
 
-#include "Directory.h"
+#include "Store.h"
+#include "ChangeFollower.h"
 #include "IniFile.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
@@ -19,6 +20,7 @@ BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm na
         m_title = defaultTitle;
     m_timer.setInterval(PollMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &BoardModel::poll);
+    new ChangeFollower(m_context.store(), m_timer, [this] { poll(); }, this);
 }
 
 void BoardModel::start()
@@ -31,7 +33,7 @@ void BoardModel::poll()
 {
     bool taken = false;
     // While the last read failed, every tick tries again: the signal may not move for a while.
-    if (m_watchDog.changed(m_context.params.watchDogPath()) || m_reconnecting || !m_loadedOnce) {
+    if (m_context.store().checkChanged(m_changeMark, true) || m_reconnecting || !m_loadedOnce) {
         m_reconnecting = !reload();
         if (!m_reconnecting) {
             readRepresentatives();
@@ -62,7 +64,7 @@ void BoardModel::readRepresentatives()
     QList<Directory::User> users;
     Failure failure;
     // Names that cannot be read now stay as last read: a busy database is no reason to blank them.
-    if (!Directory::allUsersReadOnly(m_context.params.systemPath, users, failure))
+    if (!m_context.store().allUsersReadOnly(users, failure))
         return;
     m_representatives.clear();
     for (const Directory::User &user : users)

@@ -3,7 +3,7 @@
 #include "CoreContext.h"
 #include "NameForm.h"
 #include "QueueListing.h"
-#include "WatchDog.h"
+#include "Store.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -81,7 +81,7 @@ private:
     NameForm m_nameForm;
     QString m_title;
     QTimer m_timer;
-    WatchDogReader m_watchDog;
+    Store::ChangeMark m_changeMark;
 
     QueueListing m_listing;
     QHash<int, QString> m_representatives; // user number: first name and last initial

@@ -61,7 +61,7 @@ void CalendarTab::loadEventList(const QDate &day)
     m_shownDay = day;
     QList<CalendarEvent> events;
     Failure failure;
-    if (!eventsOfDay(m_program.context().params.systemPath, m_program.state().userNumber, day,
+    if (!m_program.context().store().eventsOfDay(m_program.state().userNumber, day,
                      events, failure)) {
         m_shownDay = QDate(); // the next click tries again
         m_program.context().prompter().message(failure.message(eventsUnreadable),
@@ -122,7 +122,7 @@ void CalendarTab::deleteEvent(qint32 eventID)
                       QStringLiteral("Remove Event")))
         return;
     Failure failure;
-    if (!removeEvent(m_program.context().params.systemPath, eventID, failure)) {
+    if (!m_program.context().store().removeEvent(eventID, failure)) {
         prompter.message(failure.message(eventsUnreadable), QStringLiteral("Database Error"),
                          Prompter::Icon::Warning);
         return;

@@ -1,7 +1,7 @@
 #include "HistoryTab.h"
 
 #include "ElidedText.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "SelectAllOnFocus.h"
@@ -67,7 +67,7 @@ void HistoryTab::loadHistoryList(const QDate &day, bool allReps)
 {
     const ClientState &state = m_program.state();
     Failure failure;
-    const HistoryRows rows = historyOfDay(m_program.context().params.historyPath, day,
+    const HistoryRows rows = m_program.context().store().historyOfDay(day,
                                           allReps ? 0 : state.userNumber, failure);
     if (failure.number != 0) {
         m_program.context().prompter().message(

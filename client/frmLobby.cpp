@@ -8,6 +8,8 @@
 #include "HistoryTab.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
+#include "ChangeFollower.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
 #include "lobbyDB.h"
@@ -45,6 +47,9 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, &m_program, &lobbyDB::poll);
+    new ChangeFollower(program.context().store(), m_timer2, [this] { m_program.poll(); }, this);
+    connect(&program.context().store(), &Store::reachability, m_statusPanels,
+            &StatusPanels::setNotice);
 
     connect(m_ui->lstMembers, &QTreeWidget::itemDoubleClicked, this, &frmLobby::takeSelected);
     connect(m_ui->cmdSignout, &QPushButton::clicked, &m_program, &lobbyDB::signOutCustomer);

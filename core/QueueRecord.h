@@ -14,3 +14,10 @@ struct QueueRecordTexts
     QString dateIn;
     QString timeSeen;
 };
+
+/// One queue record as stored: its id and its texts.
+struct StoredQueueRecord
+{
+    int id = 0;
+    QueueRecordTexts texts;
+};

@@ -2,8 +2,7 @@
 
 #include "frmLobby.h"
 
-#include "Directory.h"
-#include "SharedFileCheck.h"
+#include "Store.h"
 #include "SystemParameters.h"
 #include "TextForms.h"
 
@@ -40,7 +39,7 @@ bool DESKDB::initiateProgram()
         loadSystemParameters(m_programFolder, params);
         formFilePaths(params);
         context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(context, ProgramKind::Reception))
+        if (!context.store().checkReachable(ProgramKind::Reception))
             return false;
 
         // Before the lobby window exists, so its poll always has a watcher to ask.
@@ -78,7 +77,7 @@ void DESKDB::loadRepNames()
 {
     QList<Directory::User> users;
     Failure failure;
-    const bool read = Directory::activeUsers(context.params.systemPath, users, failure);
+    const bool read = context.store().activeUsers(users, failure);
     for (const Directory::User &user : users)
         repNames.add(user.userNumber, user.displayName());
     if (!read)

@@ -2,7 +2,7 @@
 
 #include "DESKDB.h"
 
-#include "Directory.h"
+#include "Store.h"
 
 #include <QComboBox>
 
@@ -10,7 +10,7 @@ void addActiveServices(DESKDB &desk, QComboBox *list)
 {
     QList<Directory::Service> services;
     Failure failure;
-    const bool read = Directory::activeServices(desk.context.params.systemPath, services, failure);
+    const bool read = desk.context.store().activeServices(services, failure);
     for (const Directory::Service &service : services)
         list->addItem(service.serviceName);
     if (!read)

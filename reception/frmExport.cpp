@@ -5,7 +5,7 @@
 #include "DESKDB.h"
 #include "ServiceChoices.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "FileDialog.h"
 #include "HistoryExport.h"
 #include "SelectAllOnFocus.h"
@@ -49,7 +49,7 @@ void frmExport::loadReps()
     QList<Directory::User> users;
     Failure failure;
     // Left to us: a failed read leaves the list with the users read so far, without a box.
-    Directory::activeUsers(m_desk.context.params.systemPath, users, failure);
+    m_desk.context.store().activeUsers(users, failure);
     for (const Directory::User &user : users)
         m_ui->lstReps->addItem(user.displayName(), user.userNumber);
 }

@@ -12,13 +12,13 @@
 #include "AboutWindow.h"
 #include "ElidedText.h"
 #include "FileDialog.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
 #include "SelectAllOnFocus.h"
-#include "ServiceSequences.h"
 #include "StatusPanels.h"
+#include "ChangeFollower.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
 
@@ -51,6 +51,8 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, this, &frmLobby::poll);
+    new ChangeFollower(desk.context.store(), m_timer2, [this] { poll(); }, this);
+    connect(&desk.context.store(), &Store::reachability, m_status, &StatusPanels::setNotice);
 
     connect(m_ui->cmdCheckIn, &QPushButton::clicked, this, &frmLobby::checkIn);
     connect(m_ui->cmdRetrieve, &QPushButton::clicked, this, &frmLobby::retrieveHistory);
@@ -124,7 +126,7 @@ bool frmLobby::loadHistoryList(const QDate &day)
 {
     m_historyCount = 0;
     Failure failure;
-    const HistoryRows rows = historyOfDay(m_desk.context.params.historyPath, day, 0, failure);
+    const HistoryRows rows = m_desk.context.store().historyOfDay(day, 0, failure);
     QTreeWidget *list = m_ui->lstHistory;
     list->clear();
     for (const HistoryRow &row : rows) {
@@ -221,7 +223,7 @@ void frmLobby::deleteQueueEntry(int recordId)
 {
     // A representative may have taken the customer while the question was open.
     const SequenceOutcome outcome =
-        ServiceSequences::removeWaitingCustomer(m_desk.context, recordId);
+        m_desk.context.store().removeWaitingCustomer(recordId);
     outcome.show(m_desk.context.prompter());
     if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();

@@ -63,7 +63,7 @@ void frmModify::load()
         loaded = entry.loadHistoryData(m_editRecordID) && entry.lobbystatus == 3;
     } else {
         const SequenceOutcome read =
-            ServiceSequences::readQueueEntry(m_desk.context, m_editRecordID, entry);
+            m_desk.context.store().readQueueEntry(m_editRecordID, entry);
         read.show(m_desk.context.prompter());
         m_entryGone = read.kind == SequenceOutcome::Kind::Removed;
         loaded = read.done();
@@ -196,7 +196,7 @@ void frmModify::update()
     if (m_isHistory) {
         entry.updateHistoryRecord(m_editRecordID);
     } else {
-        ServiceSequences::correctQueueEntry(m_desk.context, entry, m_editRecordID, m_seen, signOut)
+        m_desk.context.store().correctQueueEntry(entry, m_editRecordID, m_seen, signOut)
             .show(m_desk.context.prompter());
     }
     m_desk.lobby().loadit();

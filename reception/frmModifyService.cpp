@@ -4,7 +4,7 @@
 
 #include "DESKDB.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "SelectAllOnFocus.h"
 
 frmModifyService::frmModifyService(DESKDB &desk, int id, const QString &serviceName,
@@ -29,7 +29,7 @@ frmModifyService::~frmModifyService() = default;
 void frmModifyService::modifyService()
 {
     Failure failure;
-    if (!Directory::renameService(m_desk.context.params.systemPath, m_id,
+    if (!m_desk.context.store().renameService(m_id,
                                   m_ui->txtServiceName->text(), failure))
         m_desk.showFailure(QStringLiteral("Unable to revise service.  Error:  "), failure);
 }

@@ -25,7 +25,7 @@ void frmModifyUser::retrieveUserInfo()
     Directory::User user;
     bool found = false;
     Failure failure;
-    if (!Directory::userByNumber(m_desk.context.params.systemPath, m_userNumber, user, found,
+    if (!m_desk.context.store().userByNumber(m_userNumber, user, found,
                                  failure))
         m_desk.showFailure(QStringLiteral("Could not load user information.  Error:  "), failure);
     else if (!found)
@@ -38,7 +38,7 @@ void frmModifyUser::retrieveUserInfo()
 void frmModifyUser::modify()
 {
     Failure failure;
-    if (Directory::modifyUser(m_desk.context.params.systemPath, m_entries->user(m_userNumber),
+    if (m_desk.context.store().modifyUser(m_entries->user(m_userNumber),
                               failure))
         accept();
     else

@@ -1,7 +1,7 @@
 #include "ReceptionFixture.h"
 #include "frmModify.h"
 
-#include "HistoryList.h"
+#include "Store.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "Clock.h"
 #include "CoreContext.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
 
@@ -80,7 +80,14 @@ public:
 class TestFolder
 {
 public:
+    /// On the test server when QUORVEL_TEST_SERVER names its connection file, else on the folder.
     explicit TestFolder(bool demo = false);
+    ~TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
+
+    /// The test server's connection; empty when the tests run on the folder.
+    static QString testServer();
 
     bool isValid() const { return m_valid; }
     QString path() const { return m_dir.path(); }
@@ -96,8 +103,11 @@ public:
     QByteArray readQueue() const;
 
 private:
+    bool useServerSchema(const QString &server);
+
     QTemporaryDir m_dir;
     bool m_valid = false;
+    QString m_schema;
 };
 
 /// Inserts `rows` into the history database at `historyPath` in one transaction (ids are

@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
 
@@ -49,7 +49,7 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
     // The names the reception gives at start-up: every active representative.
     QList<Directory::User> users;
     Failure failure;
-    if (!Directory::activeUsers(env.context().params.systemPath, users, failure)) {
+    if (!env.context().store().activeUsers(users, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }
@@ -80,7 +80,7 @@ int archive(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     QString archivePath;
     Failure failure;
-    if (!HistoryArchive::archiveDB(env.context(), archivePath, failure)) {
+    if (!env.context().store().archiveHistory(archivePath, failure)) {
         env.error(HistoryArchive::failureText(failure));
         return ExitStatus::Failed;
     }

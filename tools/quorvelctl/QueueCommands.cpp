@@ -1,9 +1,8 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "QueueDocument.h"
+#include "Store.h"
 #include "clsQuorvel.h"
-#include "kzrXML.h"
 
 namespace {
 int add(CtlEnvironment &env, const QStringList &args)
@@ -25,30 +24,22 @@ int list(CtlEnvironment &env, const QStringList &args)
     bool byUser = false;
     if (!CtlEnvironment::takeUserOption(rest, user, byUser) || !rest.isEmpty())
         return ExitStatus::Usage;
-    QueueDocument doc;
-    doc.load(env.context().params.queuePath);
-    if (doc.loadFailure().number == FailureNumber::NotWellFormed) {
-        env.error(doc.loadFailure().description);
+    QList<StoredQueueRecord> records;
+    Failure failure;
+    if (!env.context().store().queueRecords(records, failure)) {
+        env.error(failure.description);
         return ExitStatus::Failed;
     }
-    kzrXML xml(env.prompter());
-    for (const pugi::xml_node &record : doc.records()) {
-        int id = 0;
-        QueueDocument::recordId(record, id);
+    for (const StoredQueueRecord &record : std::as_const(records)) {
+        const QueueRecordTexts &texts = record.texts;
         bool numeric = false;
-        const int userId = xml.getElementAttrVal(record, "USER_ID").toInt(&numeric);
+        const int userId = texts.userId.toInt(&numeric);
         if (byUser && userId != user)
             continue;
         const QStringList fields = {
-            QString::number(id),
-            xml.getElementAttrVal(record, "LOBBY_STATUS"),
-            xml.getElementAttrVal(record, "FIRST_NAME"),
-            xml.getElementAttrVal(record, "LAST_NAME"),
-            xml.getElementAttrVal(record, "SERVICE"),
-            xml.getElementAttrVal(record, "DATE_IN"),
-            xml.getElementAttrVal(record, "TIME_IN"),
-            QString::number(numeric ? userId : 0),
-            xml.getElementAttrVal(record, "TIME_SEEN"),
+            QString::number(record.id), texts.lobbyStatus, texts.firstName, texts.lastName,
+            texts.service,              texts.dateIn,      texts.timeIn,
+            QString::number(numeric ? userId : 0),         texts.timeSeen,
         };
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }

@@ -2,9 +2,8 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "HistoryList.h"
+#include "Store.h"
 #include "LockedSection.h"
-#include "ServiceSequences.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -39,7 +38,7 @@ int take(CtlEnvironment &env, const QStringList &args)
     if (!customerAndUser(args, id, user))
         return ExitStatus::Usage;
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry));
+    return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -47,7 +46,7 @@ int giveBack(CtlEnvironment &env, const QStringList &args)
     int id = 0, user = 0;
     if (!customerAndUser(args, id, user))
         return ExitStatus::Usage;
-    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, user));
+    return exitStatusOf(env, env.context().store().returnCustomer(id, user));
 }
 
 int complete(CtlEnvironment &env, const QStringList &args)
@@ -74,7 +73,7 @@ int complete(CtlEnvironment &env, const QStringList &args)
             return ExitStatus::Failed; // there, but unreadable: the load has said why
         // A customer gone by now is reported as such by the sign-out, which then writes nothing.
         if (inService)
-            outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
+            outcome = env.context().store().signOutCustomer(entry, id);
     }
     if (!inService) {
         env.error(
@@ -98,7 +97,7 @@ int history(CtlEnvironment &env, const QStringList &args)
     }
     Failure failure;
     const HistoryRows rows =
-        historyOfDay(env.context().params.historyPath, day, byUser ? user : 0, failure);
+        env.context().store().historyOfDay(day, byUser ? user : 0, failure);
     for (const HistoryRow &row : rows) {
         const QStringList fields = {QString::number(row.id),
                                     row.firstName,

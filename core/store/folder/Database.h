@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "VisitColumns.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -54,6 +55,3 @@ private:
     Failure m_failure;
 };
 
-/// A bound value for a date or time column: ISO text, or NULL when invalid.
-QVariant dbValue(const QDate &date);
-QVariant dbValue(const QTime &time);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DirectoryRecords.h"
 #include "Failure.h"
 
 #include <QList>
@@ -7,26 +8,6 @@
 
 /// The representatives and services of `systemData.mdb`.
 namespace Directory {
-
-struct User
-{
-    int userNumber = 0;
-    QString firstName;
-    QString lastName;
-    QString username;
-    int status =
-        0; // 1 active, 0 inactive; NoStatus when the stored value is neither a number nor set
-
-    static constexpr int NoStatus = -1;
-
-    QString displayName() const { return firstName + QLatin1Char(' ') + lastName; }
-};
-
-struct Service
-{
-    int id = 0;
-    QString serviceName;
-};
 
 /// Active users ordered by name as people read it (by the locale, case and accents aside). Rows
 /// read before a failure stay in `users`.

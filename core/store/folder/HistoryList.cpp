@@ -52,16 +52,6 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
 }
 } // namespace
 
-QString HistoryRow::timeInText() const
-{
-    return TextForms::screenTime12(lobbyTimeIn);
-}
-
-QString HistoryRow::customerText() const
-{
-    return firstName + QStringLiteral("  ") + lastName;
-}
-
 HistoryRows historyOfDay(const QString &historyPath, const QDate &day, int servicedBy,
                          Failure &failure)
 {

@@ -22,16 +22,3 @@ struct FileStamp
 /// Reads the modification time of `path`; invalid when the file cannot be examined. `errorNumber`
 /// is the system's error number then.
 FileStamp readFileStamp(const QString &path, int *errorNumber = nullptr);
-
-/// The change signal as a reader that may write nothing sees it (a display on a read-only
-/// share): unlike `CheckWatchDog`, a missing file is never created and nothing is reported.
-class WatchDogReader
-{
-public:
-    /// True when `path` has a modification time other than the one last seen, or none can be
-    /// read: then only a reload of the queue can tell whether anything changed.
-    bool changed(const QString &path);
-
-private:
-    FileStamp m_lastSeen;
-};
