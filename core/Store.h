@@ -60,6 +60,9 @@ public:
     virtual bool updateHistoryRecord(int id, const clsQuorvel &entry) = 0;
     virtual HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) = 0;
     virtual bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) = 0;
+    /// The current history as a history database file, for the export and the statistics: the
+    /// folder's own file, or a snapshot of the server's rows in a temporary file.
+    virtual bool historyFile(QString &path, Failure &failure) = 0;
     /// Moves the history up to now out of the current history; `archivePath` says where to.
     virtual bool archiveHistory(QString &archivePath, Failure &failure) = 0;
 

@@ -17,6 +17,15 @@ void addActiveServices(DESKDB &desk, QComboBox *list)
         desk.showDatabaseWarning(QStringLiteral("Error loading services database!"), failure);
 }
 
+void addActiveReps(DESKDB &desk, QComboBox *list)
+{
+    QList<Directory::User> users;
+    Failure failure;
+    desk.context.store().activeUsers(users, failure);
+    for (const Directory::User &user : users)
+        list->addItem(user.displayName(), user.userNumber);
+}
+
 void enableOtherService(QWidget *entry, QWidget *label, bool other)
 {
     entry->setEnabled(other);

@@ -5,7 +5,6 @@
 #include "DESKDB.h"
 #include "ServiceChoices.h"
 
-#include "Store.h"
 #include "FileDialog.h"
 #include "HistoryExport.h"
 #include "SelectAllOnFocus.h"
@@ -46,12 +45,8 @@ frmExport::~frmExport() = default;
 void frmExport::loadReps()
 {
     m_ui->lstReps->addItem(QStringLiteral("All Reps"), 0);
-    QList<Directory::User> users;
-    Failure failure;
     // Left to us: a failed read leaves the list with the users read so far, without a box.
-    m_desk.context.store().activeUsers(users, failure);
-    for (const Directory::User &user : users)
-        m_ui->lstReps->addItem(user.displayName(), user.userNumber);
+    addActiveReps(m_desk, m_ui->lstReps);
 }
 
 void frmExport::loadServiceList()

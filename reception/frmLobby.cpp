@@ -8,10 +8,10 @@
 #include "frmArchive.h"
 #include "frmExport.h"
 #include "frmModify.h"
+#include "frmStatistics.h"
 
 #include "AboutWindow.h"
 #include "ElidedText.h"
-#include "FileDialog.h"
 #include "Store.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
@@ -70,6 +70,7 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     connect(m_ui->mnuDB, &QAction::triggered, this, [this] { openAdmin(frmAdmin::MiscTab); });
     connect(m_ui->mnuExport, &QAction::triggered, this, &frmLobby::exportData);
     connect(m_ui->mnuArchive, &QAction::triggered, this, &frmLobby::archiveData);
+    connect(m_ui->mnuStatistics, &QAction::triggered, this, &frmLobby::showStatistics);
     connect(m_ui->mnuContents, &QAction::triggered, this, &frmLobby::openHelp);
     connect(m_ui->mnuAbout, &QAction::triggered, this, &frmLobby::showAbout);
 
@@ -244,8 +245,7 @@ void frmLobby::openAdmin(int tab)
 
 void frmLobby::exportData()
 {
-    QtFileDialog files;
-    frmExport dialog(m_desk, files, this);
+    frmExport dialog(m_desk, m_files, this);
     dialog.exec();
 }
 
@@ -253,6 +253,15 @@ void frmLobby::archiveData()
 {
     frmArchive dialog(m_desk, this);
     dialog.exec();
+}
+
+void frmLobby::showStatistics()
+{
+    if (!m_statistics)
+        m_statistics = new frmStatistics(m_desk, m_files, this);
+    m_statistics->show();
+    m_statistics->raise();
+    m_statistics->activateWindow();
 }
 
 void frmLobby::openHelp()

@@ -2,14 +2,18 @@
 
 #include "QueueListing.h"
 
+#include "FileDialog.h"
+
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
 class DESKDB;
 class StatusPanels;
+class frmStatistics;
 class QTreeWidget;
 class QTreeWidgetItem;
 namespace Ui {
@@ -63,6 +67,7 @@ private:
     void openAdmin(int tab);
     void exportData();
     void archiveData();
+    void showStatistics();
     void openHelp();
     void showAbout();
 
@@ -72,4 +77,7 @@ private:
     QTimer m_timer2;
     QueueListing m_listing; // as last loaded; the quiet poll re-marks it
     int m_historyCount = 0;
+    QtFileDialog m_files;
+    QPointer<frmStatistics>
+        m_statistics; // kept when closed, with its choices, until the lobby goes
 };

@@ -4,13 +4,13 @@
 set -euo pipefail
 runtime=(
   libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql
-  libqt6multimedia6
+  libqt6multimedia6 libqt6charts6 libqt6concurrent6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml1v5 libsqlite3-0
 )
 build=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev postgresql
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev qt6-charts-dev postgresql
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
   help2man desktop-file-utils

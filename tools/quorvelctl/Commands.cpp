@@ -3,5 +3,6 @@
 QList<Command> allCommands()
 {
     return folderCommands() + doctorCommands() + launcherCommands() + queueCommands() +
-           serviceCommands() + directoryCommands() + exportArchiveCommands() + helpCommands();
+           serviceCommands() + directoryCommands() + exportArchiveCommands() + reportCommands() +
+           helpCommands();
 }

@@ -51,6 +51,7 @@ QList<Command> queueCommands();
 QList<Command> serviceCommands();
 QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
+QList<Command> reportCommands();
 QList<Command> doctorCommands();
 QList<Command> launcherCommands();
 QList<Command> helpCommands();

@@ -1,5 +1,9 @@
 #include "CtlEnvironment.h"
 
+#include "Store.h"
+
+#include <QFileInfo>
+
 #include <cstdio>
 
 void StderrPrompter::message(const QString &text, const QString &title, Icon)
@@ -45,5 +49,56 @@ bool CtlEnvironment::takeUserOption(QStringList &args, int &user, bool &given)
         return false;
     given = true;
     args.remove(at, 2);
+    return true;
+}
+
+bool CtlEnvironment::takeOption(QStringList &args, const QString &name, QString &value, bool &given)
+{
+    given = false;
+    const qsizetype at = args.indexOf(name);
+    if (at < 0)
+        return true;
+    if (at + 1 >= args.size())
+        return false;
+    value = args.at(at + 1);
+    given = true;
+    args.remove(at, 2);
+    return true;
+}
+
+bool CtlEnvironment::loadRepNames(RepNames &names)
+{
+    QList<Directory::User> users;
+    Failure failure;
+    if (!m_context.store().activeUsers(users, failure)) {
+        error(failure.description);
+        return false;
+    }
+    for (const Directory::User &user : users)
+        names.add(user.userNumber, user.displayName());
+    return true;
+}
+
+bool CtlEnvironment::takeSelection(QStringList &args, ExportSelection &selection, QString &database)
+{
+    QString from, to;
+    bool hasFrom = false, hasTo = false, hasDb = false, byUser = false;
+    Failure failure;
+    if (!m_context.store().historyFile(database, failure)) {
+        error(failure.description);
+        return false;
+    }
+    if (!takeOption(args, QStringLiteral("--from"), from, hasFrom) ||
+        !takeOption(args, QStringLiteral("--to"), to, hasTo) ||
+        !takeOption(args, QStringLiteral("--service"), selection.service, selection.byService) ||
+        !takeOption(args, QStringLiteral("--db"), database, hasDb) ||
+        !takeUserOption(args, selection.servicedBy, byUser) || !hasFrom || !hasTo)
+        return false;
+    database = QFileInfo(database).absoluteFilePath();
+    const QString wrong = HistoryExport::checkRange(from, to, selection);
+    if (!wrong.isEmpty()) {
+        error(wrong);
+        return false;
+    }
     return true;
 }

@@ -3,61 +3,28 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Store.h"
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
 
 #include <QFileInfo>
 
 namespace {
-/// Takes "NAME VALUE" out of `args`; false when NAME is there without a value.
-bool takeOption(QStringList &args, const QString &name, QString &value, bool &given)
-{
-    given = false;
-    const qsizetype at = args.indexOf(name);
-    if (at < 0)
-        return true;
-    if (at + 1 >= args.size())
-        return false;
-    value = args.at(at + 1);
-    given = true;
-    args.remove(at, 2);
-    return true;
-}
-
 int exportHistory(CtlEnvironment &env, const QStringList &args)
 {
     QStringList rest = args;
-    QString from, to, service, database = env.context().params.historyPath, output;
-    bool hasFrom = false, hasTo = false, hasOut = false, hasDb = false, byUser = false;
     ExportSelection selection;
-    if (!takeOption(rest, QStringLiteral("--from"), from, hasFrom) ||
-        !takeOption(rest, QStringLiteral("--to"), to, hasTo) ||
-        !takeOption(rest, QStringLiteral("--service"), service, selection.byService) ||
-        !takeOption(rest, QStringLiteral("--db"), database, hasDb) ||
-        !takeOption(rest, QStringLiteral("--out"), output, hasOut) ||
-        !CtlEnvironment::takeUserOption(rest, selection.servicedBy, byUser) || !rest.isEmpty() ||
-        !hasFrom || !hasTo || !hasOut)
+    QString database, output;
+    bool hasOut = false;
+    if (!env.takeSelection(rest, selection, database) ||
+        !CtlEnvironment::takeOption(rest, QStringLiteral("--out"), output, hasOut) ||
+        !rest.isEmpty() || !hasOut)
         return ExitStatus::Usage;
-    selection.service = service;
-    const QString wrong = HistoryExport::checkRange(from, to, selection);
-    if (!wrong.isEmpty()) {
-        env.error(wrong);
-        return ExitStatus::Usage;
-    }
 
-    // The names the reception gives at start-up: every active representative.
-    QList<Directory::User> users;
-    Failure failure;
-    if (!env.context().store().activeUsers(users, failure)) {
-        env.error(failure.description);
-        return ExitStatus::Failed;
-    }
     RepNames names;
-    for (const Directory::User &user : users)
-        names.add(user.userNumber, user.displayName());
+    if (!env.loadRepNames(names))
+        return ExitStatus::Failed;
 
-    HistoryExport job(QFileInfo(database).absoluteFilePath(), selection, names);
+    HistoryExport job(database, selection, names);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     switch (job.writeTo(outputPath)) {
     case HistoryExport::Outcome::Written:

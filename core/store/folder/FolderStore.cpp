@@ -73,6 +73,12 @@ bool FolderStore::historyRecord(int id, HistoryRow &row, bool &found, Failure &f
     return ::historyRecord(m_context.params.historyPath, id, row, found, failure);
 }
 
+bool FolderStore::historyFile(QString &path, Failure &)
+{
+    path = m_context.params.historyPath;
+    return true;
+}
+
 bool FolderStore::archiveHistory(QString &archivePath, Failure &failure)
 {
     return HistoryArchive::archiveDB(m_context, archivePath, failure);

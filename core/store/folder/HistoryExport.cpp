@@ -1,12 +1,10 @@
 #include "HistoryExport.h"
 
 #include "Database.h"
+#include "SqliteStatement.h"
 #include "TextForms.h"
 
-#include <sqlite3.h>
-
 #include <QSaveFile>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
 
@@ -17,13 +15,6 @@ constexpr qsizetype FlushBytes = 1 << 20;
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-/// The text of a column as SQLite holds it (UTF-8); empty for NULL.
-QByteArrayView columnText(sqlite3_stmt *row, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, column));
-    return text ? QByteArrayView(text, sqlite3_column_bytes(row, column)) : QByteArrayView();
 }
 
 /// A stored ISO date as M/d/yyyy.
@@ -76,51 +67,6 @@ const QString rowColumns =
     QStringLiteral("SELECT lobbyDateIn, firstName, lastName, serviceRequested, servicedBy, "
                    "lobbyTimeIn, timeServiced, timeOut, serviceTime FROM history ");
 
-/// A statement on the connection's own SQLite handle, finalised when it goes.
-class Statement
-{
-public:
-    Statement(sqlite3 *db, const QString &text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        m_result =
-            sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr);
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool bind(const QVariantList &values)
-    {
-        for (int i = 0; i < values.size() && m_result == SQLITE_OK; ++i) {
-            if (values[i].typeId() == QMetaType::Int) {
-                m_result = sqlite3_bind_int64(m_statement, i + 1, values[i].toInt());
-            } else {
-                const QByteArray text = values[i].toString().toUtf8();
-                m_result = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()),
-                                             SQLITE_TRANSIENT);
-            }
-        }
-        return m_result == SQLITE_OK;
-    }
-
-    /// True while a row is there; afterwards `failed()` tells an error from the end.
-    bool step()
-    {
-        m_result = sqlite3_step(m_statement);
-        return m_result == SQLITE_ROW;
-    }
-    bool failed() const
-    {
-        return m_result != SQLITE_OK && m_result != SQLITE_DONE && m_result != SQLITE_ROW;
-    }
-    int result() const { return m_result; }
-    sqlite3_stmt *row() const { return m_statement; }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-    int m_result = SQLITE_OK;
-};
 } // namespace
 
 HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection &selection,
@@ -133,23 +79,23 @@ HistoryExport::HistoryExport(const QString &databasePath, const ExportSelection 
             m_names.insert(entry.userNumber, entry.name.toUtf8());
 }
 
-QString HistoryExport::whereClause() const
+QString ExportSelection::whereClause() const
 {
     QString where = QStringLiteral("WHERE lobbyDateIn >= ? AND lobbyDateIn <= ?");
-    if (m_selection.servicedBy != 0)
+    if (servicedBy != 0)
         where += QStringLiteral(" AND servicedBy = ?");
-    if (m_selection.byService)
+    if (byService)
         where += QStringLiteral(" AND serviceRequested = ?");
     return where;
 }
 
-QVariantList HistoryExport::boundValues() const
+QVariantList ExportSelection::boundValues() const
 {
-    QVariantList values = {dbValue(m_selection.from), dbValue(m_selection.to)};
-    if (m_selection.servicedBy != 0)
-        values.append(m_selection.servicedBy);
-    if (m_selection.byService)
-        values.append(m_selection.service);
+    QVariantList values = {dbValue(from), dbValue(to)};
+    if (servicedBy != 0)
+        values.append(servicedBy);
+    if (byService)
+        values.append(service);
     return values;
 }
 
@@ -160,8 +106,9 @@ qint64 HistoryExport::countRows()
         m_failure = db.failure();
         return -1;
     }
-    QSqlQuery query = db.prepare(QStringLiteral("SELECT COUNT(*) FROM history ") + whereClause());
-    for (const QVariant &value : boundValues())
+    QSqlQuery query =
+        db.prepare(QStringLiteral("SELECT COUNT(*) FROM history ") + m_selection.whereClause());
+    for (const QVariant &value : m_selection.boundValues())
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query) || !query.next()) {
         if (db.failure().number == 0)
@@ -183,20 +130,17 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
     }
     // A million rows pass through here: they are read through SQLite's own interface, as UTF-8
     // straight into the file, rather than as nine converted values a row.
-    const QVariant handle = db.connection().driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data()) {
-        m_failure = {FailureNumber::InvalidArgument, QStringLiteral("Not an SQLite connection.")};
+    sqlite3 *connection = SqliteStatement::handleOf(db, m_failure);
+    if (!connection)
         return Outcome::Failed;
-    }
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     const auto sqliteFailure = [&] {
-        m_failure = {sqlite3_errcode(connection), QString::fromUtf8(sqlite3_errmsg(connection))};
+        m_failure = SqliteStatement::failureOf(connection);
         return Outcome::Failed;
     };
     // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
-    Statement query(connection, rowColumns + whereClause() +
-                                    QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
-    if (!query.bind(boundValues()))
+    SqliteStatement query(connection, rowColumns + m_selection.whereClause() +
+                                          QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
+    if (!query.bind(m_selection.boundValues()))
         return sqliteFailure();
     if (!query.step())
         return query.failed() ? sqliteFailure() : Outcome::NoRecords;

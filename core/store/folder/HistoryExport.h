@@ -18,6 +18,10 @@ struct ExportSelection
     int servicedBy = 0; // 0: every representative
     bool byService = false;
     QString service;
+
+    /// "WHERE ..." over `history` with a placeholder for each of `boundValues()`.
+    QString whereClause() const;
+    QVariantList boundValues() const;
 };
 
 /// Writes the visits of a selection from a history database (the current one or an archive) to
@@ -61,9 +65,6 @@ public:
     QString failureText() const;
 
 private:
-    QString whereClause() const;
-    QVariantList boundValues() const;
-
     QString m_databasePath;
     ExportSelection m_selection;
     QHash<qint64, QByteArray> m_names; // UTF-8

@@ -3,10 +3,14 @@
 #include "CoreContext.h"
 #include "RepNames.h"
 #include "StorableText.h"
+#include "StoreMigration.h"
 #include "TextForms.h"
 #include "VisitColumns.h"
 #include "clsQuorvel.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -626,6 +630,22 @@ bool ServerStore::historyRecord(int id, HistoryRow &row, bool &found, Failure &f
                     row = historyFrom(query);
                 },
                 failure);
+}
+
+bool ServerStore::historyFile(QString &path, Failure &failure)
+{
+    path = QDir(QDir::tempPath())
+               .filePath(QStringLiteral("quorvel-history-%1.mdb")
+                             .arg(QCoreApplication::applicationPid()));
+    QFile::remove(path);
+    QString error;
+    if (!connect(failure))
+        return false;
+    if (!StoreMigration::historyToFile(m_connection, path, error)) {
+        failure = {FailureNumber::ServerCall, error};
+        return false;
+    }
+    return true;
 }
 
 bool ServerStore::archiveHistory(QString &archivePath, Failure &failure)

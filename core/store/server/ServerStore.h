@@ -40,6 +40,7 @@ public:
     bool updateHistoryRecord(int id, const clsQuorvel &entry) override;
     HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) override;
     bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) override;
+    bool historyFile(QString &path, Failure &failure) override;
     bool archiveHistory(QString &archivePath, Failure &failure) override;
 
     bool activeUsers(QList<Directory::User> &users, Failure &failure) override;

@@ -75,6 +75,36 @@ public:
     bool ask(const QString &, const QString &, Icon) override { return false; }
 };
 
+/// Appends the server's rows of `table` to the same table of the SQLite file `path`, in one
+/// transaction of the file.
+bool copyToFile(ServerConnection &server, const Table &table, const QString &path, qint64 &rows,
+                QString &error)
+{
+    Database db(path);
+    QSqlQuery source;
+    Failure failure;
+    if (!db.open() || !server.exec(source, selectAll(table), {}, failure) ||
+        !db.connection().transaction()) {
+        error = db.failure().number ? db.failure().description : failure.description;
+        return false;
+    }
+    const QString insert = insertAll(QLatin1String(table.name),
+                                     table.columns.join(QStringLiteral(", ")),
+                                     table.columns.size());
+    while (source.next()) {
+        if (!db.exec(insert, rowOf(source, table.columns.size()))) {
+            error = db.failure().description;
+            return false;
+        }
+        ++rows;
+    }
+    if (!db.connection().commit()) {
+        error = db.connection().lastError().text();
+        return false;
+    }
+    return true;
+}
+
 bool verify(ServerConnection &server, const StoreMigration::Counts &counts, Failure &failure)
 {
     for (const StoreMigration::Count &count : counts) {
@@ -243,31 +273,21 @@ bool toFolder(const QString &connection, const QString &folder, Counts &counts, 
     }
     counts << queue;
     for (const Table &table : tables()) {
-        Database db(QDir(dataPath).filePath(QLatin1String(table.file)));
-        if (!db.open() || !server.exec(rows, selectAll(table), {}, failure) ||
-            !db.connection().transaction()) {
-            error = db.failure().number ? db.failure().description : failure.description;
-            return false;
-        }
         Count count{QLatin1String(table.name), 0};
-        const QString insert = insertAll(QLatin1String(table.name),
-                                         table.columns.join(QStringLiteral(", ")),
-                                         table.columns.size());
-        while (rows.next()) {
-            if (!db.exec(insert, rowOf(rows, table.columns.size()))) {
-                error = db.failure().description;
-                return false;
-            }
-            ++count.rows;
-        }
-        if (!db.connection().commit()) {
-            error = db.connection().lastError().text();
+        if (!copyToFile(server, table, QDir(dataPath).filePath(QLatin1String(table.file)),
+                        count.rows, error))
             return false;
-        }
         counts << count;
     }
     server.database().rollback();
     return true;
+}
+
+bool historyToFile(ServerConnection &server, const QString &path, QString &error)
+{
+    qint64 rows = 0;
+    return ProgramFolder::createHistoryDatabase(path, error) &&
+           copyToFile(server, tables()[2], path, rows, error);
 }
 
 } // namespace StoreMigration

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+class ServerConnection;
+
 /// Moves an office between its data folder and a PostgreSQL server: users, services, the queue
 /// (ids kept), history and events, in one transaction on the server, counted and verified. The
 /// source is only read.
@@ -25,5 +27,9 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
 /// Copies the server `connection` into a new program folder `folder`, laid out as by
 /// `quorvelctl init`; a folder that already holds data is refused.
 bool toFolder(const QString &connection, const QString &folder, Counts &counts, QString &error);
+
+/// Writes the server's history into a new history database file at `path`, the same file the
+/// folder's history is, for the export and the statistics.
+bool historyToFile(ServerConnection &server, const QString &path, QString &error);
 
 } // namespace StoreMigration

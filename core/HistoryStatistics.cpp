@@ -1,0 +1,200 @@
+#include "HistoryStatistics.h"
+
+#include "TextForms.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace HistoryStatistics {
+
+namespace {
+const char *const weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
+
+/// The waits and service times of one group, in seconds, gathered before the figures.
+struct Gathered
+{
+    qint64 key = 0;
+    QList<qint32> waits;
+    QList<qint32> serviceTimes;
+    qint64 waitSum = 0;
+    qint64 overdue = 0;
+
+    void add(qint32 wait, qint32 serviceTime, double limitSeconds)
+    {
+        waits.append(wait);
+        serviceTimes.append(serviceTime);
+        waitSum += wait;
+        if (wait >= limitSeconds)
+            ++overdue;
+    }
+
+    GroupFigures figures()
+    {
+        GroupFigures f;
+        f.visits = waits.size();
+        if (waits.isEmpty())
+            return f;
+        std::sort(waits.begin(), waits.end());
+        std::sort(serviceTimes.begin(), serviceTimes.end());
+        const auto minutes = [](double seconds) { return seconds / 60; };
+        f.meanWait = minutes(double(waitSum) / f.visits);
+        f.medianWait = minutes(nearestRank(waits, 50));
+        f.p90Wait = minutes(nearestRank(waits, 90));
+        f.longestWait = minutes(waits.last());
+        f.medianService = minutes(nearestRank(serviceTimes, 50));
+        f.overdueShare = double(overdue) / f.visits;
+        return f;
+    }
+};
+
+// Sunday first, as the office's calendar shows a week.
+qint64 weekdayOf(qint32 julianDay)
+{
+    return (julianDay + 1) % 7;
+}
+
+qint64 keyOf(const VisitTimes &visit, Grouping grouping)
+{
+    switch (grouping) {
+    case Grouping::Hour:
+        return visit.timeIn / 3600;
+    case Grouping::Day:
+        return visit.day;
+    case Grouping::Weekday:
+        return weekdayOf(visit.day);
+    case Grouping::Service:
+        return visit.service;
+    case Grouping::Representative:
+        return visit.servicedBy;
+    }
+    return 0;
+}
+
+QString labelOf(qint64 key, Grouping grouping, const VisitHistory &history, const RepNames &names)
+{
+    switch (grouping) {
+    case Grouping::Hour:
+        return QStringLiteral("%1:00").arg(key, 2, 10, QLatin1Char('0'));
+    case Grouping::Day:
+        return TextForms::screenDate(QDate::fromJulianDay(key));
+    case Grouping::Weekday:
+        return QString::fromLatin1(weekdays[key]);
+    case Grouping::Service:
+        return history.services.value(int(key));
+    case Grouping::Representative:
+        return representativeName(names, int(key));
+    }
+    return {};
+}
+} // namespace
+
+StatisticsReport compute(const VisitHistory &history, Grouping grouping, double maxLimitMinutes,
+                         const RepNames &names)
+{
+    const double limitSeconds = maxLimitMinutes * 60;
+    StatisticsReport report;
+    QList<Gathered> groups;
+    QHash<qint64, qsizetype> slots;
+    Gathered all;
+    for (const VisitTimes &visit : history.visits) {
+        if (!visit.isComplete()) {
+            ++report.incompleteRows;
+            continue;
+        }
+        const qint64 key = keyOf(visit, grouping);
+        auto slot = slots.find(key);
+        if (slot == slots.end()) {
+            slot = slots.insert(key, groups.size());
+            groups.append(Gathered{key});
+        }
+        const qint32 wait = visit.timeSeen - visit.timeIn;
+        const qint32 serviceTime = visit.timeOut - visit.timeSeen;
+        groups[*slot].add(wait, serviceTime, limitSeconds);
+        all.add(wait, serviceTime, limitSeconds);
+    }
+
+    for (Gathered &gathered : groups) {
+        GroupFigures figures = gathered.figures();
+        figures.group = labelOf(gathered.key, grouping, history, names);
+        figures.order = gathered.key;
+        report.groups.append(figures);
+    }
+    const bool byName = grouping == Grouping::Service || grouping == Grouping::Representative;
+    std::sort(report.groups.begin(), report.groups.end(),
+              [byName](const GroupFigures &a, const GroupFigures &b) {
+                  if (byName) {
+                      const int byText = a.group.compare(b.group, Qt::CaseInsensitive);
+                      if (byText != 0)
+                          return byText < 0;
+                  }
+                  return a.order < b.order;
+              });
+    if (byName)
+        for (qsizetype i = 0; i < report.groups.size(); ++i)
+            report.groups[i].order = i;
+    report.total = all.figures();
+    report.total.group = QStringLiteral("Total");
+    return report;
+}
+
+qint32 nearestRank(const QList<qint32> &sorted, int percent)
+{
+    if (sorted.isEmpty())
+        return 0;
+    // Whole numbers, so that 90% of 10 is rank 9 and not a rounding away from it.
+    const qsizetype rank = (qsizetype(percent) * sorted.size() + 99) / 100;
+    return sorted.at(std::max<qsizetype>(rank, 1) - 1);
+}
+
+QString groupingName(Grouping grouping)
+{
+    switch (grouping) {
+    case Grouping::Hour:
+        return QStringLiteral("hour");
+    case Grouping::Day:
+        return QStringLiteral("day");
+    case Grouping::Weekday:
+        return QStringLiteral("weekday");
+    case Grouping::Service:
+        return QStringLiteral("service");
+    case Grouping::Representative:
+        return QStringLiteral("rep");
+    }
+    return {};
+}
+
+std::optional<Grouping> groupingNamed(const QString &name)
+{
+    for (const Grouping grouping : {Grouping::Hour, Grouping::Day, Grouping::Weekday,
+                                    Grouping::Service, Grouping::Representative})
+        if (groupingName(grouping) == name)
+            return grouping;
+    return std::nullopt;
+}
+
+QString groupingTitle(Grouping grouping)
+{
+    switch (grouping) {
+    case Grouping::Hour:
+        return QStringLiteral("Hour");
+    case Grouping::Day:
+        return QStringLiteral("Day");
+    case Grouping::Weekday:
+        return QStringLiteral("Weekday");
+    case Grouping::Service:
+        return QStringLiteral("Service");
+    case Grouping::Representative:
+        return QStringLiteral("Representative");
+    }
+    return {};
+}
+
+QString representativeName(const RepNames &names, int userNumber)
+{
+    return names.contains(userNumber) ? names.name(userNumber)
+                                      : QStringLiteral("User %1").arg(userNumber);
+}
+
+} // namespace HistoryStatistics

@@ -1,0 +1,135 @@
+#include "ReceptionFixture.h"
+#include "frmStatistics.h"
+
+#include "FocusChain.h"
+#include "ScriptedFileDialog.h"
+#include "StatisticsHistory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+class tst_reception_statistics : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void tableIsWhatQuorvelctlPrints_data();
+    void tableIsWhatQuorvelctlPrints();
+    void groupingSwitchesAndSorts();
+    void savesTheChartAsShown();
+    void keyboardGoesRoundInReadingOrder();
+    void menuOpensItBesideTheLobby();
+
+private:
+    template <typename T = QWidget> T *control(const char *name) const
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+    void choose(const char *list, int index);
+    QStringList firstColumn() const { return ::firstColumn(control<QTreeWidget>("lstFigures")); }
+
+    std::unique_ptr<Reception> m_reception;
+    ScriptedFileDialog m_files;
+    std::unique_ptr<frmStatistics> m_window;
+};
+
+void tst_reception_statistics::init()
+{
+    m_reception = std::make_unique<Reception>();
+    m_reception->addUser(1, QStringLiteral("Dana"), QStringLiteral("Whitfield"));
+    m_reception->addUser(2, QStringLiteral("Marco"), QStringLiteral("Ruiz"));
+    QVERIFY(addHistory(m_reception->folder.context.params.historyPath, StatisticsHistory::rows()));
+    QVERIFY(m_reception->start());
+    m_files = {};
+    m_window = std::make_unique<frmStatistics>(m_reception->desk, m_files);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    control<QLineEdit>("txtFrom")->setText(StatisticsHistory::from);
+    control<QLineEdit>("txtTo")->setText(StatisticsHistory::to);
+    QTest::mouseClick(control<QPushButton>("cmdShow"), Qt::LeftButton);
+    QTRY_VERIFY(!m_window->isWorking());
+}
+
+void tst_reception_statistics::cleanup()
+{
+    m_window.reset();
+    m_reception.reset();
+}
+
+void tst_reception_statistics::choose(const char *list, int index)
+{
+    control<QComboBox>(list)->setCurrentIndex(index);
+    QTRY_VERIFY(!m_window->isWorking());
+}
+
+void tst_reception_statistics::tableIsWhatQuorvelctlPrints_data()
+{
+    QTest::addColumn<Grouping>("grouping");
+    for (const Grouping grouping : {Grouping::Hour, Grouping::Service, Grouping::Representative})
+        QTest::newRow(qPrintable(HistoryStatistics::groupingName(grouping))) << grouping;
+}
+
+void tst_reception_statistics::tableIsWhatQuorvelctlPrints()
+{
+    QFETCH(Grouping, grouping);
+    choose("cboGroup", int(grouping));
+    const QString path = m_reception->folder.filePath("export/table.csv");
+    m_files.answers.enqueue(path);
+    QTest::mouseClick(control<QPushButton>("cmdExportTable"), Qt::LeftButton);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+
+    const ProgramRun run = runProgram(
+        builtProgram("quorvelctl"), {"--folder", m_reception->folder.path(), "report", "--from",
+                                     StatisticsHistory::from, "--to", StatisticsHistory::to, "--by",
+                                     HistoryStatistics::groupingName(grouping), "--format", "csv"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(file.readAll()), run.out);
+}
+
+void tst_reception_statistics::groupingSwitchesAndSorts()
+{
+    QCOMPARE(firstColumn(), (QStringList{"12/30/2026", "12/31/2026", "01/01/2027", "01/02/2027"}));
+    choose("cboGroup", int(Grouping::Representative));
+    QCOMPARE(firstColumn(), (QStringList{"Dana Whitfield", "Marco Ruiz", "User 9"}));
+    choose("cboSort", 2); // mean wait
+    control<QCheckBox>("chkDescending")->setChecked(true);
+    QCOMPARE(firstColumn(), (QStringList{"Marco Ruiz", "Dana Whitfield", "User 9"}));
+}
+
+void tst_reception_statistics::savesTheChartAsShown()
+{
+    const QString path = m_reception->folder.filePath("export/chart.png");
+    m_files.answers.enqueue(path);
+    QTest::mouseClick(control<QPushButton>("cmdSaveChart"), Qt::LeftButton);
+    QCOMPARE(QImage(path).size(), control("fraCharts")->size());
+}
+
+void tst_reception_statistics::keyboardGoesRoundInReadingOrder()
+{
+    QCOMPARE(focusChain(control("cboRange")),
+             (QStringList{"txtFrom", "txtTo", "cmdShow", "cboGroup", "lstReps", "lstServices",
+                          "cmdOpenArchive", "lstFigures", "cboSort", "chkDescending",
+                          "cmdSaveChart", "cmdExportTable", "cmdClose"}));
+}
+
+void tst_reception_statistics::menuOpensItBesideTheLobby()
+{
+    frmLobby &lobby = m_reception->lobby();
+    lobby.show();
+    lobby.findChild<QAction *>("mnuStatistics")->trigger();
+    auto *window = lobby.findChild<frmStatistics *>();
+    QVERIFY(window && window->isVisible());
+    QVERIFY(!window->isModal());
+    QTRY_VERIFY(!window->isWorking());
+}
+
+QTEST_MAIN(tst_reception_statistics)
+#include "tst_reception_statistics.moc"
