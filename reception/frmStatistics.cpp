@@ -10,6 +10,7 @@
 #include "FileDialog.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
+#include "Store.h"
 #include "TextForms.h"
 
 #include <QPageSize>

@@ -5,6 +5,7 @@
 
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "Store.h"
 
 #include <QFileInfo>
 
