@@ -2,21 +2,16 @@
 // shell writing the same rows to CSV with the same query, and reports the export's memory.
 #include "BenchFolder.h"
 #include "BenchHistory.h"
+#include "BenchTiming.h"
 #include "HistoryExport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
-#include <algorithm>
 #include <cstdio>
 
-#include <sys/resource.h>
-
 namespace {
-constexpr int Rounds = 3;
-
 /// The process's peak resident memory so far, in MiB.
 double peakMiB()
 {
@@ -27,42 +22,6 @@ double peakMiB()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     return 0;
-}
-
-/// Processor time (user and system) of this process and of its finished children, in ms.
-double processorMs()
-{
-    double ms = 0;
-    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
-        rusage usage{};
-        getrusage(who, &usage);
-        ms += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    }
-    return ms;
-}
-
-struct Timing
-{
-    double wallMs = 1e12;
-    double processorMs = 1e12;
-};
-
-/// The best of `Rounds` runs of `body`: wall-clock time, and processor time, which other work on
-/// a busy machine disturbs less.
-template <typename Body> Timing bestOf(Body body)
-{
-    Timing best;
-    for (int i = 0; i < Rounds; ++i) {
-        QElapsedTimer timer;
-        const double processorBefore = processorMs();
-        timer.start();
-        if (!body())
-            return {-1, -1};
-        best.wallMs = std::min(best.wallMs, double(timer.nsecsElapsed()) / 1e6);
-        best.processorMs = std::min(best.processorMs, processorMs() - processorBefore);
-    }
-    return best;
 }
 
 bool shellExport(const QString &historyPath, const QString &outputPath)

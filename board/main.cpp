@@ -2,6 +2,7 @@
 // folder and writes nothing into it.
 #include "BoardModel.h"
 #include "BoardWindow.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QuorvelLogo.h"
 #include "SystemParameters.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorvelBoard"));
     app.setWindowIcon(quorvelLogo(64));

@@ -1,5 +1,6 @@
 #include "lobbyDB.h"
 
+#include "SharedFileCheck.h"
 #include "Store.h"
 #include "clsQuorvel.h"
 #include "frmLobby.h"
@@ -88,10 +89,12 @@ bool lobbyDB::initiateProgram()
             params.dataPath = clientTestDataPath();
         formFilePaths(params);
         m_context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!m_context.store().checkReachable(ProgramKind::Client)) {
+        if (!m_context.store().checkReachable(ProgramKind::Client) ||
+            !checkDataFormat(m_context, programInfo().instanceName)) {
             m_ended = true;
             return false;
         }
+        m_presence = std::make_unique<DeskPresence>(params.dataPath, programInfo().instanceName);
 
         if (m_state.username.isEmpty()) {
             m_context.prompter().message(

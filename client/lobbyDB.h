@@ -3,6 +3,7 @@
 #include "ClientSettings.h"
 #include "ClientState.h"
 #include "CoreContext.h"
+#include "DeskPresence.h"
 #include "Notifier.h"
 #include "ProgramInfo.h"
 
@@ -105,6 +106,7 @@ private:
     QStringList m_arguments;
     ClientState m_state;
     Notifier m_notifier;
+    std::unique_ptr<DeskPresence> m_presence;
     std::unique_ptr<frmLobby> m_mainWindow;
     bool m_ended = false;
 };

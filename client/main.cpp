@@ -2,6 +2,7 @@
 #include "ClientSettings.h"
 #include "FileDialog.h"
 #include "MessageBoxPrompter.h"
+#include "ProgramVersion.h"
 #include "QtSound.h"
 #include "QueueWaitIndicator.h"
 #include "QuorvelLogo.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelClient"));
     QApplication app(argc, argv);
     app.setWindowIcon(quorvelLogo(64));
     showQueueLockWaits();

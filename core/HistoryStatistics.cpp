@@ -12,6 +12,13 @@ namespace {
 const char *const weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
 
+/// The place, counting from 0, of the nearest-rank `percent`th percentile among `n` sorted values:
+/// rank ⌈percent·n/100⌉ counting from 1, in whole numbers so that 90% of 10 is exactly 9.
+qsizetype rankIndex(qsizetype n, int percent)
+{
+    return std::max<qsizetype>((percent * n + 99) / 100, 1) - 1;
+}
+
 /// The waits and service times of one group, in seconds, gathered before the figures.
 struct Gathered
 {
@@ -36,14 +43,21 @@ struct Gathered
         f.visits = waits.size();
         if (waits.isEmpty())
             return f;
-        std::sort(waits.begin(), waits.end());
-        std::sort(serviceTimes.begin(), serviceTimes.end());
+        // Only three places of the sorted order are needed: put those in place, not all.
+        const qsizetype median = rankIndex(waits.size(), 50);
+        const qsizetype p90 = rankIndex(waits.size(), 90);
+        std::nth_element(waits.begin(), waits.begin() + median, waits.end());
+        if (p90 > median) // what lies after the median is no smaller; leave the median be
+            std::nth_element(waits.begin() + median + 1, waits.begin() + p90, waits.end());
+        const qsizetype serviceMedian = rankIndex(serviceTimes.size(), 50);
+        std::nth_element(serviceTimes.begin(), serviceTimes.begin() + serviceMedian,
+                         serviceTimes.end());
         const auto minutes = [](double seconds) { return seconds / 60; };
         f.meanWait = minutes(double(waitSum) / f.visits);
-        f.medianWait = minutes(nearestRank(waits, 50));
-        f.p90Wait = minutes(nearestRank(waits, 90));
-        f.longestWait = minutes(waits.last());
-        f.medianService = minutes(nearestRank(serviceTimes, 50));
+        f.medianWait = minutes(waits.at(median));
+        f.p90Wait = minutes(waits.at(p90));
+        f.longestWait = minutes(*std::max_element(waits.begin() + p90, waits.end()));
+        f.medianService = minutes(serviceTimes.at(serviceMedian));
         f.overdueShare = double(overdue) / f.visits;
         return f;
     }
@@ -137,15 +151,6 @@ StatisticsReport compute(const VisitHistory &history, Grouping grouping, double 
     report.total = all.figures();
     report.total.group = QStringLiteral("Total");
     return report;
-}
-
-qint32 nearestRank(const QList<qint32> &sorted, int percent)
-{
-    if (sorted.isEmpty())
-        return 0;
-    // Whole numbers, so that 90% of 10 is rank 9 and not a rounding away from it.
-    const qsizetype rank = (qsizetype(percent) * sorted.size() + 99) / 100;
-    return sorted.at(std::max<qsizetype>(rank, 1) - 1);
 }
 
 QString groupingName(Grouping grouping)

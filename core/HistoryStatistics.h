@@ -76,9 +76,6 @@ namespace HistoryStatistics {
 StatisticsReport compute(const VisitHistory &history, Grouping grouping, double maxLimitMinutes,
                          const RepNames &names);
 
-/// The value at rank ⌈percent·n/100⌉ (counting from 1) of `sorted`; 0 when it is empty.
-qint32 nearestRank(const QList<qint32> &sorted, int percent);
-
 /// The name of a grouping as quorvelctl's --by takes it: hour, day, weekday, service, rep.
 QString groupingName(Grouping grouping);
 std::optional<Grouping> groupingNamed(const QString &name);

@@ -112,6 +112,9 @@ bool writeString(const QString &path, const QString &section, const QString &key
     }
     replaceOrAdd(bytes, section.toUtf8(), key.toUtf8(), value.toUtf8());
     QSaveFile file(path);
+    // In an office the program folder is the administrator's and only this file is the
+    // office's: rewrite it in place when no new file can be made beside it.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return fail(file.errorString());
     return true;

@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include "DataFormat.h"
 #include "Database.h"
 #include "IniFile.h"
 #include "Prompter.h"
@@ -13,7 +14,18 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// The help page is a resource of this static library: without this call the linker drops it
+// and every new folder gets an empty page. It cannot stand inside a namespace.
+static void initAssets()
+{
+    Q_INIT_RESOURCE(assets);
+}
 
 namespace ProgramFolder {
 
@@ -65,6 +77,7 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
 
 QByteArray resource(const QString &name)
 {
+    initAssets();
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -77,8 +90,8 @@ public:
     bool ask(const QString &, const QString &, Icon) override { return false; }
 };
 
-const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb", "data/systemData.mdb",
-                                 "system/history.mdb", "vedez.ini"};
+const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb",   "data/systemData.mdb",
+                                 "data/format.ini",    "system/history.mdb", "vedez.ini"};
 } // namespace
 
 bool createHistoryDatabase(const QString &path, QString &error)
@@ -138,7 +151,7 @@ bool create(const QString &folder, QString &error)
             return false;
         }
     }
-    for (const char *sub : {"data/archive", "system", "media", "help", "export"}) {
+    for (const char *sub : {"data/archive", "data/desks", "export"}) {
         if (!dir.mkpath(QLatin1String(sub))) {
             error = QStringLiteral("Could not create %1.").arg(dir.filePath(QLatin1String(sub)));
             return false;
@@ -149,12 +162,42 @@ bool create(const QString &folder, QString &error)
            createHistoryDatabase(dir.filePath(QStringLiteral("data/history.mdb")), error) &&
            createDatabase(dir.filePath(QStringLiteral("data/systemData.mdb")), systemSchema,
                           error) &&
-           createHistoryDatabase(dir.filePath(QStringLiteral("system/history.mdb")), error) &&
-           writeFile(dir.filePath(QStringLiteral("media/chimes.wav")), chimeWav(), error) &&
-           writeFile(dir.filePath(QStringLiteral("help/default.htm")),
-                     resource(QStringLiteral(":/quorvel/help/default.htm")), error) &&
+           DataFormat::recordNew(dir.filePath(QStringLiteral("data")), error) &&
+           refreshInstalledFiles(folder, error) &&
            IniFile::writeString(dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("time"),
                                 QStringLiteral("MaxLimit"), QStringLiteral("10"));
+}
+
+bool refreshInstalledFiles(const QString &folder, QString &error)
+{
+    const QDir dir(folder);
+    for (const char *sub : {"system", "media", "help"}) {
+        if (!dir.mkpath(QLatin1String(sub))) {
+            error = QStringLiteral("Could not create %1.").arg(dir.filePath(QLatin1String(sub)));
+            return false;
+        }
+    }
+    const QByteArray help = resource(QStringLiteral(":/quorvel/help/default.htm"));
+    if (help.isEmpty()) {
+        error = QStringLiteral("The help page is missing from this build.");
+        return false;
+    }
+    // The template is made beside and renamed into place, so an archive running meanwhile
+    // copies either the old one or the new one, whole.
+    const QString templatePath = dir.filePath(QStringLiteral("system/history.mdb"));
+    const QString fresh = templatePath + QStringLiteral(".new");
+    QFile::remove(fresh);
+    if (!createHistoryDatabase(fresh, error))
+        return false;
+    if (::rename(QFile::encodeName(fresh).constData(),
+                 QFile::encodeName(templatePath).constData()) != 0) {
+        error = QStringLiteral("Could not replace %1: %2")
+                    .arg(templatePath, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(fresh);
+        return false;
+    }
+    return writeFile(dir.filePath(QStringLiteral("media/chimes.wav")), chimeWav(), error) &&
+           writeFile(dir.filePath(QStringLiteral("help/default.htm")), help, error);
 }
 
 bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
@@ -189,9 +232,8 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
         }
     }
     {
-        // A day of history: one visit every 40 minutes from 8:00 until now (or all day).
         Database db(dir.filePath(QStringLiteral("data/history.mdb")));
-        if (!db.open()) {
+        if (!db.open() || !db.exec(QStringLiteral("BEGIN"))) {
             error = db.failure().description;
             return false;
         }
@@ -199,6 +241,18 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
                                         {"Dora", "Haas"},     {"Eli", "Brandt"}, {"Fay", "Moreau"},
                                         {"Gus", "Lindqvist"}, {"Hana", "Sato"}};
         const char *const services[] = {"Taxes", "Permits", "Licences", "Benefits"};
+        const auto insert = [&](int i, const QDate &day, const QTime &in, const QTime &seen,
+                                const QTime &out, int rep) {
+            return db.exec(
+                QStringLiteral("INSERT INTO history (firstName, lastName, serviceRequested, "
+                               "lobbyDateIn, lobbyTimeIn, timeServiced, timeOut, servicedBy, "
+                               "serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
+                {QString::fromLatin1(names[i % 8][0]), QString::fromLatin1(names[i % 8][1]),
+                 QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in), dbValue(seen),
+                 dbValue(out), rep, TextForms::minuteBoundaries(seen, out)});
+        };
+
+        // A day of history: one visit every 40 minutes from 8:00 until now (or all day).
         const QDate day = now.time() < QTime(9, 0) ? now.date().addDays(-1) : now.date();
         for (int i = 0; i < 8; ++i) {
             const QTime in = QTime(8, 0).addSecs(i * 40 * 60 + 17 * i);
@@ -206,16 +260,42 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
             const QTime out = seen.addSecs((9 + 3 * (i % 4)) * 60);
             if (day == now.date() && out > now.time())
                 break;
-            if (!db.exec(
-                    QStringLiteral("INSERT INTO history (firstName, lastName, "
-                                   "serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-                                   "timeOut, servicedBy, serviceTime) VALUES (?,?,?,?,?,?,?,?,?)"),
-                    {QString::fromLatin1(names[i][0]), QString::fromLatin1(names[i][1]),
-                     QString::fromLatin1(services[i % 4]), dbValue(day), dbValue(in), dbValue(seen),
-                     dbValue(out), 1 + i % 3, TextForms::minuteBoundaries(seen, out)})) {
+            if (!insert(i, day, in, seen, out, 1 + i % 3)) {
                 error = db.failure().description;
                 return false;
             }
+        }
+
+        // Four weeks of working days before it, so that the statistics have something to say:
+        // the lobby fills towards late morning and after lunch, waits grow with it, services
+        // take their own time, and Tom served in the first two weeks before he left.
+        const int waitByHour[] = {3, 5, 8, 12, 9, 11, 9, 6, 4}; // minutes, from 8:00
+        const int serviceMinutes[] = {14, 9, 7, 18};
+        for (int d = 28; d >= 1; --d) {
+            const QDate past = day.addDays(-d);
+            if (past.dayOfWeek() > 5)
+                continue;
+            const int visits = 18 + d * 7 % 9;
+            for (int i = 0; i < visits; ++i) {
+                const int n = i + d; // the visitor, service and representative
+                const QTime in =
+                    QTime(8, 0).addSecs(i * 510 * 60 / visits + (i * 37 + d * 11) % 13 * 60);
+                const int wait =
+                    (waitByHour[std::min(in.hour() - 8, 8)] + (i * 53 + d * 29) % 7 - 3) * 60 +
+                    i * 17 % 60;
+                const QTime seen = in.addSecs(std::max(wait, 20));
+                const QTime out =
+                    seen.addSecs((serviceMinutes[n % 4] + (i * 31 + d) % 5 - 2) * 60 + d * 7 % 60);
+                const int reps = d > 14 ? 4 : 3;
+                if (!insert(n, past, in, seen, out, 1 + n % reps)) {
+                    error = db.failure().description;
+                    return false;
+                }
+            }
+        }
+        if (!db.exec(QStringLiteral("COMMIT"))) {
+            error = db.failure().description;
+            return false;
         }
     }
 

@@ -11,8 +11,12 @@ namespace ProgramFolder {
 /// False with `error` set when `folder` already holds data or a file cannot be made.
 bool create(const QString &folder, QString &error);
 
-/// Adds representatives, services, waiting customers (one overdue, one in service) and a day
-/// of history, all relative to `now`.
+/// Writes what a new version of the programs brings beside the data: the help page, the chime
+/// and the empty history template. Leaves `data/`, `export/` and `vedez.ini` alone.
+bool refreshInstalledFiles(const QString &folder, QString &error);
+
+/// Adds representatives, services, waiting customers (one overdue, one in service), a day of
+/// history and four weeks of working days before it, all relative to `now`.
 bool addDemoData(const QString &folder, const QDateTime &now, QString &error);
 
 /// Makes an empty history database (the table and its index) at `path`.

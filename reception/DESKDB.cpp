@@ -2,6 +2,7 @@
 
 #include "frmLobby.h"
 
+#include "SharedFileCheck.h"
 #include "Store.h"
 #include "SystemParameters.h"
 #include "TextForms.h"
@@ -39,8 +40,10 @@ bool DESKDB::initiateProgram()
         loadSystemParameters(m_programFolder, params);
         formFilePaths(params);
         context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!context.store().checkReachable(ProgramKind::Reception))
+        if (!context.store().checkReachable(ProgramKind::Reception) ||
+            !checkDataFormat(context, programInfo().instanceName))
             return false;
+        m_presence = std::make_unique<DeskPresence>(params.dataPath, programInfo().instanceName);
 
         // Before the lobby window exists, so its poll always has a watcher to ask.
         queueWatcher = std::make_unique<clsQuorvel>(context);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoreContext.h"
+#include "DeskPresence.h"
 #include "Failure.h"
 #include "ProgramInfo.h"
 #include "RepNames.h"
@@ -56,5 +57,6 @@ private:
 
     QString m_programFolder;
     QStringList m_arguments;
+    std::unique_ptr<DeskPresence> m_presence;
     std::unique_ptr<frmLobby> m_lobby;
 };

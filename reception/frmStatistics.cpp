@@ -6,6 +6,7 @@
 #include "ServiceChoices.h"
 #include "StatisticsCharts.h"
 
+#include "Directory.h"
 #include "ElidedText.h"
 #include "FileDialog.h"
 #include "SelectAllOnFocus.h"
@@ -89,6 +90,9 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->lstServices->addItem(QStringLiteral("All Services"));
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
+    Failure failure;
+    // Left to us: whom the directory cannot name shows as "User N", without a box.
+    Directory::userNames(m_desk.context.params.systemPath, m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
     m_ui->cboSort->addItems(StatisticsTable::headers(Grouping::Day));
 
@@ -213,7 +217,7 @@ void frmStatistics::start(bool reread)
     m_progress->setValue(0); // shown only if the work takes long
     m_working = true;
     m_watcher.setFuture(QtConcurrent::run(work, m_historyPath, m_selection, m_history, grouping(),
-                                          m_desk.context.params.MaxLimit, m_desk.repNames));
+                                          m_desk.context.params.MaxLimit, m_names));
 }
 
 void frmStatistics::finished()

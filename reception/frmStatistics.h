@@ -75,6 +75,7 @@ private:
     DESKDB &m_desk;
     FileDialog &m_files;
     std::unique_ptr<StatisticsCharts> m_charts;
+    RepNames m_names; // every representative in the directory, active or not
     QString m_historyPath;
     ExportSelection m_selection;                   // of the visits read
     std::shared_ptr<const VisitHistory> m_history; // as last read, for another grouping

@@ -5,12 +5,15 @@
 #include "Clock.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramEnd.h"
+#include "ProgramVersion.h"
 #include "QueueWaitIndicator.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("harbrin"));
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));

@@ -7,13 +7,14 @@ runtime=(
   libqt6multimedia6 libqt6charts6 libqt6concurrent6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml1v5 libsqlite3-0
+  postgresql-client
 )
 build=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev qt6-charts-dev postgresql
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libpugixml-dev libsimpleini-dev libsqlite3-dev sqlite3
-  help2man desktop-file-utils
+  help2man desktop-file-utils logrotate
   xvfb xauth imagemagick xdotool
 )
 case "${1:-}" in

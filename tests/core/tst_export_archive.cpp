@@ -313,8 +313,8 @@ void tst_export_archive::archiveAndExportFromArchive()
     QCOMPARE(firstNames(params.historyPath), QStringList());
     QCOMPARE(QFile::permissions(params.historyPath), QFile::permissions(archivePath));
     QCOMPARE(filesBeside(params.dataPath),
-             QStringList({QStringLiteral("history.mdb"), QStringLiteral("lobbyData.xml"),
-                          QStringLiteral("systemData.mdb")}));
+             QStringList({QStringLiteral("format.ini"), QStringLiteral("history.mdb"),
+                          QStringLiteral("lobbyData.xml"), QStringLiteral("systemData.mdb")}));
     QVERIFY(folder.prompter.boxes.isEmpty());
 
     const QString after = folder.filePath(QStringLiteral("export/after.csv"));
@@ -376,7 +376,7 @@ void tst_export_archive::archiveRefusedChangesNothing()
     QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));
     QVERIFY(failure.description.contains(gone));
     QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
-    QCOMPARE(filesBeside(params.dataPath).size(), 3); // no copy of the template left behind
+    QCOMPARE(filesBeside(params.dataPath).size(), 4); // no copy of the template left behind
     QVERIFY(filesBeside(params.archiveFolder()).isEmpty());
 }
 

@@ -263,7 +263,8 @@ void tst_history::failedRemovalKeepsTheVisitInTheQueue()
     QVERIFY(entry.verifyLobbyEntry(id));
     QVERIFY(column(folder, "id").isEmpty());
     QCOMPARE(QDir(folder.filePath("data")).entryList(QDir::Files),
-             QStringList({"history.mdb", "lobbyData.xml", "systemData.mdb", "watchdog.dat"}));
+             QStringList(
+                 {"format.ini", "history.mdb", "lobbyData.xml", "systemData.mdb", "watchdog.dat"}));
 }
 
 // A sign-out killed after its history row and before the queue's rewrite leaves the visit in

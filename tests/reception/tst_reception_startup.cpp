@@ -1,3 +1,5 @@
+#include "DeskPresence.h"
+#include "IniFile.h"
 #include "ReceptionFixture.h"
 #include "frmLobby.h"
 #include "frmSplash.h"
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void splashTimerStartsUpAndShowsTheLobby();
     void clickOnSplashBeforeItsTimerEndsTheProgram();
     void missingFilesGiveDebugBoxesThenTheFatalMessage();
+    void dataOfANewerVersionIsLeftAlone();
     void oldEntriesWarnOnceAfterTheListsAreFilled();
     void inServiceEntriesFromYesterdayDoNotWarn();
     void logSwitchWritesTheStartUpLines();
@@ -61,6 +64,11 @@ void tst_reception_startup::splashTimerStartsUpAndShowsTheLobby()
     QVERIFY(!splash.isVisible());
     QVERIFY(r.folder.prompter.boxes.isEmpty());
     QCOMPARE(r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItemCount(), 3);
+    // The office's tools can tell that a reception has it open.
+    const QList<DeskPresence::Holder> open =
+        DeskPresence::holders(r.folder.context.params.dataPath);
+    QCOMPARE(open.size(), 1);
+    QCOMPARE(open.first().program, QString("harbrin"));
     r.lobby().close();
 }
 
@@ -94,6 +102,18 @@ void tst_reception_startup::missingFilesGiveDebugBoxesThenTheFatalMessage()
                                "  Check that the Database Filepath in the Misc Options is set "
                                "correctly."));
     QVERIFY(r.folder.programEnd.ended);
+}
+
+void tst_reception_startup::dataOfANewerVersionIsLeftAlone()
+{
+    Reception r(true);
+    QVERIFY(IniFile::writeString(r.folder.filePath("data/format.ini"), "data", "Format", "3000"));
+    QVERIFY(!r.start());
+    QCOMPARE(r.folder.prompter.titles(), QStringList{"Error"});
+    QVERIFY2(r.folder.prompter.texts().first().contains("is in data format 3000"),
+             qPrintable(r.folder.prompter.texts().first()));
+    QVERIFY(r.folder.programEnd.ended);
+    QVERIFY(DeskPresence::holders(r.folder.context.params.dataPath).isEmpty());
 }
 
 void tst_reception_startup::oldEntriesWarnOnceAfterTheListsAreFilled()

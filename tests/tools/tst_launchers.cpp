@@ -127,6 +127,7 @@ void tst_launchers::entriesAreValidAndReplaced()
     QCOMPARE(run.exitCode, 0);
     QVERIFY(workstation.entries().isEmpty());
     QVERIFY(workstation.icons().isEmpty());
+    QVERIFY(!QFileInfo::exists(workstation.applications())); // no empty folder left behind
 }
 
 void tst_launchers::iconsInEveryThemeSize()

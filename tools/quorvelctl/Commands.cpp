@@ -2,7 +2,7 @@
 
 QList<Command> allCommands()
 {
-    return folderCommands() + doctorCommands() + launcherCommands() + queueCommands() +
-           serviceCommands() + directoryCommands() + exportArchiveCommands() + reportCommands() +
-           helpCommands();
+    return folderCommands() + doctorCommands() + backupCommands() + launcherCommands() +
+           queueCommands() + serviceCommands() + directoryCommands() + exportArchiveCommands() +
+           reportCommands() + helpCommands();
 }

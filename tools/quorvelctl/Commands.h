@@ -53,5 +53,6 @@ QList<Command> directoryCommands();
 QList<Command> exportArchiveCommands();
 QList<Command> reportCommands();
 QList<Command> doctorCommands();
+QList<Command> backupCommands();
 QList<Command> launcherCommands();
 QList<Command> helpCommands();

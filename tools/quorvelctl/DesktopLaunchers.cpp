@@ -174,5 +174,12 @@ bool DesktopLaunchers::remove(QStringList &removed, QString &error)
         if (!removeFile(data.filePath(QStringLiteral("icons/") + file), removed, error))
             return false;
     }
+    // Folders made for these files go with them; rmdir leaves any that hold others' files.
+    for (const QString &file : std::as_const(removed)) {
+        for (QString folder = QFileInfo(file).path();
+             folder.startsWith(m_dataFolder + QLatin1Char('/')) && QDir().rmdir(folder);
+             folder = QFileInfo(folder).path()) {
+        }
+    }
     return true;
 }

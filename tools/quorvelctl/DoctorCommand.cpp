@@ -11,11 +11,12 @@ int doctor(CtlEnvironment &env, const QStringList &args)
     bool allPassed = true;
     env.out() << "Program folder " << env.context().params.programFolder << '\n';
     for (const FolderDoctor::Check &check : doctor.run()) {
-        QString verdict = check.problem;
+        QString verdict =
+            check.warning ? QStringLiteral("warning: ") + check.problem : check.problem;
         if (check.problem.isEmpty())
             verdict = check.detail.isEmpty() ? QStringLiteral("ok")
                                              : QStringLiteral("ok (%1)").arg(check.detail);
-        allPassed = allPassed && check.problem.isEmpty();
+        allPassed = allPassed && (check.problem.isEmpty() || check.warning);
         env.out() << check.subject.leftJustified(22) << ' ' << verdict << '\n';
     }
     env.out().flush();
@@ -25,23 +26,28 @@ int doctor(CtlEnvironment &env, const QStringList &args)
 
 QList<Command> doctorCommands()
 {
-    return {{QStringLiteral("doctor"),
-             QString(),
-             false,
-             doctor,
-             {QStringLiteral("check a program folder as the programs would use it"),
-              QStringLiteral(
-                  "Checks the program folder from the workstation it runs on and prints one line "
-                  "per check, with ok or the reason: the programs and files present and "
-                  "readable, the databases open with their tables, the queue file well-formed, "
-                  "the data, archive and export folders writable, no lock left by a crashed "
-                  "instance, exclusive create and atomic replace working on the share, "
-                  "modification times finer than a second, and a share's attribute cache short "
-                  "enough for the 2.5-second poll. Changes nothing but a short-lived probe file "
-                  "in the data folder.\n\nRun it on every workstation after mounting the share, "
-                  "as the user who runs the programs."),
-              {},
-              {{QStringLiteral("0"), QStringLiteral("every check passed")},
-               {QStringLiteral("1"), QStringLiteral("at least one check failed")}},
-              QStringLiteral("quorvelctl --folder /mnt/quorvel doctor")}}};
+    return {
+        {QStringLiteral("doctor"),
+         QString(),
+         false,
+         doctor,
+         {QStringLiteral("check a program folder as the programs would use it"),
+          QStringLiteral(
+              "Checks the program folder from the workstation it runs on and prints one line "
+              "per check, with ok, a warning naming a risk, or the reason it failed; a "
+              "folder that is missing, unreadable, not mounted or empty is said in one line "
+              "and nothing else is checked. It checks the programs and files present, "
+              "readable and not empty, the program files safe from the office's account, the "
+              "databases open with their tables, the queue file well-formed, "
+              "the data, archive and export folders writable, no lock left by a crashed "
+              "instance, exclusive create and atomic replace working on the share, "
+              "modification times finer than a second, and a share's attribute cache short "
+              "enough for the 2.5-second poll (on every kind of share: NFS, SMB, sshfs and "
+              "other FUSE shares). Changes nothing but a short-lived probe file "
+              "in the data folder.\n\nRun it on every workstation after mounting the share, "
+              "as the user who runs the programs."),
+          {},
+          {{QStringLiteral("0"), QStringLiteral("every check passed, some perhaps with a warning")},
+           {QStringLiteral("1"), QStringLiteral("at least one check failed")}},
+          QStringLiteral("quorvelctl --folder /mnt/quorvel doctor")}}};
 }

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
+#include "DataFormat.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "ServerConnection.h"
@@ -8,6 +9,11 @@
 #include "StoreMigration.h"
 
 #include <QDateTime>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 int init(CtlEnvironment &env, const QStringList &args)
@@ -37,6 +43,7 @@ int init(CtlEnvironment &env, const QStringList &args)
     }
     return ExitStatus::Done;
 }
+
 /// The value after `option` in `args`, taking both out; empty when the option is not there.
 QString takeOption(QStringList &args, const QString &option)
 {
@@ -71,6 +78,40 @@ int migrate(CtlEnvironment &env, const QStringList &args)
     env.out() << "copied and verified: " << StoreMigration::countsText(counts) << Qt::endl;
     if (toSwitch && !IniFile::writeString(params.iniPath(), QStringLiteral("server"),
                                           QStringLiteral("Connection"), to, &error)) {
+/// Gives what root just made in the data folder to the folder's owner, the office's account,
+/// which must go on writing it.
+void giveToDataOwner(const QString &dataPath)
+{
+    struct stat folder = {};
+    if (::geteuid() != 0 || ::stat(QFile::encodeName(dataPath).constData(), &folder) != 0 ||
+        folder.st_uid == 0)
+        return;
+    QDirIterator it(dataPath, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray path = QFile::encodeName(it.next());
+        struct stat entry = {};
+        if (::lstat(path.constData(), &entry) == 0 && entry.st_uid == 0)
+            ::lchown(path.constData(), folder.st_uid, folder.st_gid);
+    }
+}
+
+int update(CtlEnvironment &env, const QStringList &args)
+{
+    if (args.size() != 1)
+        return ExitStatus::Usage;
+    const QString folder = args.first();
+    if (!QFileInfo(folder + QStringLiteral("/data")).isDir()) {
+        env.error(QStringLiteral("%1 is not a program folder (no data folder).").arg(folder));
+        return ExitStatus::Failed;
+    }
+    QString error;
+    CtlEnvironment office(folder);
+    const bool done =
+        ProgramFolder::refreshInstalledFiles(folder, error) &&
+        DataFormat::bringUpToDate(office.context(), QStringLiteral("quorvelctl"), error);
+    giveToDataOwner(office.context().params.dataPath);
+    if (!done) {
         env.error(error);
         return ExitStatus::Failed;
     }
@@ -128,5 +169,26 @@ QList<Command> folderCommands()
           {{QStringLiteral("0"), QStringLiteral("copied and verified")},
            {QStringLiteral("1"),
             QStringLiteral("the target holds data, or the copy failed; nothing was kept")}},
-          QStringLiteral("quorvelctl migrate --to \"host=db1 dbname=quorvel_main\" --switch")}}};
+          QStringLiteral("quorvelctl migrate --to \"host=db1 dbname=quorvel_main\" --switch")}},
+        {QStringLiteral("update"),
+         QStringLiteral("DIR"),
+         false,
+         update,
+         {QStringLiteral("bring a program folder up to this version"),
+          QStringLiteral(
+              "Rewrites what comes with a version of the programs beside the office's data: the "
+              "help page, the notification sound and the empty history template, and brings "
+              "the data folder up to this version's data format (logged in data/upgrade.log; "
+              "the first program started does the same; run as root, what it makes there goes to "
+              "the "
+              "owner of data/). Leaves the office's data, export/, "
+              "vedez.ini and the log files as they are otherwise. Run it after installing a "
+              "new version with \"cmake --install BUILD --prefix DIR\", with every desk "
+              "closed."),
+          {{QStringLiteral("DIR"), QStringLiteral("the program folder of an office")}},
+          {{QStringLiteral("0"), QStringLiteral("brought up to this version")},
+           {QStringLiteral("1"),
+            QStringLiteral("DIR is not a program folder, its data is in a newer format, or a "
+                           "file could not be written")}},
+          QStringLiteral("quorvelctl update /srv/quorvel")}}};
 }

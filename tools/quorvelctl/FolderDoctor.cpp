@@ -1,7 +1,10 @@
 #include "FolderDoctor.h"
 
+#include "DataFormat.h"
 #include "Database.h"
+#include "DeskPresence.h"
 #include "IniFile.h"
+#include "ProgramVersion.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
 
@@ -14,7 +17,12 @@
 #include <QSysInfo>
 #include <QThread>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 struct Table
@@ -40,6 +48,14 @@ constexpr int PollSeconds = 2;
 
 const char *const requiredPrograms[] = {"harbrin", "quorvelClient"};
 const char *const optionalPrograms[] = {"quorvelBoard"};
+// What an administrator installs and every desk runs or reads: no office user may change it.
+const char *const programFiles[] = {"harbrin", "quorvelClient", "quorvelBoard", "quorvelctl"};
+const char *const programFolders[] = {"scripts", "help", "media", "system", "man"};
+
+// File systems of this machine's own disks and memory; every other one is a share.
+const char *const localTypes[] = {"ext2", "ext3",  "ext4",     "xfs",   "btrfs",    "zfs",
+                                  "f2fs", "jfs",   "reiserfs", "tmpfs", "ramfs",    "overlay",
+                                  "vfat", "exfat", "ntfs3",    "ntfs",  "squashfs", "bcachefs"};
 
 qint64 modificationNanoseconds(const QString &path)
 {
@@ -66,13 +82,100 @@ int optionValue(const QStringList &options, const QString &name)
     }
     return -1;
 }
+
+/// The first of `names` given among `options`; -1 when none is.
+int firstOptionValue(const QStringList &options, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        const int value = optionValue(options, QLatin1String(name));
+        if (value >= 0)
+            return value;
+    }
+    return -1;
+}
+
+QString unescapedPath(const QByteArray &field)
+{
+    return QString::fromUtf8(field).replace(QStringLiteral("\\040"), QStringLiteral(" "));
+}
+
+bool isLocal(const QString &type)
+{
+    return std::any_of(std::begin(localTypes), std::end(localTypes),
+                       [&type](const char *local) { return type == QLatin1String(local); });
+}
+
+bool isSshfs(const QString &type)
+{
+    return type == QLatin1String("fuse.sshfs") || type == QLatin1String("sshfs");
+}
+
+/// The mount point and options of each line of /etc/fstab.
+QList<FolderDoctor::Mount> fstabMounts(const QByteArray &fstab)
+{
+    QList<FolderDoctor::Mount> mounts;
+    for (const QByteArray &raw : fstab.split('\n')) {
+        const QByteArray line = raw.simplified();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 3)
+            continue;
+        mounts.append(
+            {unescapedPath(fields.at(1)), QString::fromUtf8(fields.at(2)),
+             fields.size() > 3
+                 ? QString::fromUtf8(fields.at(3)).split(QLatin1Char(','), Qt::SkipEmptyParts)
+                 : QStringList(),
+             true, QString::fromUtf8(fields.at(0))});
+    }
+    return mounts;
+}
+
+/// The mount points of /proc/self/mountinfo with their types and options.
+QList<FolderDoctor::Mount> mountedNow(const QByteArray &mountInfo)
+{
+    QList<FolderDoctor::Mount> mounts;
+    for (const QByteArray &line : mountInfo.split('\n')) {
+        // id parent dev root mountpoint options [optional...] - type source superoptions
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf("-");
+        if (fields.size() < 6 || dash < 0 || dash + 3 >= fields.size())
+            continue;
+        mounts.append({unescapedPath(fields.at(4)), QString::fromUtf8(fields.at(dash + 1)),
+                       QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3))
+                           .split(QLatin1Char(','), Qt::SkipEmptyParts),
+                       false, QString::fromUtf8(fields.at(dash + 2))});
+    }
+    return mounts;
+}
+
+bool holds(const QString &point, const QString &path)
+{
+    return path == point || point == QLatin1String("/") ||
+           path.startsWith(point + QLatin1Char('/'));
+}
 } // namespace
+
+FolderDoctor::MountTable FolderDoctor::MountTable::ofThisSystem()
+{
+    QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
+    QFile fstab(QStringLiteral("/etc/fstab"));
+    return {mountInfo.open(QIODevice::ReadOnly) ? mountInfo.readAll() : QByteArray(),
+            fstab.open(QIODevice::ReadOnly) ? fstab.readAll() : QByteArray()};
+}
 
 QList<FolderDoctor::Check> FolderDoctor::run()
 {
     m_checks.clear();
+    const QString problem = notAProgramFolder();
+    if (!problem.isEmpty()) {
+        fail(QStringLiteral("program folder"), problem);
+        return m_checks;
+    }
     checkPrograms();
+    checkProgramFilesProtected();
     checkSettings();
+    checkDataFormat();
     checkQueueFile();
     checkChangeSignal();
     checkDatabase(QStringLiteral("data/history.mdb"));
@@ -84,6 +187,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkWritableFolder(QStringLiteral("data/archive"));
     checkWritableFolder(QStringLiteral("export"));
     checkQueueLock();
+    checkOpenDesks();
     checkFileSystem();
     checkAttributeCache();
     return m_checks;
@@ -97,6 +201,53 @@ void FolderDoctor::pass(const QString &subject, const QString &detail)
 void FolderDoctor::fail(const QString &subject, const QString &problem)
 {
     m_checks.append({subject, problem, {}});
+}
+
+void FolderDoctor::warn(const QString &subject, const QString &problem)
+{
+    m_checks.append({subject, problem, {}, true});
+}
+
+QString FolderDoctor::notAProgramFolder() const
+{
+    const QString folder = m_params.programFolder;
+    if (QFileInfo(m_params.dataPath).isDir())
+        return {};
+    const QString absolute = QFileInfo(folder).absoluteFilePath();
+    const QList<Mount> mounted = mountedNow(m_mounts.mountInfo);
+    const auto mountedAt = [&mounted](const QString &point) {
+        return std::any_of(mounted.begin(), mounted.end(),
+                           [&point](const Mount &m) { return m.point == point; });
+    };
+    // The longest fstab mount point above the folder that nothing is mounted on.
+    Mount missing;
+    for (const Mount &entry : fstabMounts(m_mounts.fstab)) {
+        if (holds(entry.point, absolute) && entry.point.size() > missing.point.size() &&
+            !mountedAt(entry.point))
+            missing = entry;
+    }
+    if (!missing.point.isEmpty())
+        return QStringLiteral("not mounted: /etc/fstab mounts %1 on %2, but nothing is mounted "
+                              "there; mount it (sudo mount %2) and run doctor again")
+            .arg(missing.source, missing.point);
+    const QFileInfo info(absolute);
+    if (!info.exists())
+        return QStringLiteral("%1 does not exist").arg(absolute);
+    if (!info.isDir())
+        return QStringLiteral("%1 is not a folder").arg(absolute);
+    if (::access(QFile::encodeName(absolute).constData(), R_OK | X_OK) != 0)
+        return QStringLiteral("%1 cannot be read by %2: %3")
+            .arg(absolute, DeskPresence::thisAccount(),
+                 QString::fromLocal8Bit(std::strerror(errno)));
+    if (QDir(absolute).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        return mountedAt(absolute)
+                   ? QStringLiteral("%1 is a share with nothing in it: is it the right share "
+                                    "(quorvelctl init lays a program folder out)?")
+                         .arg(absolute)
+                   : QStringLiteral("%1 is empty: no share is mounted here and no program "
+                                    "folder was laid out")
+                         .arg(absolute);
+    return QStringLiteral("%1 is not a program folder: it has no data folder").arg(absolute);
 }
 
 QString FolderDoctor::path(const QString &relativePath) const
@@ -130,6 +281,41 @@ void FolderDoctor::checkPrograms()
                  QStringLiteral(" (put them here with cmake --install BUILD --prefix FOLDER)"));
 }
 
+void FolderDoctor::checkProgramFilesProtected()
+{
+    const QString subject = QStringLiteral("program files");
+    if (::geteuid() == 0) {
+        pass(subject, QStringLiteral("not judged as root; run doctor as the office's user"));
+        return;
+    }
+    const auto writable = [](const QString &path) {
+        return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    };
+    QStringList open;
+    if (writable(m_params.programFolder))
+        open << QStringLiteral("the program folder itself");
+    for (const char *name : programFiles) {
+        if (writable(path(QLatin1String(name))))
+            open << QLatin1String(name);
+    }
+    for (const char *name : programFolders) {
+        const QString folder = path(QLatin1String(name));
+        bool any = writable(folder);
+        for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
+            any = any || writable(file.filePath());
+        if (any)
+            open << QLatin1String(name) + QLatin1Char('/');
+    }
+    if (open.isEmpty()) {
+        pass(subject, QStringLiteral("read-only to %1").arg(DeskPresence::thisAccount()));
+        return;
+    }
+    warn(subject, QStringLiteral("%1 can be changed by %2, so anyone working as %2 could replace "
+                                 "what every desk runs; give them to an administrator and leave "
+                                 "only data/, export/, vedez.ini and the log files writable")
+                      .arg(open.join(QStringLiteral(", ")), DeskPresence::thisAccount()));
+}
+
 QString FolderDoctor::unreadable(const QString &relativePath) const
 {
     QFile file(path(relativePath));
@@ -142,7 +328,9 @@ QString FolderDoctor::unreadable(const QString &relativePath) const
 
 void FolderDoctor::checkFile(const QString &relativePath)
 {
-    const QString problem = unreadable(relativePath);
+    QString problem = unreadable(relativePath);
+    if (problem.isEmpty() && QFileInfo(path(relativePath)).size() == 0)
+        problem = QStringLiteral("empty; write it anew with quorvelctl update FOLDER");
     if (problem.isEmpty())
         pass(relativePath);
     else
@@ -157,11 +345,38 @@ void FolderDoctor::checkSettings()
         fail(subject, problem + QStringLiteral(": the waiting-time limit reads as 0"));
         return;
     }
-    const double limit = parseMaxLimit(IniFile::readString(
-        m_params.iniPath(), QStringLiteral("time"), QStringLiteral("MaxLimit"), QString()));
+    const QString value = IniFile::readString(m_params.iniPath(), QStringLiteral("time"),
+                                              QStringLiteral("MaxLimit"), QString());
+    const double limit = parseMaxLimit(value);
+    if (limit == 0 && !value.trimmed().isEmpty()) {
+        warn(subject, QStringLiteral("MaxLimit=%1 is not a number: the programs read it as 0, so "
+                                     "every waiting customer counts as overdue; set minutes, "
+                                     "e.g. MaxLimit=10")
+                          .arg(value));
+        return;
+    }
     pass(subject, limit > 0
                       ? QStringLiteral("waiting-time limit %1 minutes").arg(limit)
                       : QStringLiteral("no waiting-time limit: every waiting customer is overdue"));
+}
+
+void FolderDoctor::checkDataFormat()
+{
+    const QString subject = QStringLiteral("data format");
+    const int format = DataFormat::recorded(m_params.dataPath);
+    if (format > DataFormat::Current)
+        fail(subject, QStringLiteral("%1, newer than this version (%2) knows (%3): the programs "
+                                     "here refuse to write; install the new version")
+                          .arg(format)
+                          .arg(ProgramVersion::number())
+                          .arg(DataFormat::Current));
+    else if (format < DataFormat::Current)
+        warn(subject, QStringLiteral("%1, older than this version's %2: the first program "
+                                     "started, or quorvelctl update, brings it up to date")
+                          .arg(format)
+                          .arg(DataFormat::Current));
+    else
+        pass(subject, QString::number(format));
 }
 
 void FolderDoctor::checkChangeSignal()
@@ -197,10 +412,7 @@ void FolderDoctor::checkQueueFile()
             return;
         }
     }
-    if (!QFileInfo(m_params.queuePath).isWritable()) {
-        fail(subject, QStringLiteral("cannot be written"));
-        return;
-    }
+    // A read-only queue file is no fault: every save renames a new file over it.
     pass(subject, records.size() == 1 ? QStringLiteral("1 customer")
                                       : QStringLiteral("%1 customers").arg(records.size()));
 }
@@ -235,7 +447,9 @@ void FolderDoctor::checkDatabase(const QString &relativePath)
             }
         }
     }
-    if (!QFileInfo(path(relativePath)).isWritable()) {
+    // The template is only copied, so it may well be read-only.
+    const bool onlyRead = relativePath.startsWith(QLatin1String("system/"));
+    if (!onlyRead && !QFileInfo(path(relativePath)).isWritable()) {
         fail(relativePath, QStringLiteral("cannot be written"));
         return;
     }
@@ -272,6 +486,25 @@ void FolderDoctor::checkQueueLock()
         pass(subject, QStringLiteral("held by a workstation changing the queue"));
     else
         pass(subject, QStringLiteral("free"));
+}
+
+void FolderDoctor::checkOpenDesks()
+{
+    const QString subject = QStringLiteral("open desks");
+    const QFileInfo folder(DeskPresence::folderFor(m_params.dataPath));
+    if (!folder.isDir()) {
+        pass(subject, QStringLiteral("not kept in this data format"));
+        return;
+    }
+    if (!folder.isWritable()) {
+        fail(subject, QStringLiteral("data/desks/ cannot be written: the desks leave no mark, so "
+                                     "a restore or an upgrade cannot tell that they are open"));
+        return;
+    }
+    QStringList open;
+    for (const DeskPresence::Holder &holder : DeskPresence::holders(m_params.dataPath))
+        open << DeskPresence::describe(holder);
+    pass(subject, open.isEmpty() ? QStringLiteral("none") : open.join(QStringLiteral("; ")));
 }
 
 void FolderDoctor::checkFileSystem()
@@ -337,63 +570,81 @@ void FolderDoctor::checkFileSystem()
 void FolderDoctor::checkAttributeCache()
 {
     const QString subject = QStringLiteral("attribute cache");
-    QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
-    const Mount mount =
-        mountHolding(QFileInfo(m_params.dataPath).canonicalFilePath(),
-                     mountInfo.open(QIODevice::ReadOnly) ? mountInfo.readAll() : QByteArray());
+    const Mount mount = mountHolding(QFileInfo(m_params.dataPath).canonicalFilePath(), m_mounts);
     const int longest = attributeCacheSeconds(mount);
-    if (longest < 0) {
+    const bool sshfs = isSshfs(mount.type);
+    const QString fix = sshfs ? QStringLiteral("mount it with -o cache=no (or "
+                                               "cache_timeout=1,attr_timeout=1)")
+                              : QStringLiteral("mount the share with actimeo=1");
+    if (longest == LocalDisk) {
         pass(subject, mount.type.isEmpty()
                           ? QString()
-                          : QStringLiteral("%1, not a network share").arg(mount.type));
-        return;
-    }
-    if (longest > PollSeconds)
+                          : QStringLiteral("%1, a disk of this machine").arg(mount.type));
+    } else if (longest == UnknownCache && sshfs) {
+        warn(subject, QStringLiteral("%1 keeps file times for about 20 s unless mounted with "
+                                     "cache=no, and its options are not in /etc/fstab to tell; "
+                                     "a change can stay unseen on the other desks that long: %2")
+                          .arg(mount.type, fix));
+    } else if (longest == UnknownCache) {
+        warn(subject,
+             QStringLiteral("%1 is a share whose caching doctor cannot judge: a change can stay "
+                            "unseen on the other desks for as long as it caches file times, and "
+                            "its locks may not reach them; mount it without attribute caching, "
+                            "or share the folder over NFS or SMB")
+                 .arg(mount.type));
+    } else if (longest > PollSeconds) {
         fail(subject, QStringLiteral("%1 caches file times for up to %2 s, so a change can stay "
-                                     "unseen that long; mount the share with actimeo=1")
+                                     "unseen that long; %3")
                           .arg(mount.type)
-                          .arg(longest));
-    else
+                          .arg(longest)
+                          .arg(fix));
+    } else {
         pass(subject,
              QStringLiteral("%1, file times cached at most %2 s").arg(mount.type).arg(longest));
+    }
 }
 
 FolderDoctor::Mount FolderDoctor::mountHolding(const QString &canonicalPath,
-                                               const QByteArray &mountInfo)
+                                               const MountTable &mounts)
 {
     Mount best;
-    qsizetype bestLength = -1;
-    for (const QByteArray &line : mountInfo.split('\n')) {
-        // id parent dev root mountpoint options [optional...] - type source superoptions
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf("-");
-        if (fields.size() < 6 || dash < 0 || dash + 3 >= fields.size())
-            continue;
-        const QString point =
-            QString::fromUtf8(fields.at(4)).replace(QStringLiteral("\\040"), QStringLiteral(" "));
-        const bool holds = canonicalPath == point || point == QLatin1String("/") ||
-                           canonicalPath.startsWith(point + QLatin1Char('/'));
+    for (const Mount &mount : mountedNow(mounts.mountInfo)) {
         // The longest mount point wins; of equal ones the later, which covers the earlier.
-        if (!holds || point.size() < bestLength)
-            continue;
-        bestLength = point.size();
-        best.type = QString::fromUtf8(fields.at(dash + 1));
-        best.options = QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3))
-                           .split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (holds(mount.point, canonicalPath) && mount.point.size() >= best.point.size())
+            best = mount;
+    }
+    for (const Mount &entry : fstabMounts(mounts.fstab)) {
+        if (!best.point.isEmpty() && entry.point == best.point) {
+            best.options += entry.options;
+            best.listed = true;
+        }
     }
     return best;
 }
 
 int FolderDoctor::attributeCacheSeconds(const Mount &mount)
 {
+    if (mount.type.isEmpty() || isLocal(mount.type))
+        return LocalDisk;
     const bool nfs = mount.type.startsWith(QLatin1String("nfs"));
     const bool cifs = mount.type == QLatin1String("cifs") || mount.type == QLatin1String("smb3");
-    if (!nfs && !cifs)
-        return -1;
-    if (mount.options.contains(QLatin1String("noac")))
-        return 0;
-    int longest = optionValue(mount.options, QStringLiteral("acregmax"));
-    if (longest < 0)
-        longest = optionValue(mount.options, QStringLiteral("actimeo"));
-    return longest >= 0 ? longest : nfs ? 60 : 1; // the defaults of each
+    if (nfs || cifs) {
+        if (mount.options.contains(QLatin1String("noac")))
+            return 0;
+        const int longest = firstOptionValue(mount.options, {"acregmax", "actimeo"});
+        return longest >= 0 ? longest : nfs ? 60 : 1; // the defaults of each
+    }
+    if (isSshfs(mount.type) && mount.listed) {
+        // sshfs caches in two places: its own cache of file times (20 s unless switched off)
+        // and the kernel's attribute cache (1 s unless attr_timeout says otherwise).
+        const int kernel = std::max(1, optionValue(mount.options, QStringLiteral("attr_timeout")));
+        if (mount.options.contains(QLatin1String("cache=no")) ||
+            mount.options.contains(QLatin1String("dir_cache=no")))
+            return kernel;
+        const int own =
+            firstOptionValue(mount.options, {"dcache_stat_timeout", "cache_stat_timeout",
+                                             "dcache_timeout", "cache_timeout"});
+        return std::max(kernel, own >= 0 ? own : 20);
+    }
+    return UnknownCache;
 }

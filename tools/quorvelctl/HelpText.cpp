@@ -1,5 +1,7 @@
 #include "HelpText.h"
 
+#include "ProgramVersion.h"
+
 #include <QRegularExpression>
 
 namespace HelpText {
@@ -164,7 +166,7 @@ QString manual()
 
 QString version()
 {
-    return QStringLiteral("quorvelctl (Quorvel) %1\n").arg(QLatin1String(QUORVEL_VERSION));
+    return ProgramVersion::text(QStringLiteral("quorvelctl"));
 }
 
 QList<Command> commandsNamed(const QStringList &words)

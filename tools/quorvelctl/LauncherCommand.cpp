@@ -2,6 +2,8 @@
 #include "CtlEnvironment.h"
 #include "DesktopLaunchers.h"
 
+#include <unistd.h>
+
 namespace {
 int launchers(CtlEnvironment &env, const QStringList &args)
 {
@@ -10,6 +12,12 @@ int launchers(CtlEnvironment &env, const QStringList &args)
     const bool remove = rest.removeAll(QStringLiteral("--remove")) > 0;
     if (!rest.isEmpty())
         return ExitStatus::Usage;
+    if (system && ::geteuid() != 0) {
+        env.error(QStringLiteral("launchers --system writes the entries for every user of this "
+                                 "workstation into %1 and needs root: run it with sudo.")
+                      .arg(DesktopLaunchers::systemDataFolder()));
+        return ExitStatus::Failed;
+    }
     DesktopLaunchers launchers(system ? DesktopLaunchers::systemDataFolder()
                                       : DesktopLaunchers::userDataFolder());
     QStringList files;
@@ -44,7 +52,8 @@ QList<Command> launcherCommands()
               {{QStringLiteral("--system"),
                 QStringLiteral("for every user of the workstation; needs root")},
                {QStringLiteral("--remove"),
-                QStringLiteral("take the entries and the icon away instead")}},
+                QStringLiteral("take the entries and the icon away instead, with the folders "
+                               "they leave empty")}},
               {{QStringLiteral("0"), QStringLiteral("written or removed")},
                {QStringLiteral("1"), QStringLiteral("a file could not be written or removed, or "
                                                     "no program is in the folder")}},

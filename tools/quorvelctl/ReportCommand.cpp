@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
+#include "Directory.h"
 #include "HistoryVisits.h"
 #include "StatisticsTable.h"
 
@@ -25,10 +26,12 @@ int report(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
 
     RepNames names;
-    if (!env.loadRepNames(names))
-        return ExitStatus::Failed;
-    VisitHistory history;
     Failure failure;
+    if (!Directory::userNames(env.context().params.systemPath, names, failure)) {
+        env.error(failure.description);
+        return ExitStatus::Failed;
+    }
+    VisitHistory history;
     if (HistoryVisits::read(database, selection, history, failure) !=
         HistoryVisits::Outcome::Read) {
         env.error(failure.description);

@@ -1,6 +1,7 @@
 // quorvelctl: lays out a program folder and drives the queue and the databases from a terminal.
 #include "Commands.h"
 #include "CtlEnvironment.h"
+#include "DataFormat.h"
 #include "HelpText.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,12 @@ int main(int argc, char *argv[])
         return ExitStatus::Failed;
     }
     CtlEnvironment env(folder);
+    QString error;
+    if (command.needsFolder &&
+        !DataFormat::bringUpToDate(env.context(), QStringLiteral("quorvelctl"), error)) {
+        env.error(error);
+        return ExitStatus::Failed;
+    }
     const int status = command.run(env, args.mid(command.name.count(QLatin1Char(' ')) + 1));
     return status == ExitStatus::Usage ? usageOf({command}) : status;
 }

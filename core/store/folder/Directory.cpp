@@ -157,6 +157,15 @@ bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &fa
     return readUsers(systemPath, allUsersInOrder, {}, users, failure, Database::Mode::ReadOnly);
 }
 
+bool userNames(const QString &systemPath, RepNames &names, Failure &failure)
+{
+    QList<User> users;
+    const bool read = allUsersReadOnly(systemPath, users, failure);
+    for (const User &user : users)
+        names.add(user.userNumber, user.displayName());
+    return read;
+}
+
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure)
 {

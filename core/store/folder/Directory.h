@@ -2,6 +2,7 @@
 
 #include "DirectoryRecords.h"
 #include "Failure.h"
+#include "RepNames.h"
 
 #include <QList>
 #include <QString>
@@ -16,6 +17,9 @@ bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
 /// Every user, in user-number order, through a connection that never writes the file.
 bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure);
+/// Every user's display name, active or not, as the figures of the history name them; the names
+/// read before a failure stay in `names`.
+bool userNames(const QString &systemPath, RepNames &names, Failure &failure);
 /// The user whose username is exactly `username`; `found` false when none.
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure);

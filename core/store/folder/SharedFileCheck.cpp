@@ -1,6 +1,7 @@
 #include "SharedFileCheck.h"
 
 #include "CoreContext.h"
+#include "DataFormat.h"
 #include "kzrUtility.h"
 
 namespace {
@@ -53,6 +54,17 @@ bool checkSharedFiles(const CoreContext &context, ProgramKind kind)
                              "files.  Contact the system administrator.") +
                   QLatin1Char('\r') + QStringLiteral("Current filepath is set to:  ") + p.dataPath;
     context.prompter().message(fatal, QStringLiteral("Error"), Prompter::Icon::Critical);
+    context.programEnd().endProgram(1);
+    return false;
+}
+
+bool checkDataFormat(CoreContext &context, const QString &program)
+{
+    QString error;
+    if (DataFormat::bringUpToDate(context, program, error))
+        return true;
+    context.log(error);
+    context.prompter().message(error, QStringLiteral("Error"), Prompter::Icon::Critical);
     context.programEnd().endProgram(1);
     return false;
 }
