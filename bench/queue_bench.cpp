@@ -135,11 +135,10 @@ int main(int argc, char *argv[])
         const Operation operations[] = {
             {"add", nothing, checkIn, removeAdded},
             {"update", nothing, [&] { desk.updateLobbyEntry(middle); }, nothing},
-            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine); },
-             removeAdded},
+            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine); }, removeAdded},
             {"remove", checkIn, removeAdded, nothing},
-            {"signout", checkInAndTake,
-             [&] { context.store().signOutCustomer(mine, added); }, nothing},
+            {"signout", checkInAndTake, [&] { context.store().signOutCustomer(mine, added); },
+             nothing},
             {"list", nothing, [&] { desk.loadQueue(listing, true); }, nothing},
         };
         std::vector<Figures> figures;

@@ -1,8 +1,8 @@
 #include "BoardModel.h"
 
-#include "Store.h"
 #include "ChangeFollower.h"
 #include "IniFile.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -20,7 +20,8 @@ BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm na
         m_title = defaultTitle;
     m_timer.setInterval(PollMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &BoardModel::poll);
-    new ChangeFollower(m_context.store(), m_timer, [this] { poll(); }, this);
+    new ChangeFollower(
+        m_context.store(), m_timer, [this] { poll(); }, this);
 }
 
 void BoardModel::start()

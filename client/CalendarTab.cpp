@@ -61,8 +61,8 @@ void CalendarTab::loadEventList(const QDate &day)
     m_shownDay = day;
     QList<CalendarEvent> events;
     Failure failure;
-    if (!m_program.context().store().eventsOfDay(m_program.state().userNumber, day,
-                     events, failure)) {
+    if (!m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events,
+                                                 failure)) {
         m_shownDay = QDate(); // the next click tries again
         m_program.context().prompter().message(failure.message(eventsUnreadable),
                                                QStringLiteral("Database Error"),

@@ -2,9 +2,9 @@
 
 #include "ui_frmEvent.h"
 
-#include "Store.h"
 #include "MaskedEntry.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "lobbyDB.h"
 
@@ -58,7 +58,7 @@ void frmEvent::getEvent()
     bool found = false;
     Failure failure;
     if (!m_program.context().store().eventRecord(m_program.state().eventId, event, found,
-                     failure)) {
+                                                 failure)) {
         m_program.context().prompter().message(failure.message(eventsUnreadable),
                                                QStringLiteral("Database Error"),
                                                Prompter::Icon::Warning);

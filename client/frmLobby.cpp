@@ -4,11 +4,11 @@
 
 #include "AboutWindow.h"
 #include "CalendarTab.h"
+#include "ChangeFollower.h"
 #include "ElidedText.h"
 #include "HistoryTab.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
-#include "ChangeFollower.h"
 #include "Store.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
@@ -47,7 +47,8 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, &m_program, &lobbyDB::poll);
-    new ChangeFollower(program.context().store(), m_timer2, [this] { m_program.poll(); }, this);
+    new ChangeFollower(
+        program.context().store(), m_timer2, [this] { m_program.poll(); }, this);
     connect(&program.context().store(), &Store::reachability, m_statusPanels,
             &StatusPanels::setNotice);
 

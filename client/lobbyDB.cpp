@@ -207,8 +207,7 @@ bool lobbyDB::loadUserInfo()
     Directory::User user;
     bool found = false;
     Failure failure;
-    if (!m_context.store().userByName(m_state.username, user, found,
-                               failure)) {
+    if (!m_context.store().userByName(m_state.username, user, found, failure)) {
         m_context.prompter().message(
             failure.message(QStringLiteral("Error accessing user database!")),
             QStringLiteral("Database Error"), Prompter::Icon::Warning);
@@ -344,8 +343,7 @@ void lobbyDB::takeCustomer(int id)
     }
     startWaiting();
     clsQuorvel entry(m_context);
-    const SequenceOutcome outcome =
-        m_context.store().takeCustomer(id, m_state.userNumber, entry);
+    const SequenceOutcome outcome = m_context.store().takeCustomer(id, m_state.userNumber, entry);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {

@@ -40,7 +40,10 @@ struct SequenceOutcome
     static SequenceOutcome inServiceNow();
     static SequenceOutcome changedElsewhere();
     /// A failure whose box the operation has already shown.
-    static SequenceOutcome failedAndShown() { return {Kind::Failed, {}, {}, Prompter::Icon::Information}; }
+    static SequenceOutcome failedAndShown()
+    {
+        return {Kind::Failed, {}, {}, Prompter::Icon::Information};
+    }
     /// A failure no operation has reported yet: the window shows it as the step's own error.
     static SequenceOutcome failed(const QString &prefix, const Failure &failure);
 };

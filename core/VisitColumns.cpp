@@ -78,9 +78,9 @@ bool newRow(const clsQuorvel &entry, QVariantList &values, Failure &failure)
         !columnValue(entry.timeSeen, "timeSeen", takenValue, failure) ||
         !columnValue(entry.Timeout, "Timeout", signedOutValue, failure))
         return false;
-    values = {entry.firstName,       entry.lastName,   entry.service,
-              signedOutValue,        entry.repID,      dbValue(entry.Timein),
-              dbValue(entry.dateIn),   takenValue,       TextForms::minutesServed(taken, signedOut)};
+    values = {entry.firstName,       entry.lastName, entry.service,
+              signedOutValue,        entry.repID,    dbValue(entry.Timein),
+              dbValue(entry.dateIn), takenValue,     TextForms::minutesServed(taken, signedOut)};
     return true;
 }
 
@@ -90,7 +90,7 @@ bool correction(const clsQuorvel &entry, QVariantList &values, Failure &failure)
     if (!columnValue(entry.Timeout, "Timeout", signedOutValue, failure) ||
         !columnValue(entry.timeSeen, "timeSeen", takenValue, failure))
         return false;
-    values = {entry.firstName,     entry.lastName, entry.service, dbValue(entry.Timein),
+    values = {entry.firstName,       entry.lastName, entry.service, dbValue(entry.Timein),
               dbValue(entry.dateIn), signedOutValue, takenValue,    entry.repID};
     return true;
 }

@@ -35,8 +35,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
                           const RepNames *repNames)
 {
     QueueScan scan;
-    const int waiting =
-        m_context.store().loadQueue(listing, withInService, userID, repNames, scan);
+    const int waiting = m_context.store().loadQueue(listing, withInService, userID, repNames, scan);
     if (scan.improperShutdown != 0)
         m_improperShutdown = scan.improperShutdown;
     m_hasExpiredEntries = scan.hasExpiredEntries;

@@ -7,10 +7,10 @@
 #include "frmModifyService.h"
 #include "frmModifyUser.h"
 
-#include "Store.h"
 #include "IniFile.h"
 #include "QueueListView.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -132,8 +132,7 @@ void frmAdmin::loadServiceList()
     list->clear();
     QList<Directory::Service> services;
     Failure failure;
-    const bool read =
-        m_desk.context.store().activeServices(services, failure);
+    const bool read = m_desk.context.store().activeServices(services, failure);
     for (const Directory::Service &service : std::as_const(services)) {
         auto *item = new QListWidgetItem(service.serviceName, list);
         item->setData(Qt::UserRole, service.id);
@@ -148,8 +147,7 @@ void frmAdmin::addService()
 {
     int id = 0;
     Failure failure;
-    if (!m_desk.context.store().addService(m_ui->txtService->text(), id,
-                               failure)) {
+    if (!m_desk.context.store().addService(m_ui->txtService->text(), id, failure)) {
         m_desk.showDatabaseWarning(QStringLiteral("Error accessing services database!"), failure);
         return;
     }
@@ -271,7 +269,8 @@ void frmAdmin::setSelectedUserStatus(int status)
     if (!user)
         return;
     Failure failure;
-    if (!m_desk.context.store().setUserStatus(user->data(0, Qt::UserRole).toInt(), status, failure)) {
+    if (!m_desk.context.store().setUserStatus(user->data(0, Qt::UserRole).toInt(), status,
+                                              failure)) {
         m_desk.showFailure(QStringLiteral("Unable to change the user's status.  Error:  "),
                            failure);
         return;

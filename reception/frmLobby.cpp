@@ -11,14 +11,14 @@
 #include "frmStatistics.h"
 
 #include "AboutWindow.h"
+#include "ChangeFollower.h"
 #include "ElidedText.h"
-#include "Store.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
 #include "SelectAllOnFocus.h"
 #include "StatusPanels.h"
-#include "ChangeFollower.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
 
@@ -51,7 +51,8 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, this, &frmLobby::poll);
-    new ChangeFollower(desk.context.store(), m_timer2, [this] { poll(); }, this);
+    new ChangeFollower(
+        desk.context.store(), m_timer2, [this] { poll(); }, this);
     connect(&desk.context.store(), &Store::reachability, m_status, &StatusPanels::setNotice);
 
     connect(m_ui->cmdCheckIn, &QPushButton::clicked, this, &frmLobby::checkIn);
@@ -223,8 +224,7 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
 void frmLobby::deleteQueueEntry(int recordId)
 {
     // A representative may have taken the customer while the question was open.
-    const SequenceOutcome outcome =
-        m_desk.context.store().removeWaitingCustomer(recordId);
+    const SequenceOutcome outcome = m_desk.context.store().removeWaitingCustomer(recordId);
     outcome.show(m_desk.context.prompter());
     if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();

@@ -12,10 +12,8 @@
 BoardLobby::BoardLobby(NameForm nameForm) : board(folder.context.params, folder.clock, nameForm)
 {
     Failure failure;
-    folder.context.store().addUser({0, "Dana", "Whitfield", "dana", 1}, dana,
-                       failure);
-    folder.context.store().addUser({0, "Marco", "Ruiz", "marco", 1}, marco,
-                       failure);
+    folder.context.store().addUser({0, "Dana", "Whitfield", "dana", 1}, dana, failure);
+    folder.context.store().addUser({0, "Marco", "Ruiz", "marco", 1}, marco, failure);
 }
 
 int BoardLobby::checkIn(const QString &firstName, const QString &lastName)

@@ -178,9 +178,7 @@ void tst_client_desk::signOutOfACustomerAnotherDeskNowHoldsIsRefused()
     QVERIFY(m_desk->start());
     const auto marcosVisits = [this] {
         Failure failure;
-        return m_folder->context.store().historyOfDay(m_folder->clock.today(), 2,
-                            failure)
-            .size();
+        return m_folder->context.store().historyOfDay(m_folder->clock.today(), 2, failure).size();
     };
     const auto visitsBefore = marcosVisits();
     const QString kaiId = id(kai, fernandez);

@@ -18,8 +18,7 @@ QStringList quotedRows(const QString &path, const QString &table, const QString 
     Database db(path);
     QSqlQuery query;
     QStringList rows;
-    if (db.open() &&
-        db.exec(query, QString("SELECT %1 FROM %2 ORDER BY 1").arg(quoted, table), {}))
+    if (db.open() && db.exec(query, QString("SELECT %1 FROM %2 ORDER BY 1").arg(quoted, table), {}))
         while (query.next())
             rows << query.value(0).toString();
     return rows;
@@ -56,9 +55,8 @@ void tst_migration::roundTripKeepsEveryByte()
     TestFolder folder(true);
     QVERIFY(folder.isValid());
     const SystemParameters &params = folder.context.params;
-    QVERIFY(addHistory(params.historyPath,
-                       {{0, "Dara", "O'Neil", "Taxes", QDate(2026, 12, 5), QTime(9, 1, 2),
-                         QTime(), QTime(9, 30), 2, 29}}));
+    QVERIFY(addHistory(params.historyPath, {{0, "Dara", "O'Neil", "Taxes", QDate(2026, 12, 5),
+                                             QTime(9, 1, 2), QTime(), QTime(9, 30), 2, 29}}));
     CalendarEvent event{0, 1, QDate(2026, 12, 7), QTime(14, 0), "Call \"Ann\""};
     Failure failure;
     QVERIFY(addEvent(params.systemPath, event, event.eventID, failure));
@@ -79,12 +77,14 @@ void tst_migration::roundTripKeepsEveryByte()
         {"history.mdb", "history",
          "id, firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
          "timeOut, servicedBy, serviceTime"},
-        {"systemData.mdb", "users", "userNumber, firstName, lastName, department, username, status"},
+        {"systemData.mdb", "users",
+         "userNumber, firstName, lastName, department, username, status"},
         {"systemData.mdb", "services", "id, serviceName, status"},
-        {"systemData.mdb", "events", "eventID, userNumber, eventDate, eventTime, event, eventAlarm"}};
+        {"systemData.mdb", "events",
+         "eventID, userNumber, eventDate, eventTime, event, eventAlarm"}};
     for (const QStringList &table : tables) {
-        const QStringList before = quotedRows(QDir(params.dataPath).filePath(table[0]), table[1],
-                                              table[2]);
+        const QStringList before =
+            quotedRows(QDir(params.dataPath).filePath(table[0]), table[1], table[2]);
         QVERIFY(!before.isEmpty());
         QCOMPARE(quotedRows(QDir(otherData).filePath(table[0]), table[1], table[2]), before);
     }

@@ -4,8 +4,8 @@
 #include "clsQuorvel.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QMutex>
 #include <QProcess>
 #include <QRandomGenerator>

@@ -55,7 +55,8 @@ private:
     HistoryRows today() const
     {
         Failure failure;
-        return m_reception->folder.context.store().historyOfDay(m_reception->folder.clock.today(), 0, failure);
+        return m_reception->folder.context.store().historyOfDay(m_reception->folder.clock.today(),
+                                                                0, failure);
     }
     QTreeWidget *lobbyList(const char *name) const
     {
@@ -233,8 +234,7 @@ void tst_reception_modify::apostrophesInHistoryNamesStayAsTyped()
     HistoryRow stored;
     bool found = false;
     Failure failure;
-    QVERIFY(m_reception->folder.context.store().historyRecord(bob->id, stored, found,
-                          failure));
+    QVERIFY(m_reception->folder.context.store().historyRecord(bob->id, stored, found, failure));
     QVERIFY(found);
     QCOMPARE(stored.firstName, QString("D'Arcy"));
     QCOMPARE(stored.lastName, QString("O'Neil"));

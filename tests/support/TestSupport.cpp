@@ -68,8 +68,7 @@ TestFolder::~TestFolder()
     QSqlQuery query;
     if (connection.open(failure) &&
         connection.exec(query, QStringLiteral("SET client_min_messages TO warning"), {}, failure))
-        connection.exec(query, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema), {},
-                        failure);
+        connection.exec(query, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema), {}, failure);
 }
 
 QString TestFolder::testServer()
@@ -96,14 +95,12 @@ bool TestFolder::useServerSchema(const QString &server)
         return false;
     }
     m_schema = schema;
-    const QString connection =
-        server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
+    const QString connection = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
     ServerConnection office(connection);
     QString report, error;
     if (!ServerSchema::install(office, report, error) ||
-        !IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")),
-                              QStringLiteral("server"), QStringLiteral("Connection"), connection,
-                              &error)) {
+        !IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("server"),
+                              QStringLiteral("Connection"), connection, &error)) {
         qWarning("TestFolder: %s", qPrintable(error));
         return false;
     }

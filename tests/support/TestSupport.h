@@ -2,9 +2,9 @@
 
 #include "Clock.h"
 #include "CoreContext.h"
-#include "Store.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
+#include "Store.h"
 
 #include <QList>
 #include <QProcess>

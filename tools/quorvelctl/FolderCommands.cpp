@@ -68,9 +68,8 @@ int migrate(CtlEnvironment &env, const QStringList &args)
     StoreMigration::Counts counts;
     QString error;
     const SystemParameters &params = env.context().params;
-    const bool copied = to.isEmpty()
-                            ? StoreMigration::toFolder(from, toFolder, counts, error)
-                            : StoreMigration::toServer(params.dataPath, to, counts, error);
+    const bool copied = to.isEmpty() ? StoreMigration::toFolder(from, toFolder, counts, error)
+                                     : StoreMigration::toServer(params.dataPath, to, counts, error);
     if (!copied) {
         env.error(error);
         return ExitStatus::Failed;
@@ -78,6 +77,12 @@ int migrate(CtlEnvironment &env, const QStringList &args)
     env.out() << "copied and verified: " << StoreMigration::countsText(counts) << Qt::endl;
     if (toSwitch && !IniFile::writeString(params.iniPath(), QStringLiteral("server"),
                                           QStringLiteral("Connection"), to, &error)) {
+        env.error(error);
+        return ExitStatus::Failed;
+    }
+    return ExitStatus::Done;
+}
+
 /// Gives what root just made in the data folder to the folder's owner, the office's account,
 /// which must go on writing it.
 void giveToDataOwner(const QString &dataPath)
@@ -133,16 +138,17 @@ QList<Command> folderCommands()
               "notification sound, the help page, the export folder, and vedez.ini with a "
               "waiting-time limit of 10 minutes. Refuses a folder that already holds data, so it "
               "never overwrites a live office. Put the programs into the folder afterwards with "
-              "\"cmake --install BUILD --prefix DIR\". With --server, makes the tables of an office on "
-              "a PostgreSQL server instead: in an empty database it creates them, an older "
-              "Quorvel schema it upgrades, and a database that holds anything else it refuses."),
+              "\"cmake --install BUILD --prefix DIR\". With --server, makes the tables of an "
+              "office on a PostgreSQL server instead: in an empty database it creates them, an "
+              "older Quorvel schema it upgrades, and a database that holds anything else it "
+              "refuses."),
           {{QStringLiteral("DIR"),
             QStringLiteral("the folder to lay out; made if it does not exist")},
-           {QStringLiteral("--demo"),
-            QStringLiteral(
-                "adds sample representatives, services, waiting customers and a day of history")},
+           {QStringLiteral("--demo"), QStringLiteral("adds sample representatives, services, "
+                                                     "waiting customers and a day of history")},
            {QStringLiteral("--server CONNECTION"),
-            QStringLiteral("a libpq connection string or URI, as vedez.ini's [server] Connection")}},
+            QStringLiteral(
+                "a libpq connection string or URI, as vedez.ini's [server] Connection")}},
           {{QStringLiteral("0"), QStringLiteral("laid out")},
            {QStringLiteral("1"),
             QStringLiteral(

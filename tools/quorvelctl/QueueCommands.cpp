@@ -37,9 +37,15 @@ int list(CtlEnvironment &env, const QStringList &args)
         if (byUser && userId != user)
             continue;
         const QStringList fields = {
-            QString::number(record.id), texts.lobbyStatus, texts.firstName, texts.lastName,
-            texts.service,              texts.dateIn,      texts.timeIn,
-            QString::number(numeric ? userId : 0),         texts.timeSeen,
+            QString::number(record.id),
+            texts.lobbyStatus,
+            texts.firstName,
+            texts.lastName,
+            texts.service,
+            texts.dateIn,
+            texts.timeIn,
+            QString::number(numeric ? userId : 0),
+            texts.timeSeen,
         };
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }

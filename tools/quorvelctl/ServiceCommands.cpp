@@ -2,8 +2,8 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Store.h"
 #include "LockedSection.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -96,8 +96,7 @@ int history(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     }
     Failure failure;
-    const HistoryRows rows =
-        env.context().store().historyOfDay(day, byUser ? user : 0, failure);
+    const HistoryRows rows = env.context().store().historyOfDay(day, byUser ? user : 0, failure);
     for (const HistoryRow &row : rows) {
         const QStringList fields = {QString::number(row.id),
                                     row.firstName,

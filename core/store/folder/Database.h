@@ -54,4 +54,3 @@ private:
     QSqlDatabase m_db;
     Failure m_failure;
 };
-

@@ -173,7 +173,8 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
     entry.service = reader.text("SERVICE");
     int status = 0;
     if (!reader.number("LOBBY_STATUS", status, failure) ||
-        !reader.time("TIME_IN", entry.Timein, failure) || !reader.date("DATE_IN", entry.dateIn, failure)) {
+        !reader.time("TIME_IN", entry.Timein, failure) ||
+        !reader.date("DATE_IN", entry.dateIn, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -254,11 +255,12 @@ bool FolderStore::replaceOrRemove(int recordID, const clsQuorvel *entry)
     } else {
         pugi::xml_document scratch;
         kzrXML xml(m_context.prompter());
-        QueueDocument::buildRecord(scratch, recordID,
-                                   {entry->firstName, entry->lastName, QString::number(entry->lobbystatus), entry->service,
-                                    QString::number(entry->repID), TextForms::queueTime(entry->Timein),
-                                    TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText()},
-                                   xml);
+        QueueDocument::buildRecord(
+            scratch, recordID,
+            {entry->firstName, entry->lastName, QString::number(entry->lobbystatus), entry->service,
+             QString::number(entry->repID), TextForms::queueTime(entry->Timein),
+             TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText()},
+            xml);
         doc.replace(match, scratch);
     }
     if (!doc.save(m_context.params.queuePath, failure)) {
@@ -386,9 +388,9 @@ bool FolderStore::checkChanged(ChangeMark &mark, bool quiet)
     }
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] FileDateTime = ") +
                   TextForms::logStamp(stamp.toDateTime()));
-    m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] Last FileDateTime = ") +
-                  (mark.valid ? TextForms::logStamp(FileStamp{mark.stamp, true}.toDateTime())
-                              : QString()));
+    m_context.log(
+        QStringLiteral("[clsQuorvel.checkWatchDog] Last FileDateTime = ") +
+        (mark.valid ? TextForms::logStamp(FileStamp{mark.stamp, true}.toDateTime()) : QString()));
     const bool changed = !mark.valid || mark.stamp != stamp.nanoseconds;
     mark = {stamp.nanoseconds, stamp.valid};
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] CheckWatchDog result is ") +

@@ -26,8 +26,8 @@ void FolderStore::watchSignalFile()
         return;
     // inotify hears only this machine's writes, and a share's file system may never tell.
     const QByteArray type = QStorageInfo(m_context.params.dataPath).fileSystemType();
-    static const QList<QByteArray> remote = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs",
-                                             "9p"};
+    static const QList<QByteArray> remote = {"nfs",   "nfs4",       "cifs", "smb3",
+                                             "smbfs", "fuse.sshfs", "9p"};
     if (!remote.contains(type))
         m_watcher.addPath(path);
 }
@@ -105,8 +105,7 @@ bool FolderStore::userByName(const QString &username, Directory::User &user, boo
     return Directory::userByName(m_context.params.systemPath, username, user, found, failure);
 }
 
-bool FolderStore::userByNumber(int userNumber, Directory::User &user, bool &found,
-                               Failure &failure)
+bool FolderStore::userByNumber(int userNumber, Directory::User &user, bool &found, Failure &failure)
 {
     return Directory::userByNumber(m_context.params.systemPath, userNumber, user, found, failure);
 }

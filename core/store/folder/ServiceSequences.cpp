@@ -76,8 +76,9 @@ namespace ServiceSequences {
 SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
 {
     LockedSection section(context);
-    const SequenceOutcome read = lockAndRead(
-        section, context, QStringLiteral("Error.  [getMember]: "), id, entry, SequenceOutcome::removedFromQueue());
+    const SequenceOutcome read =
+        lockAndRead(section, context, QStringLiteral("Error.  [getMember]: "), id, entry,
+                    SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -86,7 +87,8 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
     section.releaseWithNextSave();
-    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : SequenceOutcome::failedAndShown();
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
+                                      : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
@@ -104,7 +106,8 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     entry.lobbystatus = 0;
     entry.repID = userNumber;
     section.releaseWithNextSave();
-    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : SequenceOutcome::failedAndShown();
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
+                                      : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
@@ -122,7 +125,8 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
         return SequenceOutcome::takenByOther();
-    return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : SequenceOutcome::failedAndShown();
+    return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done)
+                                     : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)

@@ -30,7 +30,6 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
 /// is no longer in the queue; `Failed` when the read failed (its box has been shown).
 SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry);
 
-
 /// Removes the waiting customer `id`. Refused, with nothing written, when a representative has
 /// taken the customer meanwhile; an entry that is already gone counts as `Removed` (no box).
 SequenceOutcome removeWaitingCustomer(CoreContext &context, int id);

@@ -98,8 +98,8 @@ Failure ServerConnection::failureOf(const QSqlError &error)
     return {FailureNumber::ServerCall, text};
 }
 
-bool ServerConnection::exec(QSqlQuery &query, const QString &statement,
-                            const QVariantList &values, Failure &failure)
+bool ServerConnection::exec(QSqlQuery &query, const QString &statement, const QVariantList &values,
+                            Failure &failure)
 {
     query = QSqlQuery(m_db);
     // A statement without values runs as it is: PostgreSQL prepares no DDL.
@@ -134,8 +134,8 @@ bool ServerConnection::transaction(const std::function<bool(Failure &)> &work, F
     }
     // Everyone else hears of the change once it is committed, never before.
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral(
-            "SELECT pg_notify('quorvel_change', nextval('change_count')::text)"))) {
+    if (!query.exec(
+            QStringLiteral("SELECT pg_notify('quorvel_change', nextval('change_count')::text)"))) {
         failure = failureOf(query.lastError());
         m_db.rollback();
         return false;

@@ -122,11 +122,10 @@ bool install(ServerConnection &connection, QString &report, QString &error)
     }
     report = installed == files.size()
                  ? QStringLiteral("The schema is up to date (version %1).").arg(installed)
-             : installed == 0
-                 ? QStringLiteral("Created the schema (version %1).").arg(files.size())
-                 : QStringLiteral("Upgraded the schema from version %1 to %2.")
-                       .arg(installed)
-                       .arg(files.size());
+             : installed == 0 ? QStringLiteral("Created the schema (version %1).").arg(files.size())
+                              : QStringLiteral("Upgraded the schema from version %1 to %2.")
+                                    .arg(installed)
+                                    .arg(files.size());
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "ServerStore.h"
 
 #include "CoreContext.h"
+#include "HistoryRowColumns.h"
 #include "RepNames.h"
 #include "StorableText.h"
 #include "StoreMigration.h"
@@ -24,13 +25,10 @@ const QString channel = QStringLiteral("quorvel_change");
 const QString queueColumns = QStringLiteral(
     "SELECT id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen "
     "FROM queue ");
-const QString historyColumns = QStringLiteral(
-    "SELECT id, firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-    "timeOut, servicedBy, serviceTime FROM history ");
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
-const QString eventColumns = QStringLiteral(
-    "SELECT eventID, userNumber, eventDate, eventTime, event FROM events ");
+const QString eventColumns =
+    QStringLiteral("SELECT eventID, userNumber, eventDate, eventTime, event FROM events ");
 // Not held by someone else: waiting, or already this desk's.
 const QString freeFor = QStringLiteral("NOT (lobbyStatus >= 1 AND userId IS DISTINCT FROM ?)");
 
@@ -44,8 +42,8 @@ void fillEntry(const QSqlQuery &query, clsQuorvel &entry)
     entry.Timein = query.value(6).toTime();
     entry.dateIn = query.value(7).toDate();
     const QTime seen = TextForms::parseQueueTime(query.value(8).toString());
-    entry.timeSeen = entry.lobbystatus == 1 && seen.isValid() ? LooseTime::fromTime(seen)
-                                                              : LooseTime::null();
+    entry.timeSeen =
+        entry.lobbystatus == 1 && seen.isValid() ? LooseTime::fromTime(seen) : LooseTime::null();
 }
 
 /// A row of `queueColumns` in the texts the queue file would hold.
@@ -77,20 +75,6 @@ Directory::User userFrom(const QSqlQuery &query)
     if (!ok)
         user.status = Directory::User::NoStatus;
     return user;
-}
-
-HistoryRow historyFrom(const QSqlQuery &query)
-{
-    return {query.value(0).toInt(),
-            query.value(1).toString(),
-            query.value(2).toString(),
-            query.value(3).toString(),
-            TextForms::parseDbDate(query.value(4).toString()),
-            TextForms::parseDbTime(query.value(5).toString()),
-            TextForms::parseDbTime(query.value(6).toString()),
-            TextForms::parseDbTime(query.value(7).toString()),
-            query.value(8).toInt(),
-            query.value(9).toInt()};
 }
 
 CalendarEvent eventFrom(const QSqlQuery &query)
@@ -198,6 +182,24 @@ bool ServerStore::change(const std::function<bool(Failure &)> &work, Failure &fa
     return false;
 }
 
+bool ServerStore::changeRows(const QString &statement, const QVariantList &values,
+                             const char *mustExist, Failure &failure)
+{
+    return change(
+        [&](Failure &f) {
+            QSqlQuery query;
+            if (!m_connection.exec(query, statement, values, f))
+                return false;
+            if (mustExist && query.numRowsAffected() == 0) {
+                f = {FailureNumber::NoCurrentRecord,
+                     QStringLiteral("The %1 no longer exists.").arg(QLatin1String(mustExist))};
+                return false;
+            }
+            return true;
+        },
+        failure);
+}
+
 void ServerStore::report(const QString &prefix, const Failure &failure) const
 {
     m_context.prompter().message(prefix + failure.description,
@@ -238,12 +240,13 @@ bool ServerStore::loadEntry(int id, clsQuorvel &entry)
 {
     bool found = false;
     Failure failure;
-    if (!read(queueColumns + QStringLiteral("WHERE id = ?"), {id},
-              [&](QSqlQuery &query) {
-                  found = true;
-                  fillEntry(query, entry);
-              },
-              failure)) {
+    if (!read(
+            queueColumns + QStringLiteral("WHERE id = ?"), {id},
+            [&](QSqlQuery &query) {
+                found = true;
+                fillEntry(query, entry);
+            },
+            failure)) {
         report(QStringLiteral("XML error.  [loadLobbyEntry]:  "), failure);
         return false;
     }
@@ -254,8 +257,9 @@ bool ServerStore::verifyEntry(int id)
 {
     bool found = false;
     Failure failure;
-    if (!read(QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
-              [&](QSqlQuery &) { found = true; }, failure)) {
+    if (!read(
+            QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
+            [&](QSqlQuery &) { found = true; }, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), failure);
         return false;
     }
@@ -265,19 +269,12 @@ bool ServerStore::verifyEntry(int id)
 bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
 {
     Failure failure;
-    if (!change(
-            [&](Failure &f) {
-                QSqlQuery query;
-                return m_connection.exec(
-                    query,
-                    QStringLiteral("UPDATE queue SET firstName = ?, lastName = ?, lobbyStatus = ?, "
+    if (!changeRows(QStringLiteral("UPDATE queue SET firstName = ?, lastName = ?, lobbyStatus = ?, "
                                    "service = ?, userId = ?, timeIn = ?, dateIn = ?, timeSeen = ? "
                                    "WHERE id = ?"),
                     {entry.firstName, entry.lastName, int(entry.lobbystatus), entry.service,
                      entry.repID, entry.Timein, entry.dateIn, seenValue(entry.timeSeen), id},
-                    f);
-            },
-            failure)) {
+                    nullptr, failure)) {
         report(QStringLiteral("XML error.  [updateLobbyEntry]: "), failure);
         return false;
     }
@@ -287,13 +284,7 @@ bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
 bool ServerStore::removeEntry(int id)
 {
     Failure failure;
-    if (!change(
-            [&](Failure &f) {
-                QSqlQuery query;
-                return m_connection.exec(query, QStringLiteral("DELETE FROM queue WHERE id = ?"),
-                                         {id}, f);
-            },
-            failure)) {
+    if (!changeRows(QStringLiteral("DELETE FROM queue WHERE id = ?"), {id}, nullptr, failure)) {
         report(QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: "), failure);
         return false;
     }
@@ -350,8 +341,9 @@ int ServerStore::loadQueue(QueueListing &listing, bool withInService, int userId
 
 bool ServerStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failure)
 {
-    return read(queueColumns + QStringLiteral("ORDER BY dateIn, timeIn, id"), {},
-                [&](QSqlQuery &query) { records.append(storedRecord(query)); }, failure);
+    return read(
+        queueColumns + QStringLiteral("ORDER BY dateIn, timeIn, id"), {},
+        [&](QSqlQuery &query) { records.append(storedRecord(query)); }, failure);
 }
 
 SequenceOutcome ServerStore::whyRefused(int id, const SequenceOutcome &whenGone,
@@ -359,8 +351,9 @@ SequenceOutcome ServerStore::whyRefused(int id, const SequenceOutcome &whenGone,
 {
     Failure failure;
     bool found = false;
-    if (!read(QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
-              [&found](QSqlQuery &) { found = true; }, failure))
+    if (!read(
+            QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
+            [&found](QSqlQuery &) { found = true; }, failure))
         return SequenceOutcome::failed(prefix, failure);
     return found ? SequenceOutcome::takenByOther() : whenGone;
 }
@@ -462,12 +455,13 @@ SequenceOutcome ServerStore::readQueueEntry(int id, clsQuorvel &entry)
 {
     bool found = false;
     Failure failure;
-    if (!read(queueColumns + QStringLiteral("WHERE id = ?"), {id},
-              [&](QSqlQuery &query) {
-                  found = true;
-                  fillEntry(query, entry);
-              },
-              failure))
+    if (!read(
+            queueColumns + QStringLiteral("WHERE id = ?"), {id},
+            [&](QSqlQuery &query) {
+                found = true;
+                fillEntry(query, entry);
+            },
+            failure))
         return SequenceOutcome::failed(QStringLiteral("XML error.  [loadLobbyEntry]:  "), failure);
     return found ? SequenceOutcome() : SequenceOutcome::removedFromQueue();
 }
@@ -481,9 +475,8 @@ SequenceOutcome ServerStore::removeWaitingCustomer(int id)
             [&](Failure &f) {
                 QSqlQuery query;
                 if (!m_connection.exec(
-                        query,
-                        QStringLiteral("DELETE FROM queue WHERE id = ? AND lobbyStatus = 0"), {id},
-                        f))
+                        query, QStringLiteral("DELETE FROM queue WHERE id = ? AND lobbyStatus = 0"),
+                        {id}, f))
                     return false;
                 count = query.numRowsAffected();
                 return true;
@@ -492,8 +485,7 @@ SequenceOutcome ServerStore::removeWaitingCustomer(int id)
         return SequenceOutcome::failed(prefix, failure);
     if (count > 0)
         return {};
-    const SequenceOutcome gone{SequenceOutcome::Kind::Removed, {}, {},
-                               Prompter::Icon::Information};
+    const SequenceOutcome gone{SequenceOutcome::Kind::Removed, {}, {}, Prompter::Icon::Information};
     const SequenceOutcome why = whyRefused(id, gone, prefix);
     return why.kind == SequenceOutcome::Kind::TakenByOther ? SequenceOutcome::inServiceNow() : why;
 }
@@ -503,8 +495,7 @@ SequenceOutcome ServerStore::correctQueueEntry(clsQuorvel &entry, int id, const 
 {
     const QString prefix = QStringLiteral("XML error.  [updateLobbyEntry]: ");
     // Only while the entry still has the status and representative the reception saw.
-    const QString asSeen =
-        QStringLiteral("id = ? AND lobbyStatus = ? AND COALESCE(userId, 0) = ?");
+    const QString asSeen = QStringLiteral("id = ? AND lobbyStatus = ? AND COALESCE(userId, 0) = ?");
     const QVariantList seenValues = {id, int(seen.lobbystatus),
                                      seen.lobbystatus >= 1 ? seen.repID : 0};
     bool written = false;
@@ -542,9 +533,11 @@ bool ServerStore::completeService(clsQuorvel &entry, int id)
 {
     bool removed = false;
     Failure failure;
-    if (!change([&](Failure &f) {
-            return insertVisit(entry, QStringLiteral("id = ?"), {id}, removed, f);
-        }, failure)) {
+    if (!change(
+            [&](Failure &f) {
+                return insertVisit(entry, QStringLiteral("id = ?"), {id}, removed, f);
+            },
+            failure)) {
         report(QStringLiteral("Error.  [completeService]: "), failure);
         return false;
     }
@@ -562,15 +555,16 @@ bool ServerStore::loadHistoryData(int id, clsQuorvel &entry)
     const QString prefix = QStringLiteral("Error loading history data.  [loadHistoryData]: ");
     Failure failure;
     QVariantList columns;
-    if (!read(QStringLiteral("SELECT firstName, lastName, serviceRequested, lobbyTimeIn, "
-                             "lobbyDateIn, servicedBy, timeOut, timeServiced FROM history "
-                             "WHERE id = ?"),
-              {id},
-              [&](QSqlQuery &query) {
-                  for (int i = 0; i < 8; ++i)
-                      columns << query.value(i);
-              },
-              failure)) {
+    if (!read(
+            QStringLiteral("SELECT firstName, lastName, serviceRequested, lobbyTimeIn, "
+                           "lobbyDateIn, servicedBy, timeOut, timeServiced FROM history "
+                           "WHERE id = ?"),
+            {id},
+            [&](QSqlQuery &query) {
+                for (int i = 0; i < 8; ++i)
+                    columns << query.value(i);
+            },
+            failure)) {
         report(prefix, failure);
         return false;
     }
@@ -590,17 +584,10 @@ bool ServerStore::updateHistoryRecord(int id, const clsQuorvel &entry)
     Failure failure;
     QVariantList values;
     if (!VisitColumns::correction(entry, values, failure) ||
-        !change(
-            [&](Failure &f) {
-                QSqlQuery query;
-                return m_connection.exec(
-                    query,
-                    QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
+        !changeRows(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
                                    "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
                                    "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
-                    values + QVariantList{id}, f);
-            },
-            failure)) {
+                    values + QVariantList{id}, nullptr, failure)) {
         report(prefix, failure);
         return false;
     }
@@ -610,33 +597,36 @@ bool ServerStore::updateHistoryRecord(int id, const clsQuorvel &entry)
 HistoryRows ServerStore::historyOfDay(const QDate &day, int servicedBy, Failure &failure)
 {
     HistoryRows rows;
-    const auto add = [&rows](QSqlQuery &query) { rows.append(historyFrom(query)); };
+    const auto add = [&rows](QSqlQuery &query) { rows.append(historyRowFrom(query)); };
     if (servicedBy == 0)
-        read(historyColumns + QStringLiteral("WHERE lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
+        read(historyRowSelect() + QStringLiteral("WHERE lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
              {dbValue(day)}, add, failure);
     else
-        read(historyColumns +
-                 QStringLiteral("WHERE servicedBy = ? AND lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
-             {servicedBy, dbValue(day)}, add, failure);
+        read(
+            historyRowSelect() +
+                QStringLiteral("WHERE servicedBy = ? AND lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
+            {servicedBy, dbValue(day)}, add, failure);
     return rows;
 }
 
 bool ServerStore::historyRecord(int id, HistoryRow &row, bool &found, Failure &failure)
 {
     found = false;
-    return read(historyColumns + QStringLiteral("WHERE id = ?"), {id},
-                [&](QSqlQuery &query) {
-                    found = true;
-                    row = historyFrom(query);
-                },
-                failure);
+    return read(
+        historyRowSelect() + QStringLiteral("WHERE id = ?"), {id},
+        [&](QSqlQuery &query) {
+            found = true;
+            row = historyRowFrom(query);
+        },
+        failure);
 }
 
 bool ServerStore::historyFile(QString &path, Failure &failure)
 {
-    path = QDir(QDir::tempPath())
-               .filePath(QStringLiteral("quorvel-history-%1.mdb")
-                             .arg(QCoreApplication::applicationPid()));
+    path =
+        QDir(QDir::tempPath())
+            .filePath(
+                QStringLiteral("quorvel-history-%1.mdb").arg(QCoreApplication::applicationPid()));
     QFile::remove(path);
     QString error;
     if (!connect(failure))
@@ -657,10 +647,9 @@ bool ServerStore::archiveHistory(QString &archivePath, Failure &failure)
     return change(
         [&](Failure &f) {
             QSqlQuery query;
-            return m_connection.exec(query,
-                                     QStringLiteral("CREATE TABLE %1 AS SELECT * FROM history")
-                                         .arg(table),
-                                     {}, f) &&
+            return m_connection.exec(
+                       query, QStringLiteral("CREATE TABLE %1 AS SELECT * FROM history").arg(table),
+                       {}, f) &&
                    m_connection.exec(query, QStringLiteral("DELETE FROM history"), {}, f);
         },
         failure);
@@ -669,8 +658,9 @@ bool ServerStore::archiveHistory(QString &archivePath, Failure &failure)
 bool ServerStore::activeUsers(QList<Directory::User> &users, Failure &failure)
 {
     users.clear();
-    const bool ok = read(userColumns + QStringLiteral("WHERE status = 1"), {},
-                         [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
+    const bool ok = read(
+        userColumns + QStringLiteral("WHERE status = 1"), {},
+        [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
     sortForPeople(users, [](const Directory::User &user) { return user.displayName(); });
     return ok;
 }
@@ -678,8 +668,9 @@ bool ServerStore::activeUsers(QList<Directory::User> &users, Failure &failure)
 bool ServerStore::allUsers(QList<Directory::User> &users, Failure &failure)
 {
     users.clear();
-    return read(userColumns + QStringLiteral("ORDER BY userNumber"), {},
-                [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
+    return read(
+        userColumns + QStringLiteral("ORDER BY userNumber"), {},
+        [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
 }
 
 bool ServerStore::allUsersReadOnly(QList<Directory::User> &users, Failure &failure)
@@ -691,25 +682,25 @@ bool ServerStore::userByName(const QString &username, Directory::User &user, boo
                              Failure &failure)
 {
     found = false;
-    return read(userColumns + QStringLiteral("WHERE username = ? ORDER BY userNumber LIMIT 1"),
-                {username},
-                [&](QSqlQuery &query) {
-                    found = true;
-                    user = userFrom(query);
-                },
-                failure);
+    return read(
+        userColumns + QStringLiteral("WHERE username = ? ORDER BY userNumber LIMIT 1"), {username},
+        [&](QSqlQuery &query) {
+            found = true;
+            user = userFrom(query);
+        },
+        failure);
 }
 
-bool ServerStore::userByNumber(int userNumber, Directory::User &user, bool &found,
-                               Failure &failure)
+bool ServerStore::userByNumber(int userNumber, Directory::User &user, bool &found, Failure &failure)
 {
     found = false;
-    return read(userColumns + QStringLiteral("WHERE userNumber = ?"), {userNumber},
-                [&](QSqlQuery &query) {
-                    found = true;
-                    user = userFrom(query);
-                },
-                failure);
+    return read(
+        userColumns + QStringLiteral("WHERE userNumber = ?"), {userNumber},
+        [&](QSqlQuery &query) {
+            found = true;
+            user = userFrom(query);
+        },
+        failure);
 }
 
 bool ServerStore::addUser(const Directory::User &user, int &userNumber, Failure &failure)
@@ -732,71 +723,36 @@ bool ServerStore::addUser(const Directory::User &user, int &userNumber, Failure 
         failure);
 }
 
-namespace {
-/// A change of one row that must still be there.
-Failure goneFailure(const char *what)
-{
-    return {FailureNumber::NoCurrentRecord,
-            QStringLiteral("The %1 no longer exists.").arg(QLatin1String(what))};
-}
-} // namespace
-
 bool ServerStore::modifyUser(const Directory::User &user, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, "
-                                                  "username = ? WHERE userNumber = ?"),
-                                   {storableText(user.firstName), storableText(user.lastName),
-                                    storableText(user.username), user.userNumber},
-                                   f))
-                return false;
-            if (query.numRowsAffected() == 0)
-                f = goneFailure("user");
-            return query.numRowsAffected() > 0;
-        },
-        failure);
+    return changeRows(QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
+                                     "WHERE userNumber = ?"),
+                      {storableText(user.firstName), storableText(user.lastName),
+                       storableText(user.username), user.userNumber},
+                      "user", failure);
 }
 
 bool ServerStore::setUserStatus(int userNumber, int status, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("UPDATE users SET status = ? WHERE userNumber = ?"),
-                                   {status, userNumber}, f))
-                return false;
-            if (query.numRowsAffected() == 0)
-                f = goneFailure("user");
-            return query.numRowsAffected() > 0;
-        },
-        failure);
+    return changeRows(QStringLiteral("UPDATE users SET status = ? WHERE userNumber = ?"),
+                      {status, userNumber}, "user", failure);
 }
 
 bool ServerStore::deleteUser(int userNumber, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            return m_connection.exec(query,
-                                     QStringLiteral("DELETE FROM users WHERE userNumber = ?"),
-                                     {userNumber}, f);
-        },
-        failure);
+    return changeRows(QStringLiteral("DELETE FROM users WHERE userNumber = ?"), {userNumber},
+                      nullptr, failure);
 }
 
 bool ServerStore::activeServices(QList<Directory::Service> &services, Failure &failure)
 {
     services.clear();
-    const bool ok =
-        read(QStringLiteral("SELECT id, serviceName FROM services WHERE status = 1"), {},
-             [&](QSqlQuery &query) {
-                 services.append({query.value(0).toInt(), query.value(1).toString()});
-             },
-             failure);
+    const bool ok = read(
+        QStringLiteral("SELECT id, serviceName FROM services WHERE status = 1"), {},
+        [&](QSqlQuery &query) {
+            services.append({query.value(0).toInt(), query.value(1).toString()});
+        },
+        failure);
     sortForPeople(services, [](const Directory::Service &service) { return service.serviceName; });
     return ok;
 }
@@ -820,50 +776,35 @@ bool ServerStore::addService(const QString &serviceName, int &id, Failure &failu
 
 bool ServerStore::renameService(int id, const QString &serviceName, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
-                                   {storableText(serviceName), id}, f))
-                return false;
-            if (query.numRowsAffected() == 0)
-                f = goneFailure("service");
-            return query.numRowsAffected() > 0;
-        },
-        failure);
+    return changeRows(QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
+                      {storableText(serviceName), id}, "service", failure);
 }
 
 bool ServerStore::deleteService(int id, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            return m_connection.exec(query, QStringLiteral("DELETE FROM services WHERE id = ?"),
-                                     {id}, f);
-        },
-        failure);
+    return changeRows(QStringLiteral("DELETE FROM services WHERE id = ?"), {id}, nullptr, failure);
 }
 
 bool ServerStore::eventsOfDay(qint32 userNumber, const QDate &day, QList<CalendarEvent> &events,
                               Failure &failure)
 {
     events.clear();
-    return read(eventColumns +
-                    QStringLiteral("WHERE userNumber = ? AND eventDate = ? ORDER BY eventTime"),
-                {userNumber, dbValue(day)},
-                [&](QSqlQuery &query) { events.append(eventFrom(query)); }, failure);
+    return read(
+        eventColumns + QStringLiteral("WHERE userNumber = ? AND eventDate = ? ORDER BY eventTime"),
+        {userNumber, dbValue(day)}, [&](QSqlQuery &query) { events.append(eventFrom(query)); },
+        failure);
 }
 
 bool ServerStore::eventRecord(qint32 eventID, CalendarEvent &event, bool &found, Failure &failure)
 {
     found = false;
-    return read(eventColumns + QStringLiteral("WHERE eventID = ?"), {eventID},
-                [&](QSqlQuery &query) {
-                    found = true;
-                    event = eventFrom(query);
-                },
-                failure);
+    return read(
+        eventColumns + QStringLiteral("WHERE eventID = ?"), {eventID},
+        [&](QSqlQuery &query) {
+            found = true;
+            event = eventFrom(query);
+        },
+        failure);
 }
 
 bool ServerStore::addEvent(const CalendarEvent &event, qint32 &eventID, Failure &failure)
@@ -906,21 +847,17 @@ bool ServerStore::reviseEvent(const CalendarEvent &event, bool &found, Failure &
 
 bool ServerStore::removeEvent(qint32 eventID, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            return m_connection.exec(query, QStringLiteral("DELETE FROM events WHERE eventID = ?"),
-                                     {eventID}, f);
-        },
-        failure);
+    return changeRows(QStringLiteral("DELETE FROM events WHERE eventID = ?"), {eventID}, nullptr,
+                      failure);
 }
 
 bool ServerStore::checkReachable(ProgramKind kind)
 {
     Failure failure;
     bool schema = false;
-    if (read(QStringLiteral("SELECT count(*) FROM schema_version"), {},
-             [&](QSqlQuery &) { schema = true; }, failure) &&
+    if (read(
+            QStringLiteral("SELECT count(*) FROM schema_version"), {},
+            [&](QSqlQuery &) { schema = true; }, failure) &&
         schema)
         return true;
     const QString fatal =
@@ -942,9 +879,10 @@ bool ServerStore::checkChanged(ChangeMark &mark, bool quiet)
     // The slow poll's safety net: the count moves at every commit, heard or not.
     Failure failure;
     qint64 count = -1;
-    read(QStringLiteral("SELECT last_value + CASE WHEN is_called THEN 0 ELSE -1 END FROM "
-                        "change_count"),
-         {}, [&](QSqlQuery &query) { count = query.value(0).toLongLong(); }, failure);
+    read(
+        QStringLiteral("SELECT last_value + CASE WHEN is_called THEN 0 ELSE -1 END FROM "
+                       "change_count"),
+        {}, [&](QSqlQuery &query) { count = query.value(0).toLongLong(); }, failure);
     const qint64 stamp = (count << 20) + m_heard;
     const bool changed = !mark.valid || stamp != mark.stamp || count < 0;
     mark = {stamp, count >= 0};

@@ -77,6 +77,10 @@ private:
     /// Runs `work` as one transaction; a dropped connection is reported, never retried, since
     /// the change may have been committed just before the drop.
     bool change(const std::function<bool(Failure &)> &work, Failure &failure);
+    /// One statement as one change; with `mustExist`, a statement that meets no row fails,
+    /// saying that this thing no longer exists.
+    bool changeRows(const QString &statement, const QVariantList &values, const char *mustExist,
+                    Failure &failure);
     bool connect(Failure &failure);
     void lost();
     void retry();

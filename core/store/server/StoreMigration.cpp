@@ -24,20 +24,23 @@ struct Table
 const QList<Table> &tables()
 {
     static const QList<Table> all = {
-        {"users", "systemData.mdb",
+        {"users",
+         "systemData.mdb",
          {"userNumber", "firstName", "lastName", "department", "username", "status"}},
         {"services", "systemData.mdb", {"id", "serviceName", "status"}},
-        {"history", "history.mdb",
+        {"history",
+         "history.mdb",
          {"id", "firstName", "lastName", "serviceRequested", "lobbyDateIn", "lobbyTimeIn",
           "timeServiced", "timeOut", "servicedBy", "serviceTime"}},
-        {"events", "systemData.mdb",
+        {"events",
+         "systemData.mdb",
          {"eventID", "userNumber", "eventDate", "eventTime", "event", "eventAlarm"}},
     };
     return all;
 }
 
-const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME",  "LOBBY_STATUS", "SERVICE",
-                                     "USER_ID",    "TIME_IN",    "DATE_IN",      "TIME_SEEN"};
+const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME", "LOBBY_STATUS", "SERVICE",
+                                     "USER_ID",    "TIME_IN",   "DATE_IN",      "TIME_SEEN"};
 const QString queueColumns = QStringLiteral(
     "id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen");
 
@@ -88,9 +91,8 @@ bool copyToFile(ServerConnection &server, const Table &table, const QString &pat
         error = db.failure().number ? db.failure().description : failure.description;
         return false;
     }
-    const QString insert = insertAll(QLatin1String(table.name),
-                                     table.columns.join(QStringLiteral(", ")),
-                                     table.columns.size());
+    const QString insert = insertAll(
+        QLatin1String(table.name), table.columns.join(QStringLiteral(", ")), table.columns.size());
     while (source.next()) {
         if (!db.exec(insert, rowOf(source, table.columns.size()))) {
             error = db.failure().description;
@@ -144,9 +146,9 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
         return false;
     QSqlQuery query;
     Failure failure;
-    for (const QString &table : {QStringLiteral("queue"), QStringLiteral("users"),
-                                 QStringLiteral("services"), QStringLiteral("history"),
-                                 QStringLiteral("events")}) {
+    for (const QString &table :
+         {QStringLiteral("queue"), QStringLiteral("users"), QStringLiteral("services"),
+          QStringLiteral("history"), QStringLiteral("events")}) {
         if (!server.exec(query, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table), {},
                          failure)) {
             error = failure.description;
@@ -172,20 +174,21 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                     return false;
                 }
                 Count count{QLatin1String(table.name), 0};
-                const QString insert = insertAll(QLatin1String(table.name),
-                                                 table.columns.join(QStringLiteral(", ")),
-                                                 table.columns.size());
+                const QString insert =
+                    insertAll(QLatin1String(table.name), table.columns.join(QStringLiteral(", ")),
+                              table.columns.size());
                 while (rows.next()) {
                     if (!server.exec(query, insert, rowOf(rows, table.columns.size()), f))
                         return false;
                     ++count.rows;
                 }
                 // New rows go on from the highest key copied.
-                if (!server.exec(query,
-                                 QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', "
-                                                "'%2'), GREATEST((SELECT max(%2) FROM %1), 1))")
-                                     .arg(QLatin1String(table.name), table.columns.first().toLower()),
-                                 {}, f))
+                if (!server.exec(
+                        query,
+                        QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', "
+                                       "'%2'), GREATEST((SELECT max(%2) FROM %1), 1))")
+                            .arg(QLatin1String(table.name), table.columns.first().toLower()),
+                        {}, f))
                     return false;
                 counts << count;
             }
@@ -241,29 +244,31 @@ bool toFolder(const QString &connection, const QString &folder, Counts &counts, 
     QSqlQuery rows;
     // One snapshot of the server for every table.
     server.database().transaction();
-    QSqlQuery(server.database()).exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL "
-                                                     "REPEATABLE READ"));
+    QSqlQuery(server.database())
+        .exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL "
+                             "REPEATABLE READ"));
     Count queue{QStringLiteral("queue"), 0};
     Silent silent;
     kzrXML xml(silent);
     QueueDocument doc;
     doc.load(QDir(dataPath).filePath(QStringLiteral("lobbyData.xml")));
-    if (!server.exec(rows,
-                     QStringLiteral("SELECT %1 FROM queue ORDER BY dateIn, timeIn, id")
-                         .arg(queueColumns),
-                     {}, failure)) {
+    if (!server.exec(
+            rows,
+            QStringLiteral("SELECT %1 FROM queue ORDER BY dateIn, timeIn, id").arg(queueColumns),
+            {}, failure)) {
         error = failure.description;
         return false;
     }
     while (rows.next()) {
         pugi::xml_document scratch;
-        QueueDocument::buildRecord(
-            scratch, rows.value(0).toInt(),
-            {rows.value(1).toString(), rows.value(2).toString(), rows.value(3).toString(),
-             rows.value(4).toString(), rows.value(5).isNull() ? QString() : rows.value(5).toString(),
-             TextForms::queueTime(rows.value(6).toTime()),
-             TextForms::queueDate(rows.value(7).toDate()), rows.value(8).toString()},
-            xml);
+        QueueDocument::buildRecord(scratch, rows.value(0).toInt(),
+                                   {rows.value(1).toString(), rows.value(2).toString(),
+                                    rows.value(3).toString(), rows.value(4).toString(),
+                                    rows.value(5).isNull() ? QString() : rows.value(5).toString(),
+                                    TextForms::queueTime(rows.value(6).toTime()),
+                                    TextForms::queueDate(rows.value(7).toDate()),
+                                    rows.value(8).toString()},
+                                   xml);
         doc.append(scratch);
         ++queue.rows;
     }
