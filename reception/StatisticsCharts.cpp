@@ -6,6 +6,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLayout>
+#include <QLegend>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -19,7 +20,11 @@ QChartView *addView(QWidget *frame, const char *name)
     view->setObjectName(QLatin1String(name));
     view->setRenderHint(QPainter::Antialiasing);
     view->setFocusPolicy(Qt::NoFocus);
-    view->chart()->legend()->setAlignment(Qt::AlignBottom);
+    QLegend *legend = view->chart()->legend();
+    legend->setAlignment(Qt::AlignTop); // below, slanted names of groups would run into it
+    QFont small = legend->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    legend->setFont(small);
     frame->layout()->addWidget(view);
     return view;
 }
@@ -56,11 +61,23 @@ QLineSeries *lineOf(const StatisticsReport &report, const QString &name,
 }
 
 /// Category axis below, value axis from 0 at the left, both attached to every series.
-void addAxes(QChart *chart, const StatisticsReport &report, double top)
+void addAxes(QChartView *view, const StatisticsReport &report, Grouping grouping, double top)
 {
+    QChart *chart = view->chart();
     auto *categories = new QBarCategoryAxis;
-    for (const GroupFigures &group : report.groups)
-        categories->append(group.group);
+    const QFontMetrics metrics(categories->labelsFont());
+    int widest = 0;
+    for (const GroupFigures &group : report.groups) {
+        // A day without its year: the table beside the chart has it.
+        const QString label = grouping == Grouping::Day ? group.group.left(5) : group.group;
+        categories->append(label);
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    }
+    // Upright, the names of many groups would run into each other; slanted and whole, they fit.
+    categories->setTruncateLabels(false);
+    const double room = view->width() * 0.8 / double(report.groups.size());
+    if (widest > room)
+        categories->setLabelsAngle(-90);
     auto *values = new QValueAxis;
     values->setRange(0, top > 0 ? top * 1.1 : 1);
     values->applyNiceNumbers();
@@ -100,7 +117,7 @@ void StatisticsCharts::show(const StatisticsReport &report, Grouping grouping,
     qint64 most = 0;
     for (const GroupFigures &group : report.groups)
         most = std::max(most, group.visits);
-    addAxes(visits, report, double(most));
+    addAxes(m_visits, report, grouping, double(most));
     visits->legend()->hide();
 
     QChart *waits = m_waits->chart();
@@ -115,12 +132,12 @@ void StatisticsCharts::show(const StatisticsReport &report, Grouping grouping,
     }
     waits->addSeries(lineOf(report, QStringLiteral("Median wait"),
                             [](const GroupFigures &g) { return g.medianWait; }));
-    waits->addSeries(lineOf(report, QStringLiteral("90th percentile wait"),
+    waits->addSeries(lineOf(report, QStringLiteral("90th percentile"),
                             [](const GroupFigures &g) { return g.p90Wait; }));
     // The limit across the whole width: the categories sit at 0, 1, ... with half a step
     // either side.
     auto *limit = new QLineSeries;
-    limit->setName(QStringLiteral("MaxLimit"));
+    limit->setName(QStringLiteral("Limit"));
     limit->append(-0.5, maxLimitMinutes);
     limit->append(double(report.groups.size()) - 0.5, maxLimitMinutes);
     QPen pen(Qt::red);
@@ -128,5 +145,5 @@ void StatisticsCharts::show(const StatisticsReport &report, Grouping grouping,
     pen.setWidth(2);
     limit->setPen(pen);
     waits->addSeries(limit);
-    addAxes(waits, report, top);
+    addAxes(m_waits, report, grouping, top);
 }

@@ -83,6 +83,8 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->splFigures->setStretchFactor(1, 2);
     m_ui->cmdShow->setDefault(true);
     showCutCellsWhole(m_ui->lstFigures);
+    // The group's name takes the room left, the figures stay beside their headings.
+    m_ui->lstFigures->header()->setStretchLastSection(false);
     selectAllOnFocus(m_ui->txtFrom);
     selectAllOnFocus(m_ui->txtTo);
     m_ui->lstReps->addItem(QStringLiteral("All Reps"), 0);
@@ -272,8 +274,9 @@ void frmStatistics::fillTable()
     list->setHeaderLabels(headers);
     for (const GroupFigures &figures : m_report.groups)
         list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
-    for (int column = 0; column < headers.size(); ++column)
+    for (int column = 1; column < headers.size(); ++column)
         list->resizeColumnToContents(column);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     list->setSortingEnabled(true);
     sortChosen();
 }
