@@ -92,7 +92,6 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->lstServices->addItem(QStringLiteral("All Services"));
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
-    Failure failure;
     // Left to us: whom the directory cannot name shows as "User N", without a box.
     Directory::userNames(m_desk.context.params.systemPath, m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
