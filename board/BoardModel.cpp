@@ -6,6 +6,8 @@
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm nameForm)
@@ -54,8 +56,17 @@ bool BoardModel::reload()
     clsQuorvel queue(m_context);
     QueueListing listing;
     queue.loadQueue(listing, true);
-    if (!queue.queueFileRead() || m_failures.count > 0)
+    if (!queue.queueFileRead() || m_failures.count > 0) {
+        const QString &path = m_context.params.queuePath;
+        const QString why = QFileInfo::exists(path) ? path + QStringLiteral(" cannot be read")
+                                                    : path + QStringLiteral(" is missing");
+        if (why != m_unreadableReason) {
+            m_unreadableReason = why;
+            Q_EMIT queueUnreadable(why);
+        }
         return false;
+    }
+    m_unreadableReason.clear();
     m_listing = listing;
     return true;
 }
@@ -107,8 +118,12 @@ void BoardModel::showRows()
     }
     m_waiting.clear();
     for (const QueueRow &row : std::as_const(m_listing.waiting)) {
+        // A customer left from an earlier day has waited whole days besides the minutes.
+        const qint64 days = qMax<qint64>(0, row.dateIn.daysTo(moment.date()));
+        const int minutes =
+            int(days) * 24 * 60 + TextForms::minuteBoundaries(row.timeIn, moment.time());
         m_waiting.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
-                          qMax(0, TextForms::minuteBoundaries(row.timeIn, moment.time())),
-                          row.overdue});
+                          qMax(0, minutes),
+                          days > 0 ? minutes >= m_context.params.MaxLimit : row.overdue});
     }
 }

@@ -13,8 +13,9 @@
 
 /// What the lobby board shows, read from the data folder without ever writing into it: the
 /// customers in service (the most recently taken first, a newly taken one highlighted for a
-/// while) and the waiting customers in queue order with the minutes each has waited. When the
-/// queue cannot be read it keeps the last good picture and says it is reconnecting.
+/// while) and the waiting customers in queue order with the minutes each has waited. Until the
+/// queue has been read once it shows no one; when it cannot be read later it keeps the last good
+/// picture and says it is reconnecting.
 class BoardModel : public QObject
 {
     Q_OBJECT
@@ -35,7 +36,7 @@ public:
     {
         int id = 0;
         QString customer;
-        int minutesWaited = 0;
+        int minutesWaited = 0; // whole days included
         bool overdue = false;
     };
 
@@ -53,12 +54,16 @@ public:
     const QList<ServingRow> &serving() const { return m_serving; }
     const QList<WaitingRow> &waiting() const { return m_waiting; }
     bool reconnecting() const { return m_reconnecting; }
+    /// True until the first good read of the queue: there is nothing to show yet.
+    bool waitingForQueue() const { return !m_loadedOnce; }
 
 Q_SIGNALS:
     /// Something shown has changed.
     void updated();
     /// One or more customers were taken since the last poll; sent once for them all.
     void customerTaken();
+    /// The queue could not be read, and why (naming the file), whenever the reason changes.
+    void queueUnreadable(const QString &why);
 
 private:
     /// Counts the boxes the core would show: any box means the read failed.
@@ -90,4 +95,5 @@ private:
     QList<ServingRow> m_serving;
     QList<WaitingRow> m_waiting;
     bool m_reconnecting = false;
+    QString m_unreadableReason;
 };

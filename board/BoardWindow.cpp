@@ -19,6 +19,16 @@ QLabel *headerLabel(const QString &objectName, QWidget *parent)
     return label;
 }
 
+/// "12 min" within the day; a customer left from an earlier day waited "1 day", "2 days".
+QString waitedText(int minutes)
+{
+    constexpr int MinutesADay = 24 * 60;
+    if (minutes < MinutesADay)
+        return QStringLiteral("%1 min").arg(minutes);
+    const int days = minutes / MinutesADay;
+    return days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days);
+}
+
 void setPixelFont(QWidget *widget, qreal pixels, bool bold)
 {
     QFont font = widget->font();
@@ -67,9 +77,19 @@ BoardWindow::BoardWindow(BoardModel &model, QWidget *parent)
     m_waiting = new BoardPanel(QStringLiteral("Waiting"), QStringLiteral("No one is waiting"),
                                BoardPanel::Mark::Overdue, this);
     m_waiting->setObjectName(QStringLiteral("panelWaiting"));
+    // Until the queue is first read there is no one to show: an empty list would read as an
+    // empty lobby across the room.
+    m_waitingForQueue = new QLabel(QStringLiteral("Waiting for the queue\u2026"), this);
+    m_waitingForQueue->setObjectName(QStringLiteral("lblWaitingForQueue"));
+    m_waitingForQueue->setTextFormat(Qt::PlainText);
+    m_waitingForQueue->setAlignment(Qt::AlignCenter);
+    QPalette waitingPalette = m_waitingForQueue->palette();
+    waitingPalette.setColor(QPalette::WindowText, BoardColours::detail);
+    m_waitingForQueue->setPalette(waitingPalette);
     auto *lists = new QHBoxLayout;
     lists->addWidget(m_serving, 11);
     lists->addWidget(m_waiting, 9);
+    lists->addWidget(m_waitingForQueue, 1);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_header);
@@ -100,11 +120,14 @@ void BoardWindow::showModel()
     m_serving->setRows(serving);
     QList<BoardPanel::Row> waiting;
     for (const BoardModel::WaitingRow &row : m_model.waiting())
-        waiting.append(
-            {row.customer, QStringLiteral("%1 min").arg(row.minutesWaited), row.overdue});
+        waiting.append({row.customer, waitedText(row.minutesWaited), row.overdue});
     m_waiting->setRows(waiting);
     m_waiting->setCount(int(waiting.size()));
-    m_reconnecting->setVisible(m_model.reconnecting());
+    const bool waitingForQueue = m_model.waitingForQueue();
+    m_waitingForQueue->setVisible(waitingForQueue);
+    m_serving->setVisible(!waitingForQueue);
+    m_waiting->setVisible(!waitingForQueue);
+    m_reconnecting->setVisible(m_model.reconnecting() && !waitingForQueue);
     showClock();
 }
 
@@ -130,6 +153,7 @@ void BoardWindow::scaleText()
     setPixelFont(m_reconnecting, 0.5 * unit, true);
     setPixelFont(m_date, 0.65 * unit, false);
     setPixelFont(m_time, 1.2 * unit, true);
+    setPixelFont(m_waitingForQueue, 1.2 * unit, false);
     m_serving->setUnit(unit);
     m_waiting->setUnit(unit);
 }

@@ -39,5 +39,6 @@ private:
     QLabel *m_time;
     BoardPanel *m_serving;
     BoardPanel *m_waiting;
+    QLabel *m_waitingForQueue;
     QTimer m_clockTimer;
 };

@@ -11,15 +11,22 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 
-int main(int argc, char *argv[])
+namespace {
+struct BoardOptions
 {
-    if (ProgramVersion::isAsked(argc, argv))
-        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("quorvelBoard"));
-    app.setWindowIcon(quorvelLogo(64));
+    bool windowed = false;
+    bool quiet = false;
+    NameForm nameForm = NameForm::FirstAndInitial;
+};
 
+/// Reads the command line before anything needs a display, so that --help and a wrong option
+/// are answered on a terminal without one. Ends the program when it has answered.
+BoardOptions parseOptions(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("quorvelBoard"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The lobby display board."));
     parser.addHelpOption();
@@ -33,20 +40,37 @@ int main(int argc, char *argv[])
         QStringLiteral("form"), QStringLiteral("first"));
     parser.addOptions({windowed, quiet, privacy});
     parser.process(app);
-    NameForm nameForm = NameForm::FirstAndInitial;
-    if (!parseNameForm(parser.value(privacy), nameForm)) {
+    BoardOptions options;
+    options.windowed = parser.isSet(windowed);
+    options.quiet = parser.isSet(quiet);
+    if (!parseNameForm(parser.value(privacy), options.nameForm)) {
         std::fprintf(stderr, "quorvelBoard: --privacy takes first, initials or full\n");
-        return 2;
+        std::exit(2);
     }
+    return options;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (ProgramVersion::isAsked(argc, argv))
+        return ProgramVersion::print(QStringLiteral("quorvelBoard"));
+    const BoardOptions options = parseOptions(argc, argv);
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("quorvelBoard"));
+    app.setWindowIcon(quorvelLogo(64));
 
     SystemParameters params;
     loadSystemParameters(QCoreApplication::applicationDirPath(), params);
     formFilePaths(params);
     SystemClock clock;
-    BoardModel model(params, clock, nameForm);
+    BoardModel model(params, clock, options.nameForm);
+    QObject::connect(&model, &BoardModel::queueUnreadable, [](const QString &why) {
+        std::fprintf(stderr, "quorvelBoard: waiting for the queue: %s\n", qPrintable(why));
+    });
 
     QtSound sound;
-    if (!parser.isSet(quiet)) {
+    if (!options.quiet) {
         QObject::connect(&model, &BoardModel::customerTaken, [&] {
             // No audio output, or no chime in the folder: the board simply stays silent.
             QString error;
@@ -57,7 +81,7 @@ int main(int argc, char *argv[])
     }
 
     BoardWindow window(model);
-    if (parser.isSet(windowed)) {
+    if (options.windowed) {
         window.resize(1280, 720);
         window.show();
     } else {

@@ -1,8 +1,8 @@
 #include "CalendarTab.h"
 
 #include "ElidedText.h"
-#include "EventList.h"
-#include "QueueListView.h"
+#include "Store.h"
+#include "ListRows.h"
 #include "TextForms.h"
 #include "frmEvent.h"
 #include "lobbyDB.h"
@@ -27,6 +27,7 @@ CalendarTab::CalendarTab(lobbyDB &program, QCalendarWidget *calendar, QTreeWidge
     header->setStretchLastSection(false);
     m_list->installEventFilter(this);
     showCutCellsWhole(m_list);
+    ListRows::selectOnKeyboardFocus(m_list);
     // Weeks begin on Sunday and months are named in English, as every other date here.
     m_calendar->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
 
@@ -57,28 +58,28 @@ void CalendarTab::showDay(const QDate &day)
 
 void CalendarTab::loadEventList(const QDate &day)
 {
-    m_list->clear();
     m_shownDay = day;
     QList<CalendarEvent> events;
     Failure failure;
-    if (!m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events,
-                                                 failure)) {
+    const bool read = m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events, failure);
+    ListRows::refill(m_list, [&] {
+        for (const CalendarEvent &event : std::as_const(events)) {
+            auto *item = new QTreeWidgetItem(
+                m_list, QStringList{event.event, TextForms::screenTime12(event.eventTime)});
+            item->setData(0, Qt::UserRole, event.eventID);
+        }
+    });
+    if (!read) {
         m_shownDay = QDate(); // the next click tries again
         m_program.context().prompter().message(failure.message(eventsUnreadable),
                                                QStringLiteral("Database Error"),
                                                Prompter::Icon::Warning);
-        return;
-    }
-    for (const CalendarEvent &event : events) {
-        auto *item = new QTreeWidgetItem(
-            m_list, QStringList{event.event, TextForms::screenTime12(event.eventTime)});
-        item->setData(0, Qt::UserRole, event.eventID);
     }
 }
 
 void CalendarTab::clear()
 {
-    m_list->clear();
+    ListRows::refill(m_list, [] {});
     m_shownDay = QDate();
 }
 
@@ -92,11 +93,11 @@ void CalendarTab::addEvent(const QDate &day)
 
 void CalendarTab::reviseSelected()
 {
-    const QTreeWidgetItem *item = QueueListView::selectedRow(m_list);
+    const QTreeWidgetItem *item = ListRows::selectedRow(m_list);
     if (!item)
         return;
     ClientState &state = m_program.state();
-    state.eventId = QueueListView::rowId(item);
+    state.eventId = ListRows::rowId(item);
     state.eventMode = 1;
     openEventDialog();
 }
@@ -128,7 +129,7 @@ void CalendarTab::deleteEvent(qint32 eventID)
         return;
     }
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
-        if (QueueListView::rowId(m_list->topLevelItem(row)) == eventID) {
+        if (ListRows::rowId(m_list->topLevelItem(row)) == eventID) {
             delete m_list->takeTopLevelItem(row);
             return;
         }
@@ -139,8 +140,8 @@ bool CalendarTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        if (const QTreeWidgetItem *item = QueueListView::selectedRow(m_list))
-            deleteEvent(QueueListView::rowId(item));
+        if (const QTreeWidgetItem *item = ListRows::selectedRow(m_list))
+            deleteEvent(ListRows::rowId(item));
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -1,8 +1,8 @@
 #include "HistoryTab.h"
 
 #include "ElidedText.h"
+#include "ListRows.h"
 #include "MaskedEntry.h"
-#include "QueueListView.h"
 #include "SelectAllOnFocus.h"
 #include "Store.h"
 #include "TextForms.h"
@@ -32,6 +32,7 @@ HistoryTab::HistoryTab(lobbyDB &program, QLineEdit *txtFetchDate, QAbstractButto
     m_list->setColumnWidth(1, CustomerColumnWidth);
 
     showCutCellsWhole(m_list);
+    ListRows::selectOnKeyboardFocus(m_list);
     selectAllOnFocus(m_date);
     m_date->installEventFilter(this);
     // Outside a dialog a focused button ignores Enter; here it presses it, as everywhere else.
@@ -75,30 +76,31 @@ void HistoryTab::loadHistoryList(const QDate &day, bool allReps)
             Prompter::Icon::Warning);
         return;
     }
-    m_list->clear();
     m_historyCount = 0;
-    for (const HistoryRow &row : rows) {
-        ++m_historyCount;
-        auto *item = new QTreeWidgetItem(
-            m_list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
-        item->setData(0, Qt::UserRole, row.id);
-    }
-    if (m_historyCount == 0)
-        new QTreeWidgetItem(m_list, QStringList{QStringLiteral("None")});
+    ListRows::refill(m_list, [&] {
+        for (const HistoryRow &row : rows) {
+            ++m_historyCount;
+            auto *item = new QTreeWidgetItem(
+                m_list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
+            item->setData(0, Qt::UserRole, row.id);
+        }
+        if (m_historyCount == 0)
+            new QTreeWidgetItem(m_list, QStringList{QStringLiteral("None")});
+    });
 }
 
 void HistoryTab::clear()
 {
-    m_list->clear();
+    ListRows::refill(m_list, [] {});
     m_historyCount = 0;
 }
 
 void HistoryTab::openSelected()
 {
-    const QTreeWidgetItem *item = QueueListView::selectedRow(m_list);
+    const QTreeWidgetItem *item = ListRows::selectedRow(m_list);
     if (m_historyCount == 0 || !item)
         return;
-    frmHistoryInfo details(m_program, QueueListView::rowId(item), m_window);
+    frmHistoryInfo details(m_program, ListRows::rowId(item), m_window);
     details.exec();
 }
 

@@ -27,7 +27,7 @@ bool Notifier::canPlay(const char *what)
     m_context.log(QStringLiteral("No audio output: %1 not played").arg(QLatin1String(what)));
     if (!m_silenceShown && m_showSilence) {
         m_silenceShown = true;
-        m_showSilence(QStringLiteral("No audio output: notifications are silent"));
+        m_showSilence(QStringLiteral("No audio: notifications silent"));
     }
     return false;
 }

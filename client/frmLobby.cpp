@@ -7,6 +7,7 @@
 #include "ChangeFollower.h"
 #include "ElidedText.h"
 #include "HistoryTab.h"
+#include "ListRows.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
 #include "Store.h"
@@ -42,6 +43,7 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_ui->lstMembers->setColumnWidth(0, NameColumnWidth);
     showCutCellsWhole(m_ui->lstMembers);
     m_ui->lstMembers->installEventFilter(this);
+    ListRows::selectOnKeyboardFocus(m_ui->lstMembers);
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setParent(this);
@@ -150,7 +152,7 @@ void frmLobby::emptyEventAndHistoryLists()
 void frmLobby::takeSelected()
 {
     // The row the representative chose; the keyboard cursor alone takes nobody.
-    const int id = QueueListView::rowId(QueueListView::selectedRow(m_ui->lstMembers));
+    const int id = ListRows::rowId(ListRows::selectedRow(m_ui->lstMembers));
     if (id != 0)
         m_program.takeCustomer(id);
 }

@@ -14,8 +14,9 @@ UserEntries::UserEntries(QLineEdit *firstName, QLineEdit *lastName, QLineEdit *u
     for (QLineEdit *entry : std::as_const(m_entries)) {
         selectAllOnFocus(entry);
         QObject::connect(entry, &QLineEdit::textChanged, button, [entries = m_entries, button] {
-            button->setEnabled(std::none_of(entries.cbegin(), entries.cend(),
-                                            [](QLineEdit *e) { return e->text().isEmpty(); }));
+            button->setEnabled(std::none_of(entries.cbegin(), entries.cend(), [](QLineEdit *e) {
+                return e->text().trimmed().isEmpty();
+            }));
         });
     }
 }

@@ -9,7 +9,7 @@ class QPushButton;
 
 /// A representative's three entries (first name, last name, username), on the users tab and in
 /// the modify dialog: each selects its whole text on focus, and `button` is enabled exactly when
-/// none of them is empty.
+/// none of them is empty or only blanks.
 class UserEntries
 {
 public:

@@ -8,7 +8,7 @@
 #include "frmModifyUser.h"
 
 #include "IniFile.h"
-#include "QueueListView.h"
+#include "ListRows.h"
 #include "SelectAllOnFocus.h"
 #include "Store.h"
 
@@ -43,12 +43,14 @@ frmAdmin::frmAdmin(DESKDB &desk, Tab tab, QWidget *parent)
     m_ui->lstUsers->setColumnWidth(2, 153);
     m_ui->lstUsers->installEventFilter(this);
     m_ui->lstServices->installEventFilter(this);
+    ListRows::selectOnKeyboardFocus(m_ui->lstUsers);
+    ListRows::selectOnKeyboardFocus(m_ui->lstServices);
 
     selectAllOnFocus(m_ui->txtService);
     m_userEntries = std::make_unique<UserEntries>(m_ui->txtUser_0, m_ui->txtUser_1, m_ui->txtUser_2,
                                                   m_ui->cmdAddUser);
     connect(m_ui->txtService, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_ui->cmdAdd->setEnabled(!text.isEmpty()); });
+            [this](const QString &text) { m_ui->cmdAdd->setEnabled(!text.trimmed().isEmpty()); });
 
     connect(m_ui->cmdAdd, &QPushButton::clicked, this, &frmAdmin::addService);
     connect(m_ui->cmdAddUser, &QPushButton::clicked, this, &frmAdmin::addUser);
@@ -127,18 +129,16 @@ QListWidgetItem *frmAdmin::selectedService() const
 void frmAdmin::loadServiceList()
 {
     QListWidget *list = m_ui->lstServices;
-    const QListWidgetItem *selected = selectedService();
-    const QVariant selectedId = selected ? selected->data(Qt::UserRole) : QVariant();
-    list->clear();
     QList<Directory::Service> services;
     Failure failure;
-    const bool read = m_desk.context.store().activeServices(services, failure);
-    for (const Directory::Service &service : std::as_const(services)) {
-        auto *item = new QListWidgetItem(service.serviceName, list);
-        item->setData(Qt::UserRole, service.id);
-        if (selectedId == service.id)
-            list->setCurrentItem(item);
-    }
+    const bool read =
+        m_desk.context.store().activeServices(services, failure);
+    ListRows::refill(list, [&] {
+        for (const Directory::Service &service : std::as_const(services)) {
+            auto *item = new QListWidgetItem(service.serviceName, list);
+            item->setData(Qt::UserRole, service.id);
+        }
+    });
     if (!read)
         m_desk.showDatabaseWarning(QStringLiteral("Error loading services database!"), failure);
 }
@@ -189,30 +189,27 @@ void frmAdmin::deleteService(int id)
 
 QTreeWidgetItem *frmAdmin::selectedUser() const
 {
-    return QueueListView::selectedRow(m_ui->lstUsers);
+    return ListRows::selectedRow(m_ui->lstUsers);
 }
 
 void frmAdmin::loadUserList()
 {
     QTreeWidget *list = m_ui->lstUsers;
-    const QTreeWidgetItem *selected = selectedUser();
-    const QVariant selectedNumber = selected ? selected->data(0, Qt::UserRole) : QVariant();
-    list->clear();
     m_desk.repNames.clear();
     QList<Directory::User> users;
     Failure failure;
     const bool read = m_desk.context.store().allUsers(users, failure);
-    for (const Directory::User &user : std::as_const(users)) {
-        const QString name = user.displayName();
-        auto *item = new QTreeWidgetItem(
-            list, QStringList{name, QString::number(user.userNumber), statusText(user.status)});
-        item->setData(0, Qt::UserRole, user.userNumber);
-        item->setData(0, StatusRole, user.status);
-        item->setToolTip(0, name);
-        m_desk.repNames.add(user.userNumber, name);
-        if (selectedNumber == user.userNumber)
-            list->setCurrentItem(item);
-    }
+    ListRows::refill(list, [&] {
+        for (const Directory::User &user : std::as_const(users)) {
+            const QString name = user.displayName();
+            auto *item = new QTreeWidgetItem(
+                list, QStringList{name, QString::number(user.userNumber), statusText(user.status)});
+            item->setData(0, Qt::UserRole, user.userNumber);
+            item->setData(0, StatusRole, user.status);
+            item->setToolTip(0, name);
+            m_desk.repNames.add(user.userNumber, name);
+        }
+    });
     if (!read)
         m_desk.showFailure(QStringLiteral("Unable to load user list.  Error:  "), failure);
 }
@@ -239,8 +236,9 @@ void frmAdmin::modifySelectedUser()
     if (!user)
         return;
     frmModifyUser dialog(m_desk, user->data(0, Qt::UserRole).toInt(), this);
-    if (dialog.exec() == QDialog::Accepted)
-        loadUserList();
+    dialog.exec();
+    // Also after Close: a failed modify may have found the user deleted at another desk.
+    loadUserList();
     refreshOptions();
 }
 
@@ -268,6 +266,7 @@ void frmAdmin::setSelectedUserStatus(int status)
     const QTreeWidgetItem *user = selectedUser();
     if (!user)
         return;
+    const QString name = user->text(0);
     Failure failure;
     if (!m_desk.context.store().setUserStatus(user->data(0, Qt::UserRole).toInt(), status,
                                               failure)) {
@@ -276,6 +275,9 @@ void frmAdmin::setSelectedUserStatus(int status)
         return;
     }
     loadUserList();
+    // The switch asks nothing, so a Space pressed by mistake must at least be seen.
+    m_ui->StatusBar->showMessage(name + QStringLiteral(" is now ") + statusText(status) +
+                                 QLatin1Char('.'));
 }
 
 void frmAdmin::showUserMenu(const QPoint &position)

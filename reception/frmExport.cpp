@@ -10,6 +10,7 @@
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QProgressDialog>
 
@@ -80,11 +81,16 @@ void frmExport::browseDatabase()
         m_ui->txtDBFilename->setText(path);
 }
 
+QString frmExport::exportFolder() const
+{
+    return joinPath(m_desk.context.params.programFolder, QStringLiteral("export"));
+}
+
 void frmExport::browseOutput()
 {
     const QString path = m_files.saveFileName(
         this, {QStringLiteral("Export Data"),
-               joinPath(m_desk.context.params.programFolder, QStringLiteral("export")),
+               exportFolder(),
                {QStringLiteral("All Files (*)"), QStringLiteral("Text Files (*.txt)"),
                 QStringLiteral("CSV Files (*.csv)")},
                2});
@@ -110,8 +116,13 @@ void frmExport::exportData()
     selection.service =
         position == OtherService ? m_ui->txtOther->text() : m_ui->lstServices->currentText();
 
-    const QString outputPath = m_ui->txtFilename->text();
-    HistoryExport job(m_ui->txtDBFilename->text(), selection, m_desk.repNames);
+    // A path typed without its folder means the folders the browse buttons start in, never the
+    // folder the program happened to be started from.
+    const QString outputPath =
+        QDir::cleanPath(QDir(exportFolder()).absoluteFilePath(m_ui->txtFilename->text()));
+    const QString databasePath = QDir::cleanPath(
+        QDir(m_desk.context.params.dataPath).absoluteFilePath(m_ui->txtDBFilename->text()));
+    HistoryExport job(databasePath, selection, m_desk.repNames);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const qint64 rows = job.countRows();
     QGuiApplication::restoreOverrideCursor();

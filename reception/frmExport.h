@@ -38,6 +38,7 @@ private:
     void pathsChanged();
     void serviceChosen(int position);
     void browseDatabase();
+    QString exportFolder() const;
     void browseOutput();
     void exportData();
 

@@ -13,6 +13,7 @@
 #include "AboutWindow.h"
 #include "ChangeFollower.h"
 #include "ElidedText.h"
+#include "ListRows.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
@@ -45,6 +46,7 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     for (QTreeWidget *list : {m_ui->lstQueue, m_ui->lstServing, m_ui->lstHistory}) {
         list->installEventFilter(this);
         showCutCellsWhole(list);
+        ListRows::selectOnKeyboardFocus(list);
     }
 
     m_timer2.setObjectName(QStringLiteral("Timer2"));
@@ -130,13 +132,16 @@ bool frmLobby::loadHistoryList(const QDate &day)
     Failure failure;
     const HistoryRows rows = m_desk.context.store().historyOfDay(day, 0, failure);
     QTreeWidget *list = m_ui->lstHistory;
-    list->clear();
-    for (const HistoryRow &row : rows) {
-        ++m_historyCount;
-        auto *item = new QTreeWidgetItem(
-            list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
-        item->setData(0, Qt::UserRole, row.id);
-    }
+    ListRows::refill(list, [&] {
+        for (const HistoryRow &row : rows) {
+            ++m_historyCount;
+            auto *item = new QTreeWidgetItem(
+                list, QStringList{row.timeInText(), row.customerText(), row.serviceRequested});
+            item->setData(0, Qt::UserRole, row.id);
+        }
+        if (failure.number == 0 && m_historyCount == 0)
+            new QTreeWidgetItem(list, QStringList{QStringLiteral("None")});
+    });
     if (failure.number != 0) {
         m_desk.context.prompter().message(QStringLiteral("Error loading history data!\r%1/%2")
                                               .arg(failure.number)
@@ -144,8 +149,6 @@ bool frmLobby::loadHistoryList(const QDate &day)
                                           QStringLiteral("Error"), Prompter::Icon::Warning);
         return false;
     }
-    if (m_historyCount == 0)
-        new QTreeWidgetItem(list, QStringList{QStringLiteral("None")});
     return m_historyCount > 0;
 }
 
@@ -168,10 +171,10 @@ void frmLobby::retrieveHistory()
 void frmLobby::openForCorrection(QTreeWidget *list)
 {
     const bool history = list == m_ui->lstHistory;
-    const QTreeWidgetItem *row = QueueListView::selectedRow(list);
+    const QTreeWidgetItem *row = ListRows::selectedRow(list);
     if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !row)
         return;
-    frmModify dialog(m_desk, QueueListView::rowId(row), history, this);
+    frmModify dialog(m_desk, ListRows::rowId(row), history, this);
     // An entry another workstation removed has been reported by the dialog; it never shows.
     if (dialog.entryGone()) {
         loadit();
@@ -207,7 +210,7 @@ bool frmLobby::eventFilter(QObject *watched, QEvent *event)
 
 void frmLobby::removeSelectedCustomer(QTreeWidget *list)
 {
-    const QTreeWidgetItem *row = QueueListView::selectedRow(list);
+    const QTreeWidgetItem *row = ListRows::selectedRow(list);
     if (list->topLevelItemCount() == 0 || !row)
         return;
     Prompter &prompter = m_desk.context.prompter();
@@ -216,7 +219,7 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
                          QStringLiteral("Error"), Prompter::Icon::Critical);
         return;
     }
-    const int recordId = QueueListView::rowId(row);
+    const int recordId = ListRows::rowId(row);
     if (prompter.ask(QStringLiteral("Delete this entry?"), QStringLiteral("Remove Customer")))
         deleteQueueEntry(recordId);
 }

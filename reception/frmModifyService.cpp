@@ -14,7 +14,7 @@ frmModifyService::frmModifyService(DESKDB &desk, int id, const QString &serviceN
     m_ui->setupUi(this);
     selectAllOnFocus(m_ui->txtServiceName);
     connect(m_ui->txtServiceName, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_ui->cmdOK->setEnabled(!text.isEmpty()); });
+            [this](const QString &text) { m_ui->cmdOK->setEnabled(!text.trimmed().isEmpty()); });
     connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] {
         modifyService();
         accept();

@@ -9,6 +9,7 @@
 #include "Directory.h"
 #include "ElidedText.h"
 #include "FileDialog.h"
+#include "ListRows.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
 #include "Store.h"
@@ -83,6 +84,7 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->splFigures->setStretchFactor(1, 2);
     m_ui->cmdShow->setDefault(true);
     showCutCellsWhole(m_ui->lstFigures);
+    ListRows::selectOnKeyboardFocus(m_ui->lstFigures);
     // The group's name takes the room left, the figures stay beside their headings.
     m_ui->lstFigures->header()->setStretchLastSection(false);
     selectAllOnFocus(m_ui->txtFrom);
@@ -241,7 +243,6 @@ void frmStatistics::finished()
         m_grouping = outcome.grouping;
         fillTable();
         m_charts->show(m_report, m_grouping, m_desk.context.params.MaxLimit);
-        m_ui->lstFigures->viewport()->update();
         m_ui->lblTotals->setText(m_report.groups.isEmpty() ? StatisticsTable::noVisitsText(m_report)
                                                            : StatisticsTable::summary(m_report));
         return;
@@ -256,7 +257,7 @@ void frmStatistics::finished()
         break;
     }
     m_report = {};
-    m_ui->lstFigures->clear();
+    ListRows::refill(m_ui->lstFigures, [] {});
     m_charts->clear();
 }
 
@@ -269,10 +270,11 @@ void frmStatistics::fillTable()
         m_ui->cboSort->setItemText(0, headers.first());
     }
     list->setSortingEnabled(false);
-    list->clear();
-    list->setHeaderLabels(headers);
-    for (const GroupFigures &figures : m_report.groups)
-        list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
+    ListRows::refill(list, [&] {
+        list->setHeaderLabels(headers);
+        for (const GroupFigures &figures : m_report.groups)
+            list->addTopLevelItem(new FiguresItem(StatisticsTable::texts(figures), figures.order));
+    });
     for (int column = 1; column < headers.size(); ++column)
         list->resizeColumnToContents(column);
     list->header()->setSectionResizeMode(0, QHeaderView::Stretch);

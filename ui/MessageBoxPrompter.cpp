@@ -4,7 +4,9 @@
 #include <QGridLayout>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSpacerItem>
+#include <QTimer>
 
 namespace {
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
@@ -54,15 +56,33 @@ void makeRoomForTitle(QMessageBox &box, const QString &title)
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+/// A box often tells a dialog's last step ("Export Complete"), and the dialog closes right after
+/// it: with the box and the dialog gone at once, the window manager left no window active and
+/// keys went nowhere. Once the dialog has gone, the window it belonged to takes the focus back.
+void returnFocusWhenClosed(QWidget *dialog)
+{
+    QWidget *parent = dialog ? dialog->parentWidget() : nullptr;
+    if (!parent)
+        return;
+    QWidget *owner = parent->window();
+    QTimer::singleShot(0, owner, [dialog = QPointer<QWidget>(dialog), owner] {
+        if ((!dialog || !dialog->isVisible()) && owner->isVisible())
+            owner->activateWindow();
+    });
+}
+
 int show(const QString &text, const QString &title, Prompter::Icon icon,
          QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(boxIcon(icon), title, shown, buttons, ownerWindow());
+    QWidget *owner = ownerWindow();
+    QMessageBox box(boxIcon(icon), title, shown, buttons, owner);
     box.setDefaultButton(defaultButton);
     makeRoomForTitle(box, title);
-    return box.exec();
+    const int answer = box.exec();
+    returnFocusWhenClosed(owner);
+    return answer;
 }
 } // namespace
 

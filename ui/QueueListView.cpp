@@ -1,5 +1,7 @@
 #include "QueueListView.h"
 
+#include "ListRows.h"
+
 #include <QTreeWidget>
 
 namespace QueueListView {
@@ -16,21 +18,15 @@ void markOverdue(QTreeWidgetItem *item, bool overdue)
     }
 }
 
-/// Refills `list` with one item per row, then selects again the row that was selected.
 template <typename Columns>
 void refill(QTreeWidget *list, const QList<QueueRow> &rows, Columns columns)
 {
-    const int selectedId = rowId(selectedRow(list));
-    list->clear();
-    for (const QueueRow &row : rows) {
-        auto *item = new QTreeWidgetItem(list, columns(row));
-        item->setData(0, Qt::UserRole, row.id);
-        if (selectedId != 0 && row.id == selectedId)
-            list->setCurrentItem(item);
-    }
-    // Refilled while it holds the focus (a take by Enter), the list repainted only the rows up
-    // to the current one and showed removed customers until the next poll: repaint it whole.
-    list->viewport()->update();
+    ListRows::refill(list, [&] {
+        for (const QueueRow &row : rows) {
+            auto *item = new QTreeWidgetItem(list, columns(row));
+            item->setData(0, Qt::UserRole, row.id);
+        }
+    });
 }
 } // namespace
 
@@ -53,17 +49,6 @@ void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)
 {
     for (int i = 0; i < rows.size() && i < list->topLevelItemCount(); ++i)
         markOverdue(list->topLevelItem(i), rows.at(i).overdue);
-}
-
-int rowId(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, Qt::UserRole).toInt() : 0;
-}
-
-QTreeWidgetItem *selectedRow(const QTreeWidget *list)
-{
-    const QList<QTreeWidgetItem *> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 } // namespace QueueListView

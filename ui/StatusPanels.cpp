@@ -54,7 +54,9 @@ QString StatusPanels::queueCountText(int waiting)
 
 void StatusPanels::showQueueUnreadable(bool unreadable)
 {
-    setNotice(QStringLiteral("The queue file cannot be read"), unreadable);
+    // It goes first: an unreadable queue otherwise looks like an empty lobby.
+    m_urgentNotice = unreadable ? QStringLiteral("The queue file cannot be read") : QString();
+    showNotices();
 }
 
 void StatusPanels::setNotice(const QString &text, bool shown)
@@ -62,7 +64,15 @@ void StatusPanels::setNotice(const QString &text, bool shown)
     m_notices.removeAll(text);
     if (shown)
         m_notices.append(text);
+    showNotices();
+}
+
+void StatusPanels::showNotices()
+{
+    QStringList shown = m_notices;
+    if (!m_urgentNotice.isEmpty())
+        shown.prepend(m_urgentNotice);
     // A long notice is cut rather than widening the window.
-    setElidedText(m_notice, m_notices.join(QStringLiteral("; ")));
-    m_notice->setVisible(!m_notices.isEmpty());
+    setElidedText(m_notice, shown.join(QStringLiteral("; ")));
+    m_notice->setVisible(!shown.isEmpty());
 }

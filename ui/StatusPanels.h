@@ -20,7 +20,7 @@ public:
 
     void setQueueCount(int waiting);
 
-    /// Shows "The queue file cannot be read" while `unreadable`.
+    /// Shows "The queue file cannot be read" while `unreadable`, before any other notice.
     void showQueueUnreadable(bool unreadable);
     /// Shows `text` as a notice, or takes it away.
     void setNotice(const QString &text, bool shown);
@@ -30,12 +30,14 @@ public:
 
 private:
     void showNow();
+    void showNotices();
 
     const Clock &m_clock;
     QLabel *m_date;
     QLabel *m_time;
     QLabel *m_queue;
     QLabel *m_notice;
+    QString m_urgentNotice;
     QStringList m_notices;
     QTimer m_tick;
 };

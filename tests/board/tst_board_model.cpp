@@ -37,6 +37,7 @@ private Q_SLOTS:
     void listsInOrder();
     void newlyTakenIsHighlightedFor15Seconds();
     void overdueMarksFollowTheClock();
+    void untilTheQueueReadsNoOneIsShown();
     void unreadableQueueKeepsTheLastPicture();
 };
 
@@ -207,10 +208,37 @@ void tst_board_model::overdueMarksFollowTheClock()
     QCOMPARE(lobby.board.waiting().first().minutesWaited, 10);
     QVERIFY(lobby.board.waiting().first().overdue);
 
-    // A customer left from an earlier day, checked in later in the day than now, shows 0.
-    lobby.folder.clock.setTime(QTime(8, 0, 0));
+    // A customer left from an earlier day, checked in later in the day than now, has waited the
+    // day too.
+    lobby.folder.clock.set(QDateTime(QDate(2026, 12, 7), QTime(8, 0, 0)));
     lobby.board.poll();
-    QCOMPARE(lobby.board.waiting().first().minutesWaited, 0);
+    QCOMPARE(lobby.board.waiting().first().minutesWaited, 24 * 60 - 60);
+    QVERIFY(lobby.board.waiting().first().overdue);
+}
+
+void tst_board_model::untilTheQueueReadsNoOneIsShown()
+{
+    BoardLobby lobby;
+    lobby.checkIn("Ann", "Lee");
+    const QString queuePath = lobby.folder.context.params.queuePath;
+    const QByteArray queue = lobby.folder.readQueue();
+    QVERIFY(QFile::remove(queuePath));
+    QSignalSpy unreadable(&lobby.board, &BoardModel::queueUnreadable);
+    lobby.board.poll();
+    lobby.board.poll();
+    QVERIFY(lobby.board.waitingForQueue());
+    QVERIFY(lobby.board.waiting().isEmpty());
+    QCOMPARE(unreadable.count(), 1); // said once, and which file
+    QCOMPARE(unreadable.last().first().toString(), queuePath + " is missing");
+    lobby.folder.writeQueue("<LOBBY><QUEUE_REC");
+    lobby.board.poll();
+    QCOMPARE(unreadable.last().first().toString(), queuePath + " cannot be read");
+    QVERIFY(lobby.board.waitingForQueue());
+
+    lobby.folder.writeQueue(queue);
+    lobby.board.poll();
+    QVERIFY(!lobby.board.waitingForQueue());
+    QCOMPARE(waitingNames(lobby.board), QStringList{"Ann L."});
 }
 
 void tst_board_model::unreadableQueueKeepsTheLastPicture()

@@ -51,6 +51,7 @@ class tst_board_readonly : public QObject
 private Q_SLOTS:
     void readsEveryChangeWritingNothing();
     void theProgramWritesNothing();
+    void optionsNeedNoDisplay();
 };
 
 void tst_board_readonly::readsEveryChangeWritingNothing()
@@ -114,6 +115,20 @@ void tst_board_readonly::theProgramWritesNothing()
     board.terminate();
     QVERIFY(board.waitForFinished());
     QCOMPARE(snapshot(folder.path()), before);
+}
+
+void tst_board_readonly::optionsNeedNoDisplay()
+{
+    QProcessEnvironment terminal = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        terminal.remove(name);
+    const ProgramRun help = runProgram(builtProgram("quorvelBoard"), {"--help"}, terminal);
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains("--privacy"));
+    const ProgramRun wrong =
+        runProgram(builtProgram("quorvelBoard"), {"--privacy", "nicknames"}, terminal);
+    QCOMPARE(wrong.exitCode, 2);
+    QVERIFY(wrong.err.contains("--privacy takes first, initials or full"));
 }
 
 QTEST_MAIN(tst_board_readonly)

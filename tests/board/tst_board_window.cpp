@@ -33,11 +33,19 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     window.resize(1280, 720);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    lobby.board.poll();
-
     auto *serving = window.findChild<BoardPanel *>("panelServing");
     auto *waiting = window.findChild<BoardPanel *>("panelWaiting");
     QVERIFY(serving && waiting);
+    // Before the queue is read: one plain line, no lists that would read as an empty lobby.
+    auto *waitingForQueue = window.findChild<QLabel *>("lblWaitingForQueue");
+    QVERIFY(!waitingForQueue->isHidden());
+    QCOMPARE(waitingForQueue->text(), QStringLiteral("Waiting for the queue\u2026"));
+    QVERIFY(serving->isHidden() && waiting->isHidden());
+    QVERIFY(window.findChild<QLabel *>("lblReconnecting")->isHidden());
+    lobby.board.poll();
+    QVERIFY(waitingForQueue->isHidden());
+    QVERIFY(!serving->isHidden() && !waiting->isHidden());
+
     QCOMPARE(serving->visibleLines().size(), 1);
     QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jon B."));
     QCOMPARE(serving->visibleLines().first().detail, QStringLiteral("with Dana W."));

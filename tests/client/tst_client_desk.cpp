@@ -76,9 +76,9 @@ void tst_client_desk::enterTakesOnlyTheChosenCustomer()
     list->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(list->hasFocus());
 
-    // The keyboard cursor stands on a row, but nobody was chosen.
-    QTest::keyClick(list, Qt::Key_Return);
-    QVERIFY(!m_desk->state().servicing);
+    // Tab brought the focus in with nobody chosen: the row under the focus frame is chosen,
+    // visibly, as the user's own act.
+    QCOMPARE(selectedNames(list), QStringList{list->topLevelItem(0)->text(0)});
     QVERIFY(m_desk->prompter.boxes.isEmpty());
 
     // A reload (another desk checks a customer in) keeps the chosen row, and only it.
@@ -193,6 +193,7 @@ void tst_client_desk::signOutOfACustomerAnotherDeskNowHoldsIsRefused()
     m_desk->program->signOutCustomer();
     QCOMPARE(m_desk->prompter.texts().last(),
              QStringLiteral("This customer has been taken by another representative."));
+    QCOMPARE(m_desk->prompter.titles().last(), QStringLiteral("Customer Sign Out"));
     QVERIFY(!m_desk->state().servicing);
     QCOMPARE(m_desk->shownName(), QString());
     int status = 0;
@@ -207,13 +208,25 @@ void tst_client_desk::withoutAudioOutputTheSilenceIsSaidOnce()
 {
     m_desk->sound.output = false;
     QVERIFY(m_desk->start()); // three waiting: the first load notifies
+    show();
     auto *notice = m_desk->find<QLabel>("panelNotice");
     QVERIFY(!notice->isHidden());
-    const QString said = QStringLiteral("No audio output: notifications are silent");
-    QVERIFY(notice->text() == said || notice->toolTip() == said);
+    // Read whole at the window's first size.
+    const QString said = QStringLiteral("No audio: notifications silent");
+    QTRY_COMPARE(notice->text(), said);
     m_desk->program->notifier().playNotification();
-    QVERIFY(notice->text() == said || notice->toolTip() == said);
+    QCOMPARE(notice->text(), said);
     QVERIFY(m_desk->prompter.boxes.isEmpty());
+
+    // An unreadable queue takes the place first: its empty list is no empty lobby.
+    const QByteArray queue = m_folder->readQueue();
+    m_folder->writeQueue("<LOBBY><QUEUE_REC");
+    m_desk->program->loadit();
+    QVERIFY2(notice->text().startsWith(QStringLiteral("The queue file cannot be read")),
+             qPrintable(notice->text()));
+    m_folder->writeQueue(queue);
+    m_desk->program->loadit();
+    QCOMPARE(notice->text(), said);
 
     // The options window offers no sound file to choose.
     frmPref options(*m_desk->program, &m_desk->window());

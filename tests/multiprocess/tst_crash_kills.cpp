@@ -91,6 +91,7 @@ private Q_SLOTS:
 void tst_crash_kills::killedChangesLoseNothing()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 7));
     QVERIFY(folder.isValid());
     QRandomGenerator random(20261207);
 

@@ -133,9 +133,14 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     QCOMPARE(ctl(folder, {"services", "add", "'); DROP TABLE history;--"}).out, QString("2\n"));
     QCOMPARE(ctl(folder, {"services", "list"}).out,
              QString("2\t'); DROP TABLE history;--\n1\tTaxes\n"));
+    QCOMPARE(ctl(folder, {"services", "add", "  "}).exitCode, 1); // blanks name nothing
+    QCOMPARE(ctl(folder, {"users", "add", "Al", " ", "al"}).exitCode, 1);
 
     const QDate today = QDate::currentDate();
     const QString id = ctl(folder, {"add", "Bob", "O'Neil", "Tax \"A\""}).out.trimmed();
+    const Run nobody = ctl(folder, {"take", id, "--user", "99"});
+    QCOMPARE(nobody.exitCode, 3);
+    QCOMPARE(nobody.err, QString("quorvelctl: There is no user with number 99.\n"));
     QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
     const Run refused = ctl(folder, {"take", id, "--user", "2"});
     QCOMPARE(refused.exitCode, 3);
@@ -167,6 +172,7 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
 void tst_service_races::eightTakeOneCustomer()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 8));
     for (int round = 0; round < 5; ++round) {
         const QString id =
             ctl(folder, {"add", "Ann", QString::number(round), "Taxes"}).out.trimmed();
@@ -195,6 +201,7 @@ void tst_service_races::eightTakeOneCustomer()
 void tst_service_races::eightSignOutOneCustomer()
 {
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 1));
     for (int round = 0; round < 5; ++round) {
         const QString last = QString::number(round);
         const QString id = ctl(folder, {"add", "Ann", last, "Taxes"}).out.trimmed();
@@ -214,6 +221,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     constexpr int perAdder = 20;
     constexpr int representatives = 8;
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, representatives));
     QMutex mutex;
     QStringList problems;
     QAtomicInt addersLeft = adders;
@@ -299,6 +307,7 @@ void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()
     if (onServer())
         QSKIP("the server's archive moves rows within one transaction: no file to race");
     TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 4));
     const SystemParameters &params = folder.context.params;
     QStringList signedOut;
     for (int round = 0; round < 3; ++round) {

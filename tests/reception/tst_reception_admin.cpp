@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void deleteUserAsksFirst();
     void largeUserNumbersAndUnknownStatus();
     void activeAndInactive();
+    void keysActOnTheRowTabBringsTheFocusTo();
     void serviceRenameAndDelete();
     void miscTabShowsTheCurrentLimit_data();
     void miscTabShowsTheCurrentLimit();
@@ -146,6 +148,9 @@ void tst_reception_admin::addUserNeedsAllThreeEntries()
     QCOMPARE(storedUsers().size(), 4);
     QVERIFY(m_admin->isVisible());
 
+    QTest::keyClicks(userEntry(2), "   "); // blanks name no one
+    QVERIFY(!add->isEnabled());
+    userEntry(2)->clear();
     QTest::keyClicks(userEntry(2), QString(30, 'a'));
     QCOMPARE(userEntry(2)->text(), QString(25, 'a'));
     QVERIFY(add->isEnabled());
@@ -217,6 +222,7 @@ void tst_reception_admin::modifyingAUserDeletedMeanwhile()
     doubleClickRow(users(), rowNamed(users(), "Marco Ruiz"));
     QVERIFY(modify.opened());
     QVERIFY(!okEnabled);
+    QVERIFY(!rowNamed(users(), "Marco Ruiz")); // closed without a change, the list is read again
     QCOMPARE(prompter().texts(), QStringList{"Could not find user in database."});
     QCOMPARE(prompter().boxes.first().title, QString("Error"));
     QCOMPARE(prompter().boxes.first().icon, Prompter::Icon::Critical);
@@ -303,6 +309,36 @@ void tst_reception_admin::activeAndInactive()
     QVERIFY(m_reception->desk.repNames.contains(2));
 }
 
+void tst_reception_admin::keysActOnTheRowTabBringsTheFocusTo()
+{
+    open(frmAdmin::UserTab);
+    QWidget *tabBar = control<QTabWidget>("SSTab1")->tabBar();
+    tabBar->setFocus();
+    QTest::keyClick(tabBar, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), users());
+    QCOMPARE(users()->selectedItems().size(), 1);
+    QCOMPARE(users()->selectedItems().first()->text(0), QString("Dana Whitfield"));
+
+    // Space switches the status without a question, and says so.
+    QTest::keyClick(users(), Qt::Key_Space);
+    QCOMPARE(storedUsers().first().status, 0);
+    QCOMPARE(control<QStatusBar>("StatusBar")->currentMessage(),
+             QString("Dana Whitfield is now Inactive."));
+    QTest::keyClick(users(), Qt::Key_Delete);
+    QCOMPARE(prompter().titles(), QStringList{"Remove User"});
+
+    m_admin->findChild<QTabWidget *>("SSTab1")->setCurrentIndex(frmAdmin::ServiceTab);
+    tabBar->setFocus();
+    QTest::keyClick(tabBar, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), services());
+    OnModal<frmModifyService> modify([](frmModifyService &dialog) {
+        QCOMPARE(dialog.findChild<QLineEdit *>("txtServiceName")->text(), QString("Benefits"));
+        dialog.reject();
+    });
+    QTest::keyClick(services(), Qt::Key_Return);
+    QVERIFY(modify.opened());
+}
+
 void tst_reception_admin::serviceRenameAndDelete()
 {
     addService(40000, "Mom's Loans");
@@ -319,9 +355,10 @@ void tst_reception_admin::serviceRenameAndDelete()
         auto *apply = dialog.findChild<QPushButton *>("cmdOK");
         QCOMPARE(entry->text(), QString("Mom's Loans"));
         QVERIFY(apply->isEnabled());
-        entry->clear();
+        entry->setText("  ");
         QVERIFY(!apply->isEnabled());
         QTest::keyClick(entry, Qt::Key_Return); // nothing
+        entry->clear();
         QVERIFY(dialog.isVisible());
         QTest::keyClicks(entry, "Dad's Loans");
         QTest::keyClick(entry, Qt::Key_Return);

@@ -5,7 +5,7 @@
 #include "frmModify.h"
 
 #include "Directory.h"
-#include "QueueListView.h"
+#include "ListRows.h"
 #include "clsQuorvel.h"
 
 #include <QCheckBox>
@@ -42,7 +42,7 @@ private:
     QTreeWidget *list(const char *name) { return m_reception->lobbyControl<QTreeWidget>(name); }
     int idOf(const char *listName, const QString &name)
     {
-        return QueueListView::rowId(rowNamed(list(listName), name));
+        return ListRows::rowId(rowNamed(list(listName), name));
     }
     RecordingPrompter &prompter() { return m_reception->folder.prompter; }
 

@@ -2,7 +2,9 @@
 #include "frmArchive.h"
 #include "frmExport.h"
 
+#include "Database.h"
 #include "FocusChain.h"
+#include "MessageBoxPrompter.h"
 #include "ScriptedFileDialog.h"
 
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QQueue>
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void datesAreCheckedInOrder();
     void noRecordsStaysOpen();
     void exportWritesWhatQuorvelctlWrites();
+    void otherServiceToAPathWithoutFolder();
+    void afterExportCompleteTheLobbyHasTheKeys();
     void longExportCancelsWithoutAFile();
     void archiveAnsweredNoChangesNothing();
     void archiveMovesHistoryAndEndsTheProgram();
@@ -111,6 +116,14 @@ void tst_reception_export::opensWithListsAndToday()
 
     QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
     QVERIFY(!m_dialog->isVisible());
+
+    // A service made inactive is offered no more.
+    Database db(m_reception->desk.context.params.systemPath);
+    QVERIFY(db.open() && db.exec("UPDATE services SET status = 0 WHERE serviceName = 'Permits'"));
+    frmExport again(m_reception->desk, m_files);
+    QCOMPARE(itemTexts(again.findChild<QComboBox *>("lstServices")),
+             QStringList({"All Services", "Other Service (Specify Below)", "Benefits", "Licences",
+                          "Taxes"}));
 }
 
 void tst_reception_export::keyboardGoesRoundInReadingOrder()
@@ -243,6 +256,49 @@ void tst_reception_export::exportWritesWhatQuorvelctlWrites()
     QCOMPARE(none.exitCode, 1);
     QVERIFY(none.err.contains("No records found for your selection."));
     QVERIFY(!QFile::exists(ctlOutput + ".none"));
+}
+
+void tst_reception_export::otherServiceToAPathWithoutFolder()
+{
+    control("txtDBFilename")->setText(m_reception->desk.context.params.historyPath);
+    control("txtFilename")->setText("permits.csv");
+    control<QComboBox>("lstServices")->setCurrentIndex(frmExport::OtherService);
+    QTest::keyClicks(control("txtOther"), "Permits");
+    QTest::mouseClick(control<QPushButton>("cmdProcess"), Qt::LeftButton);
+    QCOMPARE(m_reception->folder.prompter.titles(), QStringList{"Export Complete"});
+
+    // The file lands in the export folder, whatever folder the program was started from.
+    const QString written = m_reception->folder.filePath("export/permits.csv");
+    QVERIFY(m_reception->folder.prompter.texts().first().endsWith(" exported to " + written));
+    const QList<QByteArray> lines = readFile(written).split('\n');
+    QVERIFY(lines.size() > 1);
+    for (const QByteArray &line : lines.first(lines.size() - 1))
+        QCOMPARE(line.split(',').at(3), QByteArray("\"Permits\""));
+}
+
+void tst_reception_export::afterExportCompleteTheLobbyHasTheKeys()
+{
+    MessageBoxPrompter boxes;
+    CoreContext &context = m_reception->desk.context;
+    Prompter *recording = context.setPrompter(boxes);
+    m_dialog->hide();
+    frmLobby &lobby = m_reception->lobby();
+    lobby.show();
+    QVERIFY(QTest::qWaitForWindowActive(&lobby));
+    frmExport dialog(m_reception->desk, m_files, &lobby);
+    dialog.findChild<QLineEdit *>("txtDBFilename")->setText(context.params.historyPath);
+    dialog.findChild<QLineEdit *>("txtFilename")->setText(outputPath());
+    OnModal<QMessageBox> complete([](QMessageBox &box) {
+        QCOMPARE(box.windowTitle(), QString("Export Complete"));
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        QTest::keyClick(dialog.findChild<QPushButton *>("cmdProcess"), Qt::Key_Space);
+    });
+    dialog.exec();
+    context.setPrompter(*recording);
+    QVERIFY(complete.opened());
+    QTRY_COMPARE(QApplication::activeWindow(), &lobby);
 }
 
 void tst_reception_export::longExportCancelsWithoutAFile()

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "IniFile.h"
+#include "Directory.h"
 #include "ProgramFolder.h"
 #include "QueueLock.h"
 #include "ServerConnection.h"
@@ -132,6 +133,20 @@ int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
     return runProgram(builtProgram(QStringLiteral("quorvelctl")),
                       QStringList{QStringLiteral("--folder"), folder.path()} + arguments)
         .exitCode;
+}
+
+bool addRepresentatives(const TestFolder &folder, int count)
+{
+    for (int n = 1; n <= count; ++n) {
+        const QString name = QStringLiteral("R%1").arg(n);
+        int userNumber = 0;
+        Failure failure;
+        if (!Directory::addUser(folder.context.params.systemPath, {0, name, name, name, 1},
+                                userNumber, failure) ||
+            userNumber != n)
+            return false;
+    }
+    return true;
 }
 
 bool addHistory(const QString &historyPath, const HistoryRows &rows)

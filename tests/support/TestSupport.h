@@ -110,6 +110,10 @@ private:
     QString m_schema;
 };
 
+/// Adds the representatives R1 to R`count` to a folder that has none yet, so that they hold the
+/// user numbers 1 to `count`.
+bool addRepresentatives(const TestFolder &folder, int count);
+
 /// Inserts `rows` into the history database at `historyPath` in one transaction (ids are
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);

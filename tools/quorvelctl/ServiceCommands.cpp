@@ -37,6 +37,19 @@ int take(CtlEnvironment &env, const QStringList &args)
     int id = 0, user = 0;
     if (!customerAndUser(args, id, user))
         return ExitStatus::Usage;
+    // A customer taken by no one who exists would stay in service until the reception sees it.
+    Directory::User representative;
+    bool found = false;
+    Failure failure;
+    if (!env.context().store().userByNumber(user, representative, found,
+                                 failure)) {
+        env.error(failure.description);
+        return ExitStatus::Failed;
+    }
+    if (!found) {
+        env.error(QStringLiteral("There is no user with number %1.").arg(user));
+        return ExitStatus::Refused;
+    }
     clsQuorvel entry(env.context());
     return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry));
 }
@@ -137,10 +150,11 @@ QList<Command> serviceCommands()
            {QStringLiteral("--user N"),
             QStringLiteral("the representative's user number, as \"users list\" prints it")}},
           {{QStringLiteral("0"), QStringLiteral("taken")},
-           {QStringLiteral("1"),
-            QStringLiteral("the queue file could not be read or written; the reason is printed")},
-           {QStringLiteral("3"), QStringLiteral("refused: another representative has the customer, "
-                                                "or it is no longer in the queue")}},
+           {QStringLiteral("1"), QStringLiteral("the queue file or the system database could not "
+                                                "be read or written; the reason is printed")},
+           {QStringLiteral("3"), QStringLiteral("refused: no user has number N, another "
+                                                "representative has the customer, or it is no "
+                                                "longer in the queue")}},
           QStringLiteral("quorvelctl take 131045 --user 2")}},
         {QStringLiteral("return"),
          QStringLiteral("ID --user N"),

@@ -128,10 +128,30 @@ bool change(const QString &path, const QString &statement, const QVariantList &v
     return true;
 }
 
+/// A name as it is stored: without characters no stored name may hold, nor blanks around it.
+QString storedName(const QString &name)
+{
+    return storableText(name).trimmed();
+}
+
 /// First name, last name and username as they are stored.
 QVariantList storedNames(const User &user)
 {
-    return {storableText(user.firstName), storableText(user.lastName), storableText(user.username)};
+    return {storedName(user.firstName), storedName(user.lastName), storedName(user.username)};
+}
+
+/// False, with the failure, when one of `names` would be stored empty: a list row of blanks
+/// names no one and cannot be told from another.
+bool namesGiven(const QVariantList &names, Failure &failure)
+{
+    for (const QVariant &name : names) {
+        if (name.toString().isEmpty()) {
+            failure = {FailureNumber::InvalidArgument,
+                       QStringLiteral("A name cannot be empty or only blanks.")};
+            return false;
+        }
+    }
+    return true;
 }
 
 const QString userGone = QStringLiteral("The user is no longer in the database.");
@@ -182,18 +202,22 @@ bool userByNumber(const QString &systemPath, int userNumber, User &user, bool &f
 
 bool addUser(const QString &systemPath, const User &user, int &userNumber, Failure &failure)
 {
-    return insert(systemPath,
+    const QVariantList names = storedNames(user);
+    return namesGiven(names, failure) &&
+           insert(systemPath,
                   QStringLiteral("INSERT INTO users (firstName, lastName, department, username, "
                                  "status) VALUES (?, ?, '', ?, ?)"),
-                  storedNames(user) << user.status, userNumber, failure);
+                  names + QVariantList{user.status}, userNumber, failure);
 }
 
 bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
 {
-    return change(systemPath,
+    const QVariantList names = storedNames(user);
+    return namesGiven(names, failure) &&
+           change(systemPath,
                   QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
                                  "WHERE userNumber = ?"),
-                  storedNames(user) << user.userNumber, userGone, failure);
+                  names + QVariantList{user.userNumber}, userGone, failure);
 }
 
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)
@@ -227,15 +251,19 @@ bool activeServices(const QString &systemPath, QList<Service> &services, Failure
 
 bool addService(const QString &systemPath, const QString &serviceName, int &id, Failure &failure)
 {
-    return insert(systemPath,
+    const QString name = storedName(serviceName);
+    return namesGiven({name}, failure) &&
+           insert(systemPath,
                   QStringLiteral("INSERT INTO services (serviceName, status) VALUES (?, 1)"),
-                  {storableText(serviceName)}, id, failure);
+                  {name}, id, failure);
 }
 
 bool renameService(const QString &systemPath, int id, const QString &serviceName, Failure &failure)
 {
-    return change(systemPath, QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
-                  {storableText(serviceName), id}, serviceGone, failure);
+    const QString name = storedName(serviceName);
+    return namesGiven({name}, failure) &&
+           change(systemPath, QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
+                  {name, id}, serviceGone, failure);
 }
 
 bool deleteService(const QString &systemPath, int id, Failure &failure)

@@ -7,7 +7,8 @@
 #include <QList>
 #include <QString>
 
-/// The representatives and services of `systemData.mdb`.
+/// The representatives and services of `systemData.mdb`. Their names are stored without blanks
+/// around them; a name that is empty or only blanks is refused.
 namespace Directory {
 
 /// Active users ordered by name as people read it (by the locale, case and accents aside). Rows

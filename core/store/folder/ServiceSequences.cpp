@@ -43,6 +43,14 @@ SequenceOutcome outcome(SequenceOutcome::Kind kind)
     return {kind, {}, {}, Prompter::Icon::Information};
 }
 
+/// The refusal of a sign-out names the step refused.
+SequenceOutcome signOutTakenByOther()
+{
+    SequenceOutcome refused = SequenceOutcome::takenByOther();
+    refused.title = QStringLiteral("Customer Sign Out");
+    return refused;
+}
+
 bool heldByOther(const clsQuorvel &entry, int userNumber)
 {
     return entry.lobbystatus >= 1 && entry.repID != userNumber;
@@ -124,7 +132,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
         return read;
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
-        return SequenceOutcome::takenByOther();
+        return signOutTakenByOther();
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done)
                                      : SequenceOutcome::failedAndShown();
 }

@@ -447,8 +447,12 @@ SequenceOutcome ServerStore::signOutCustomer(clsQuorvel &entry, int id)
             },
             failure))
         return SequenceOutcome::failed(prefix, failure);
-    return removed ? SequenceOutcome()
-                   : whyRefused(id, SequenceOutcome::removedBeforeSignOut(), prefix);
+    if (removed)
+        return {};
+    SequenceOutcome refused = whyRefused(id, SequenceOutcome::removedBeforeSignOut(), prefix);
+    if (refused.kind == SequenceOutcome::Kind::TakenByOther)
+        refused.title = QStringLiteral("Customer Sign Out");
+    return refused;
 }
 
 SequenceOutcome ServerStore::readQueueEntry(int id, clsQuorvel &entry)
