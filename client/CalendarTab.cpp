@@ -1,8 +1,8 @@
 #include "CalendarTab.h"
 
 #include "ElidedText.h"
-#include "Store.h"
 #include "ListRows.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "frmEvent.h"
 #include "lobbyDB.h"
@@ -61,7 +61,8 @@ void CalendarTab::loadEventList(const QDate &day)
     m_shownDay = day;
     QList<CalendarEvent> events;
     Failure failure;
-    const bool read = m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events, failure);
+    const bool read =
+        m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events, failure);
     ListRows::refill(m_list, [&] {
         for (const CalendarEvent &event : std::as_const(events)) {
             auto *item = new QTreeWidgetItem(

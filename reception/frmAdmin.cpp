@@ -131,8 +131,7 @@ void frmAdmin::loadServiceList()
     QListWidget *list = m_ui->lstServices;
     QList<Directory::Service> services;
     Failure failure;
-    const bool read =
-        m_desk.context.store().activeServices(services, failure);
+    const bool read = m_desk.context.store().activeServices(services, failure);
     ListRows::refill(list, [&] {
         for (const Directory::Service &service : std::as_const(services)) {
             auto *item = new QListWidgetItem(service.serviceName, list);

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
 #include "Database.h"
-#include "IniFile.h"
 #include "Directory.h"
+#include "IniFile.h"
 #include "ProgramFolder.h"
 #include "QueueLock.h"
 #include "ServerConnection.h"

@@ -41,8 +41,7 @@ int take(CtlEnvironment &env, const QStringList &args)
     Directory::User representative;
     bool found = false;
     Failure failure;
-    if (!env.context().store().userByNumber(user, representative, found,
-                                 failure)) {
+    if (!env.context().store().userByNumber(user, representative, found, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }
