@@ -26,6 +26,7 @@ public:
     }
 
     bool isValid() const { return m_valid; }
+    QString dir() const { return m_dir.path(); }
 
 private:
     class PrintingPrompter final : public Prompter

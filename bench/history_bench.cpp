@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
     clsQuorvel mine(context);
     const auto checkInAndTake = [&](int) {
         id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
-        context.store().takeCustomer(id, 5, mine);
+        context.store().takeCustomer(id, 5, mine, {});
     };
     const auto signOut = [&](int) {
         if (!context.store().signOutCustomer(mine, id).done())

@@ -130,12 +130,13 @@ int main(int argc, char *argv[])
         const auto removeAdded = [&] { desk.removeCustomerFromLobby(added); };
         const auto checkInAndTake = [&] {
             checkIn();
-            context.store().takeCustomer(added, 5, mine);
+            context.store().takeCustomer(added, 5, mine, {});
         };
         const Operation operations[] = {
             {"add", nothing, checkIn, removeAdded},
             {"update", nothing, [&] { desk.updateLobbyEntry(middle); }, nothing},
-            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine); }, removeAdded},
+            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine, {}); },
+             removeAdded},
             {"remove", checkIn, removeAdded, nothing},
             {"signout", checkInAndTake, [&] { context.store().signOutCustomer(mine, added); },
              nothing},

@@ -34,7 +34,7 @@ void BoardModel::start()
 
 void BoardModel::poll()
 {
-    bool taken = false;
+    QList<Call> taken;
     // While the last read failed, every tick tries again: the signal may not move for a while.
     if (m_context.store().checkChanged(m_changeMark, true) || m_reconnecting || !m_loadedOnce) {
         m_reconnecting = !reload();
@@ -46,8 +46,8 @@ void BoardModel::poll()
     refreshOverdueMarks(m_listing, now().time(), m_context.params.MaxLimit);
     showRows();
     Q_EMIT updated();
-    if (taken)
-        Q_EMIT customerTaken();
+    if (!taken.isEmpty())
+        Q_EMIT customerTaken(taken);
 }
 
 bool BoardModel::reload()
@@ -68,6 +68,7 @@ bool BoardModel::reload()
     }
     m_unreadableReason.clear();
     m_listing = listing;
+    m_waits.readHistory(m_context.store(), now().date());
     return true;
 }
 
@@ -76,7 +77,7 @@ void BoardModel::readRepresentatives()
     QList<Directory::User> users;
     Failure failure;
     // Names that cannot be read now stay as last read: a busy database is no reason to blank them.
-    if (!m_context.store().allUsersReadOnly(users, failure))
+    if (!m_context.store().allUsers(users, failure))
         return;
     m_representatives.clear();
     for (const Directory::User &user : users)
@@ -84,16 +85,17 @@ void BoardModel::readRepresentatives()
             user.userNumber, formatName(user.firstName, user.lastName, NameForm::FirstAndInitial));
 }
 
-bool BoardModel::noteTakenCustomers()
+QList<BoardModel::Call> BoardModel::noteTakenCustomers()
 {
     // A customer already in service when the board starts is not news.
     const QDateTime seenAt = m_loadedOnce ? now() : QDateTime();
     QHash<QPair<int, int>, QDateTime> takenSeen;
-    bool taken = false;
+    QList<Call> taken;
     for (const QueueRow &row : std::as_const(m_listing.inService)) {
         const QPair<int, int> key(row.id, row.userId);
         const auto known = m_takenSeen.constFind(key);
-        taken = taken || (known == m_takenSeen.cend() && m_loadedOnce);
+        if (known == m_takenSeen.cend() && m_loadedOnce)
+            taken.append({formatName(row.firstName, row.lastName, m_nameForm), row.desk});
         takenSeen.insert(key, known == m_takenSeen.cend() ? seenAt : known.value());
     }
     m_takenSeen = takenSeen;
@@ -113,17 +115,19 @@ void BoardModel::showRows()
     for (const QueueRow &row : std::as_const(inService)) {
         const QDateTime seen = m_takenSeen.value({row.id, row.userId});
         m_serving.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
-                          m_representatives.value(row.userId),
+                          m_representatives.value(row.userId), row.desk,
                           seen.isValid() && moment < seen.addSecs(HighlightSeconds)});
     }
     m_waiting.clear();
-    for (const QueueRow &row : std::as_const(m_listing.waiting)) {
+    const QStringList estimates = m_waits.texts(m_listing, moment);
+    for (qsizetype i = 0; i < m_listing.waiting.size(); ++i) {
+        const QueueRow &row = m_listing.waiting.at(i);
         // A customer left from an earlier day has waited whole days besides the minutes.
         const qint64 days = qMax<qint64>(0, row.dateIn.daysTo(moment.date()));
         const int minutes =
             int(days) * 24 * 60 + TextForms::minuteBoundaries(row.timeIn, moment.time());
-        m_waiting.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
-                          qMax(0, minutes),
-                          days > 0 ? minutes >= m_context.params.MaxLimit : row.overdue});
+        m_waiting.append(
+            {row.id, formatName(row.firstName, row.lastName, m_nameForm), qMax(0, minutes),
+             days > 0 ? minutes >= m_context.params.MaxLimit : row.overdue, estimates.at(i)});
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoreContext.h"
+#include "LobbyWaits.h"
 #include "NameForm.h"
 #include "QueueListing.h"
 #include "Store.h"
@@ -29,7 +30,15 @@ public:
         int id = 0;
         QString customer;
         QString representative; // first name and last initial
+        QString desk;           // where the customer goes; empty for none
         bool highlighted = false;
+    };
+
+    /// A customer newly taken, as the lobby hears it called.
+    struct Call
+    {
+        QString customer; // in the board's name form
+        QString desk;     // empty: the representative has no desk
     };
 
     struct WaitingRow
@@ -38,6 +47,7 @@ public:
         QString customer;
         int minutesWaited = 0; // whole days included
         bool overdue = false;
+        QString estimate; // "about N min", "less than 5 min"; empty without one
     };
 
     /// `params` as the programs form them (`loadSystemParameters`, `formFilePaths`).
@@ -60,8 +70,9 @@ public:
 Q_SIGNALS:
     /// Something shown has changed.
     void updated();
-    /// One or more customers were taken since the last poll; sent once for them all.
-    void customerTaken();
+    /// One or more customers were taken since the last poll; sent once for them all, each take
+    /// among `calls` once.
+    void customerTaken(const QList<BoardModel::Call> &calls);
     /// The queue could not be read, and why (naming the file), whenever the reason changes.
     void queueUnreadable(const QString &why);
 
@@ -77,7 +88,7 @@ private:
 
     bool reload();
     void readRepresentatives();
-    bool noteTakenCustomers(); // true when someone was taken since the last read
+    QList<Call> noteTakenCustomers(); // those taken since the last read
     void showRows();
 
     FailureCount m_failures;
@@ -89,6 +100,7 @@ private:
     Store::ChangeMark m_changeMark;
 
     QueueListing m_listing;
+    LobbyWaits m_waits;
     QHash<int, QString> m_representatives; // user number: first name and last initial
     bool m_loadedOnce = false;
     QHash<QPair<int, int>, QDateTime> m_takenSeen; // (id, user number): first seen in service

@@ -106,7 +106,7 @@ void BoardPanel::paintEvent(QPaintEvent *)
         const QColor ink = overdue ? BoardColours::overdue : BoardColours::ink;
         painter.setFont(fontOf(0.7, overdue));
         const QString detail =
-            painter.fontMetrics().elidedText(line.detail, Qt::ElideRight, int(text.width() * 0.45));
+            painter.fontMetrics().elidedText(line.detail, Qt::ElideRight, int(text.width() * 0.6));
         const int detailWidth =
             detail.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(detail);
         painter.setPen(overdue ? ink : BoardColours::detail);

@@ -112,15 +112,22 @@ void BoardWindow::showModel()
 {
     QList<BoardPanel::Row> serving;
     for (const BoardModel::ServingRow &row : m_model.serving()) {
-        serving.append({row.customer,
-                        row.representative.isEmpty() ? QString()
-                                                     : QStringLiteral("with ") + row.representative,
+        // With a desk, where to go; without, who serves, as before desks.
+        const bool atDesk = !row.desk.isEmpty();
+        serving.append({atDesk ? row.customer + QStringLiteral(" \u2192 ") + row.desk : row.customer,
+                        atDesk || row.representative.isEmpty()
+                            ? QString()
+                            : QStringLiteral("with ") + row.representative,
                         row.highlighted});
     }
     m_serving->setRows(serving);
     QList<BoardPanel::Row> waiting;
-    for (const BoardModel::WaitingRow &row : m_model.waiting())
-        waiting.append({row.customer, waitedText(row.minutesWaited), row.overdue});
+    for (const BoardModel::WaitingRow &row : m_model.waiting()) {
+        QString detail = waitedText(row.minutesWaited);
+        if (!row.estimate.isEmpty())
+            detail += QStringLiteral(" \u00b7 wait ") + row.estimate;
+        waiting.append({row.customer, detail, row.overdue});
+    }
     m_waiting->setRows(waiting);
     m_waiting->setCount(int(waiting.size()));
     const bool waitingForQueue = m_model.waitingForQueue();

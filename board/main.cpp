@@ -1,9 +1,11 @@
 // quorvelBoard: the lobby's display of who is being served and who waits. It reads the data
 // folder and writes nothing into it.
+#include "BoardAnnouncer.h"
 #include "BoardModel.h"
 #include "BoardWindow.h"
 #include "ProgramVersion.h"
 #include "QtSound.h"
+#include "QtSpeech.h"
 #include "QuorvelLogo.h"
 #include "SystemParameters.h"
 
@@ -12,12 +14,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 struct BoardOptions
 {
     bool windowed = false;
     bool quiet = false;
+    bool noVoice = false;
     NameForm nameForm = NameForm::FirstAndInitial;
 };
 
@@ -33,16 +37,19 @@ BoardOptions parseOptions(int argc, char *argv[])
     const QCommandLineOption windowed(QStringLiteral("windowed"),
                                       QStringLiteral("Show a window instead of the full screen."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
-                                   QStringLiteral("No chime when a customer is taken."));
+                                   QStringLiteral("No chime and no voice when a customer is taken."));
+    const QCommandLineOption noVoice(QStringLiteral("no-voice"),
+                                     QStringLiteral("The chime only: customers are not called aloud."));
     const QCommandLineOption privacy(
         QStringLiteral("privacy"),
         QStringLiteral("How customers are named: first (Jane D.), initials (J. D.) or full."),
         QStringLiteral("form"), QStringLiteral("first"));
-    parser.addOptions({windowed, quiet, privacy});
+    parser.addOptions({windowed, quiet, noVoice, privacy});
     parser.process(app);
     BoardOptions options;
     options.windowed = parser.isSet(windowed);
     options.quiet = parser.isSet(quiet);
+    options.noVoice = parser.isSet(noVoice);
     if (!parseNameForm(parser.value(privacy), options.nameForm)) {
         std::fprintf(stderr, "quorvelBoard: --privacy takes first, initials or full\n");
         std::exit(2);
@@ -70,15 +77,12 @@ int main(int argc, char *argv[])
     });
 
     QtSound sound;
-    if (!options.quiet) {
-        QObject::connect(&model, &BoardModel::customerTaken, [&] {
-            // No audio output, or no chime in the folder: the board simply stays silent.
-            QString error;
-            if (sound.hasOutput() &&
-                sound.openFile(params.chimePath(), error) == SoundBackend::FileCheck::Ready)
-                sound.playFile();
-        });
-    }
+    std::unique_ptr<QtSpeech> speech;
+    if (!options.quiet && !options.noVoice)
+        speech = std::make_unique<QtSpeech>();
+    BoardAnnouncer announcer(options.quiet ? nullptr : &sound, speech.get(), params.chimePath(),
+                             BoardAnnouncer::sentenceOf(params.iniPath()));
+    QObject::connect(&model, &BoardModel::customerTaken, &announcer, &BoardAnnouncer::announce);
 
     BoardWindow window(model);
     if (options.windowed) {

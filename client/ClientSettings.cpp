@@ -24,6 +24,8 @@ QString ClientSettings::name(Setting setting)
         return QStringLiteral("soundPath");
     case Setting::Window:
         return QStringLiteral("window");
+    case Setting::Desk:
+        return QStringLiteral("desk");
     }
     return {};
 }
@@ -39,6 +41,8 @@ QString ClientSettings::defaultValue(Setting setting, const QString &programFold
         return joinPath(programFolder, QStringLiteral("media/chimes.wav"));
     case Setting::Window:
         return QStringLiteral("1");
+    case Setting::Desk:
+        return {};
     }
     return {};
 }

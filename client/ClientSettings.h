@@ -8,7 +8,7 @@
 
 class QSettings;
 
-/// The representative's own settings: four strings at the top level of the per-user store
+/// The representative's own settings: strings at the top level of the per-user store
 /// (organisation "Velmora", application "Quorvel", native format). Tests keep them in a file of
 /// their own instead, never in the user's store.
 class ClientSettings
@@ -19,7 +19,8 @@ public:
         Whoami,
         SoundSource,
         SoundPath,
-        Window
+        Window,
+        Desk // where the representative calls customers to; none until set
     };
 
     /// The per-user store of the account that runs the program.

@@ -19,6 +19,7 @@ struct ClientState
     QString username;
     qint32 userNumber = 0; // 0 while no valid user is loaded
     QString repName;
+    QString desk; // where customers are called to, e.g. "Window 4"; empty for none
 
     // Notification choices
     qint16 soundSource = 0; // 0 none, 1 speaker tones, 2 sound file

@@ -112,9 +112,9 @@ void frmLobby::showQueue()
     m_statusPanels->setQueueCount(queue.waitingCount);
 }
 
-void frmLobby::showQueueUnreadable(bool unreadable)
+void frmLobby::showQueueUnreadable(const QString &problem)
 {
-    m_statusPanels->showQueueUnreadable(unreadable);
+    m_statusPanels->showQueueUnreadable(problem);
 }
 
 void frmLobby::showNotice(const QString &text)

@@ -42,8 +42,8 @@ public:
     /// The waiting list and the queue count, from the last load.
     void showQueue();
     void showOverdueMarks();
-    /// "The queue file cannot be read" in the status bar, while it cannot.
-    void showQueueUnreadable(bool unreadable);
+    /// Why the queue file cannot be read, in the status bar, while it cannot.
+    void showQueueUnreadable(const QString &problem);
     /// A notice in the status bar that stays for the rest of the run.
     void showNotice(const QString &text);
     /// The in-service panel, from the state; the two commands follow the name shown.

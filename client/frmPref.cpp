@@ -4,6 +4,7 @@
 
 #include "FileDialog.h"
 #include "SelectAllOnFocus.h"
+#include "StorableText.h"
 #include "frmLobby.h"
 #include "lobbyDB.h"
 
@@ -34,11 +35,12 @@ frmPref::frmPref(lobbyDB &program, QWidget *parent)
     connect(m_ui->notifyWindow, &QCheckBox::clicked, this, enableUpdate);
     connect(m_ui->txtUsername, &QLineEdit::textChanged, this, enableUpdateIfFilled);
     connect(m_ui->txtWavePath, &QLineEdit::textChanged, this, enableUpdateIfFilled);
+    connect(m_ui->txtDesk, &QLineEdit::textEdited, this, enableUpdate);
     connect(m_ui->cmdBrowse, &QPushButton::clicked, this, &frmPref::browse);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmPref::update);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &frmPref::reject);
 
-    for (QLineEdit *entry : {m_ui->txtUsername, m_ui->txtWavePath, m_ui->txtPath})
+    for (QLineEdit *entry : {m_ui->txtUsername, m_ui->txtDesk, m_ui->txtWavePath, m_ui->txtPath})
         selectAllOnFocus(entry);
     m_ui->txtUsername->installEventFilter(this);
     m_ui->txtWavePath->installEventFilter(this);
@@ -53,6 +55,7 @@ void frmPref::fill()
 {
     const ClientState &state = m_program.state();
     m_ui->txtUsername->setText(state.username);
+    m_ui->txtDesk->setText(state.desk);
     m_ui->txtPath->setText(m_program.context().params.dataPath);
     m_ui->txtWavePath->setText(state.soundPath);
     m_ui->notifyWindow->setChecked(state.notifyOnTop == 1);
@@ -128,11 +131,13 @@ void frmPref::update()
     state.soundSource = m_ui->notifySound->isChecked() ? 2 : m_ui->useSpeaker->isChecked() ? 1 : 0;
     state.soundPath = m_ui->txtWavePath->text();
     state.notifyOnTop = m_ui->notifyWindow->isChecked() ? 1 : 0;
+    state.desk = storableText(m_ui->txtDesk->text()).simplified();
 
     m_program.putUserSetting(Setting::Whoami, state.username);
     m_program.putUserSetting(Setting::SoundSource, QString::number(state.soundSource));
     m_program.putUserSetting(Setting::SoundPath, state.soundPath);
     m_program.putUserSetting(Setting::Window, QString::number(state.notifyOnTop));
+    m_program.putUserSetting(Setting::Desk, state.desk);
 
     m_program.mainWindow().emptyEventAndHistoryLists();
     m_program.mainWindow().startPolling();

@@ -197,6 +197,8 @@ bool lobbyDB::loadUserParameters()
     m_state.soundSource = storedNumber(getUserSetting(Setting::SoundSource, &ok[1]));
     m_state.soundPath = getUserSetting(Setting::SoundPath, &ok[2]);
     m_state.notifyOnTop = storedNumber(getUserSetting(Setting::Window, &ok[3]));
+    // Set only in the options window, never on first run: a store without it means no desk.
+    m_state.desk = getUserSetting(Setting::Desk);
     if (m_state.soundPath.isEmpty() || m_state.soundPath == QLatin1String("none"))
         m_state.soundSource = 0;
     return ok[0] && ok[1] && ok[2] && ok[3];
@@ -240,7 +242,7 @@ void lobbyDB::loadit()
     listing.loadQueue(m_state.queue, false, m_state.userNumber);
     stopWaiting();
     m_mainWindow->showQueue();
-    m_mainWindow->showQueueUnreadable(!listing.queueFileRead());
+    m_mainWindow->showQueueUnreadable(listing.queueReadProblem());
 
     if (listing.improperShutdown() > 0 && m_state.firstLoad)
         recoverEntryLeftInService(listing.improperShutdown());
@@ -343,7 +345,8 @@ void lobbyDB::takeCustomer(int id)
     }
     startWaiting();
     clsQuorvel entry(m_context);
-    const SequenceOutcome outcome = m_context.store().takeCustomer(id, m_state.userNumber, entry);
+    const SequenceOutcome outcome =
+        m_context.store().takeCustomer(id, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {

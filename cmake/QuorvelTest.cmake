@@ -47,3 +47,10 @@ function(quorvel_add_server_run name)
     ENVIRONMENT "${environment};QUORVEL_TEST_SERVER=${QUORVEL_TEST_PG_DIR}/connection;QUORVEL_PG_CLUSTER=${CMAKE_SOURCE_DIR}/scripts/pg-cluster.sh"
     TIMEOUT ${timeout} FIXTURES_REQUIRED postgres LABELS server)
 endfunction()
+
+# Lets a test run on the share stand (tests/shares): the stand is started before it and stopped
+# after it, and the test finds it through QUORVEL_SHARE_STAND.
+function(quorvel_use_share_stand test)
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED share_stand
+    ENVIRONMENT_MODIFICATION "QUORVEL_SHARE_STAND=set:${CMAKE_BINARY_DIR}/share-stand")
+endfunction()

@@ -153,47 +153,31 @@ StatisticsReport compute(const VisitHistory &history, Grouping grouping, double 
     return report;
 }
 
+namespace {
+// In the order of `Grouping`: the name quorvelctl takes, the title of the group column.
+const char *const groupings[][2] = {{"hour", "Hour"},
+                                    {"day", "Day"},
+                                    {"weekday", "Weekday"},
+                                    {"service", "Service"},
+                                    {"rep", "Representative"}};
+} // namespace
+
 QString groupingName(Grouping grouping)
 {
-    switch (grouping) {
-    case Grouping::Hour:
-        return QStringLiteral("hour");
-    case Grouping::Day:
-        return QStringLiteral("day");
-    case Grouping::Weekday:
-        return QStringLiteral("weekday");
-    case Grouping::Service:
-        return QStringLiteral("service");
-    case Grouping::Representative:
-        return QStringLiteral("rep");
-    }
-    return {};
+    return QString::fromLatin1(groupings[int(grouping)][0]);
 }
 
 std::optional<Grouping> groupingNamed(const QString &name)
 {
-    for (const Grouping grouping : {Grouping::Hour, Grouping::Day, Grouping::Weekday,
-                                    Grouping::Service, Grouping::Representative})
-        if (groupingName(grouping) == name)
-            return grouping;
+    for (int i = 0; i < int(std::size(groupings)); ++i)
+        if (name == QLatin1String(groupings[i][0]))
+            return Grouping(i);
     return std::nullopt;
 }
 
 QString groupingTitle(Grouping grouping)
 {
-    switch (grouping) {
-    case Grouping::Hour:
-        return QStringLiteral("Hour");
-    case Grouping::Day:
-        return QStringLiteral("Day");
-    case Grouping::Weekday:
-        return QStringLiteral("Weekday");
-    case Grouping::Service:
-        return QStringLiteral("Service");
-    case Grouping::Representative:
-        return QStringLiteral("Representative");
-    }
-    return {};
+    return QString::fromLatin1(groupings[int(grouping)][1]);
 }
 
 QString representativeName(const RepNames &names, int userNumber)

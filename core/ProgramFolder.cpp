@@ -33,7 +33,7 @@ namespace {
 const char *const historySchema[] = {
     "CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, lastName TEXT, "
     "serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, timeServiced TEXT, timeOut TEXT, "
-    "servicedBy INTEGER, serviceTime INTEGER)",
+    "servicedBy INTEGER, serviceTime INTEGER, desk TEXT)",
     "CREATE INDEX history_lobbyDateIn ON history (lobbyDateIn, lobbyTimeIn)",
 };
 

@@ -17,6 +17,7 @@ struct QueueRow
     int userId = 0;       // in-service rows: the representative
     QString repName;      // in-service rows: the representative's display name
     QTime timeSeen;       // in-service rows: when taken; invalid when the record holds none
+    QString desk;         // in-service rows: where the customer was called to; empty for none
     bool overdue = false; // waiting rows: waited at least the limit
 
     QString text() const { return firstName + QLatin1Char(' ') + lastName; }

@@ -2,7 +2,11 @@
 
 #include <QString>
 
-/// The eight `value` texts of one `QUEUE_REC`, in the order they are written.
+/// The longest desk name a representative may give ("Window 4").
+constexpr int MaxDeskLength = 30;
+
+/// The `value` texts of one `QUEUE_REC`, in the order they are written: the eight every record
+/// has, then the desk of a customer in service at one.
 struct QueueRecordTexts
 {
     QString firstName;
@@ -13,6 +17,7 @@ struct QueueRecordTexts
     QString timeIn;
     QString dateIn;
     QString timeSeen;
+    QString desk; // empty: no `DESK` element, as in files written before desks
 };
 
 /// One queue record as stored: its id and its texts.

@@ -22,6 +22,7 @@ struct QueueScan
     int improperShutdown = 0;       // a record in service for the listing's user; 0 when none
     bool hasExpiredEntries = false; // a waiting record was checked in before today
     bool queueRead = false;         // false when the queue could not be read at all
+    QString readProblem;            // why, when it could not
 };
 
 /// Everything the programs do with the office's shared state. The windows, quorvelctl and the
@@ -46,7 +47,9 @@ public:
     virtual bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) = 0;
 
     // The visit's road through a desk: each step re-checks, when it writes, what the desk saw.
-    virtual SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry) = 0;
+    /// `desk` is where the customer is called to (empty for none).
+    virtual SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                         const QString &desk) = 0;
     virtual SequenceOutcome returnCustomer(int id, int userNumber) = 0;
     virtual SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) = 0;
     virtual SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) = 0;
@@ -60,6 +63,9 @@ public:
     virtual bool updateHistoryRecord(int id, const clsQuorvel &entry) = 0;
     virtual HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) = 0;
     virtual bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) = 0;
+    /// The rows checked in on `firstDay` or later, in no particular order, read without ever
+    /// writing (the board reads them too). On failure `failure` is set.
+    virtual HistoryRows historySince(const QDate &firstDay, Failure &failure) = 0;
     /// The current history as a history database file, for the export and the statistics: the
     /// folder's own file, or a snapshot of the server's rows in a temporary file.
     virtual bool historyFile(QString &path, Failure &failure) = 0;
@@ -68,9 +74,11 @@ public:
 
     // Users and services.
     virtual bool activeUsers(QList<Directory::User> &users, Failure &failure) = 0;
+    /// Every user, in user-number order; reading never writes (a board may have no right to).
     virtual bool allUsers(QList<Directory::User> &users, Failure &failure) = 0;
-    /// As `allUsers`, for readers that must never write (a board on a read-only share).
-    virtual bool allUsersReadOnly(QList<Directory::User> &users, Failure &failure) = 0;
+    /// Every user's display name, active or not, as the figures of the history name them; the
+    /// names read before a failure stay in `names`.
+    bool userNames(RepNames &names, Failure &failure);
     virtual bool userByName(const QString &username, Directory::User &user, bool &found,
                             Failure &failure) = 0;
     virtual bool userByNumber(int userNumber, Directory::User &user, bool &found,
@@ -103,6 +111,7 @@ public:
     {
         qint64 stamp = 0; // the signal file's time, or the count of changes heard
         bool valid = false;
+        qint64 unsignalled = 0; // the folder's queue replacement last told without a signal
     };
     virtual bool checkChanged(ChangeMark &mark, bool quiet) = 0;
 

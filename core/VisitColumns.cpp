@@ -78,9 +78,17 @@ bool newRow(const clsQuorvel &entry, QVariantList &values, Failure &failure)
         !columnValue(entry.timeSeen, "timeSeen", takenValue, failure) ||
         !columnValue(entry.Timeout, "Timeout", signedOutValue, failure))
         return false;
-    values = {entry.firstName,       entry.lastName, entry.service,
-              signedOutValue,        entry.repID,    dbValue(entry.Timein),
-              dbValue(entry.dateIn), takenValue,     TextForms::minutesServed(taken, signedOut)};
+    values = {entry.firstName,
+              entry.lastName,
+              entry.service,
+              signedOutValue,
+              entry.repID,
+              dbValue(entry.Timein),
+              dbValue(entry.dateIn),
+              takenValue,
+              TextForms::minutesServed(taken, signedOut),
+              entry.desk.isEmpty() ? QVariant(QMetaType::fromType<QString>())
+                                   : QVariant(entry.desk)};
     return true;
 }
 

@@ -18,7 +18,7 @@ QVariant dbValue(const QTime &time);
 namespace VisitColumns {
 
 /// The values of a new row, in the order firstName, lastName, serviceRequested, timeOut,
-/// servicedBy, lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime. Fails on a time that the
+/// servicedBy, lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, desk. Fails on a time that the
 /// minutes cannot be counted from.
 bool newRow(const clsQuorvel &entry, QVariantList &values, Failure &failure);
 

@@ -40,6 +40,7 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
         m_improperShutdown = scan.improperShutdown;
     m_hasExpiredEntries = scan.hasExpiredEntries;
     m_queueFileRead = scan.queueRead;
+    m_queueReadProblem = scan.readProblem;
     return waiting;
 }
 

@@ -29,6 +29,7 @@ public:
     QTime Timein = QTime(0, 0);
     LooseTime timeSeen;
     LooseTime Timeout;
+    QString desk; // where a customer in service was called to; empty for none
 
     /// Id of a record the last listing found in service for the listing's user; 0 until then.
     int improperShutdown() const { return m_improperShutdown; }
@@ -36,6 +37,8 @@ public:
     bool hasExpiredEntries() const { return m_hasExpiredEntries; }
     /// False when the last listing found no readable queue file (it then lists an empty queue).
     bool queueFileRead() const { return m_queueFileRead; }
+    /// Why the last listing could not read the queue file, for the windows to say.
+    const QString &queueReadProblem() const { return m_queueReadProblem; }
 
     /// Checks a customer in; the new record's id, or 0 on failure.
     int addCustomerToQueue(const QString &sFirstName, const QString &sLastName,
@@ -70,5 +73,6 @@ private:
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
     bool m_queueFileRead = false;
+    QString m_queueReadProblem;
     Store::ChangeMark m_changeMark;
 };

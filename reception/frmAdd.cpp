@@ -16,6 +16,7 @@ frmAdd::frmAdd(DESKDB &desk, QWidget *parent)
         selectAllOnFocus(entry);
         connect(entry, &QLineEdit::textChanged, this, &frmAdd::namesChanged);
     }
+    connect(m_ui->txtCustomer_2, &QLineEdit::textChanged, this, &frmAdd::showEstimate);
     connect(m_ui->lstServices, &QComboBox::currentIndexChanged, this, &frmAdd::serviceChosen);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmAdd::checkIn);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -50,6 +51,18 @@ void frmAdd::showEvent(QShowEvent *event)
 void frmAdd::serviceChosen(int position)
 {
     enableOtherService(m_ui->txtCustomer_2, m_ui->Label1_4, position == OtherService);
+    showEstimate();
+}
+
+void frmAdd::showEstimate()
+{
+    const int position = m_ui->lstServices->currentIndex();
+    const QString service = position == OtherService ? m_ui->txtCustomer_2->text().trimmed()
+                            : position > Separator  ? m_ui->lstServices->currentText()
+                                                    : QString();
+    const QString estimate = service.isEmpty() ? QString() : m_desk.lobby().estimatedWait(service);
+    m_ui->lblEstimate->setText(estimate.isEmpty() ? QString()
+                                                  : QStringLiteral("Estimated wait: ") + estimate);
 }
 
 void frmAdd::namesChanged()

@@ -34,6 +34,7 @@ protected:
 
 private:
     void serviceChosen(int position);
+    void showEstimate();
     void namesChanged();
     void checkIn();
 

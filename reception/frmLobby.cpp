@@ -35,11 +35,13 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     setWindowIcon(quorvelLogo(64));
     m_status = new StatusPanels(m_ui->StatusBar, desk.context.clock());
 
-    m_ui->lstQueue->setColumnWidth(0, 240);
-    m_ui->lstQueue->setColumnWidth(1, 100);
-    m_ui->lstServing->setColumnWidth(0, 220);
-    m_ui->lstServing->setColumnWidth(1, 90);
-    m_ui->lstServing->setColumnWidth(2, 90);
+    m_ui->lstQueue->setColumnWidth(0, 220);
+    m_ui->lstQueue->setColumnWidth(1, 90);
+    m_ui->lstQueue->setColumnWidth(2, 170);
+    m_ui->lstServing->setColumnWidth(0, 200);
+    m_ui->lstServing->setColumnWidth(1, 80);
+    m_ui->lstServing->setColumnWidth(2, 80);
+    m_ui->lstServing->setColumnWidth(3, 150);
     m_ui->lstHistory->setColumnWidth(0, 100);
     m_ui->lstHistory->setColumnWidth(1, 240);
     selectAllOnFocus(m_ui->txtFetchDate);
@@ -95,8 +97,10 @@ void frmLobby::loadit()
     m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
-    m_status->showQueueUnreadable(!queue.queueFileRead());
+    m_status->showQueueUnreadable(queue.queueReadProblem());
+    m_waits.readHistory(m_desk.context.store(), m_desk.context.clock().now().date());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
+    showEstimates();
     QueueListView::showInService(m_ui->lstServing, m_listing.inService);
     QGuiApplication::restoreOverrideCursor();
     m_status->setQueueCount(m_desk.waitingCount);
@@ -123,7 +127,19 @@ int frmLobby::refreshOverdueMarks()
     if (::refreshOverdueMarks(m_listing, m_desk.context.clock().timeOfDay(),
                               m_desk.context.params.MaxLimit))
         QueueListView::showOverdueMarks(m_ui->lstQueue, m_listing.waiting);
+    showEstimates(); // a visit in service runs on, and with it the waits
     return m_listing.overdueCount;
+}
+
+void frmLobby::showEstimates()
+{
+    QueueListView::showEstimates(m_ui->lstQueue,
+                                 m_waits.texts(m_listing, m_desk.context.clock().now()));
+}
+
+QString frmLobby::estimatedWait(const QString &service) const
+{
+    return m_waits.newCustomerText(m_listing, service, m_desk.context.clock().now());
 }
 
 bool frmLobby::loadHistoryList(const QDate &day)

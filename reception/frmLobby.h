@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LobbyWaits.h"
 #include "QueueListing.h"
 
 #include "FileDialog.h"
@@ -52,6 +53,10 @@ public:
     void stopPolling() { m_timer2.stop(); }
     void startPolling() { m_timer2.start(); }
 
+    /// "about N min" or "less than 5 min" for a customer checked in now for `service`; empty
+    /// when there is no estimate.
+    QString estimatedWait(const QString &service) const;
+
     /// The real rows of the history list (the "None" row does not count).
     int historyCount() const { return m_historyCount; }
 
@@ -70,12 +75,14 @@ private:
     void showStatistics();
     void openHelp();
     void showAbout();
+    void showEstimates();
 
     std::unique_ptr<Ui::frmLobby> m_ui;
     DESKDB &m_desk;
     StatusPanels *m_status;
     QTimer m_timer2;
     QueueListing m_listing; // as last loaded; the quiet poll re-marks it
+    LobbyWaits m_waits;
     int m_historyCount = 0;
     QtFileDialog m_files;
     QPointer<frmStatistics>

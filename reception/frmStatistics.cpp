@@ -95,7 +95,7 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
     // Left to us: whom the directory cannot name shows as "User N", without a box.
-    Directory::userNames(m_desk.context.params.systemPath, m_names, failure);
+    m_desk.context.store().userNames(m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
     m_ui->cboSort->addItems(StatisticsTable::headers(Grouping::Day));
 
@@ -257,7 +257,9 @@ void frmStatistics::finished()
         break;
     }
     m_report = {};
-    ListRows::refill(m_ui->lstFigures, [] {});
+    ListRows::refill(m_ui->lstFigures, [this] {
+        m_ui->lstFigures->setHeaderLabels(StatisticsTable::headers(grouping()));
+    });
     m_charts->clear();
 }
 

@@ -41,8 +41,15 @@ void showWaiting(QTreeWidget *list, const QList<QueueRow> &rows)
 void showInService(QTreeWidget *list, const QList<QueueRow> &rows)
 {
     refill(list, rows, [](const QueueRow &row) {
-        return QStringList{row.text(), row.dateInText(), row.timeInText(), row.repName};
+        return QStringList{row.text(), row.dateInText(), row.timeInText(), row.repName, row.desk};
     });
+}
+
+void showEstimates(QTreeWidget *list, const QStringList &texts)
+{
+    constexpr int EstimateColumn = 3;
+    for (int i = 0; i < texts.size() && i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setText(EstimateColumn, texts.at(i));
 }
 
 void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)

@@ -14,8 +14,11 @@ namespace QueueListView {
 /// Columns "Customer Name", "Time In", "Requested Service".
 void showWaiting(QTreeWidget *list, const QList<QueueRow> &rows);
 
-/// Columns "Customer Name", "Date In", "Time In", "Representative".
+/// Columns "Customer Name", "Date In", "Time In", "Representative", "Desk".
 void showInService(QTreeWidget *list, const QList<QueueRow> &rows);
+
+/// Puts each waiting row's estimated wait in the column after "Requested Service".
+void showEstimates(QTreeWidget *list, const QStringList &texts);
 
 /// Re-colours the waiting rows after their overdue marks were refreshed; nothing is rebuilt.
 void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows);

@@ -52,10 +52,10 @@ QString StatusPanels::queueCountText(int waiting)
                                                     : QStringLiteral(" customers in queue"));
 }
 
-void StatusPanels::showQueueUnreadable(bool unreadable)
+void StatusPanels::showQueueUnreadable(const QString &problem)
 {
     // It goes first: an unreadable queue otherwise looks like an empty lobby.
-    m_urgentNotice = unreadable ? QStringLiteral("The queue file cannot be read") : QString();
+    m_urgentNotice = problem;
     showNotices();
 }
 

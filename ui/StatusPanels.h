@@ -20,8 +20,9 @@ public:
 
     void setQueueCount(int waiting);
 
-    /// Shows "The queue file cannot be read" while `unreadable`, before any other notice.
-    void showQueueUnreadable(bool unreadable);
+    /// Shows why the queue file cannot be read ("The queue file cannot be read: …") before any
+    /// other notice; an empty `problem` takes it away.
+    void showQueueUnreadable(const QString &problem);
     /// Shows `text` as a notice, or takes it away.
     void setNotice(const QString &text, bool shown);
 

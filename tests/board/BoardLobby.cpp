@@ -23,13 +23,14 @@ int BoardLobby::checkIn(const QString &firstName, const QString &lastName)
     return id;
 }
 
-void BoardLobby::take(int id, int userNumber)
+void BoardLobby::take(int id, int userNumber, const QString &desk)
 {
     clsQuorvel entry(folder.context);
     QVERIFY(entry.loadLobbyEntry(id));
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(folder.clock.timeOfDay());
+    entry.desk = desk;
     QVERIFY(entry.updateLobbyEntry(id));
     signalChange();
 }

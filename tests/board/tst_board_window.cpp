@@ -49,6 +49,11 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     QCOMPARE(serving->visibleLines().size(), 1);
     QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jon B."));
     QCOMPARE(serving->visibleLines().first().detail, QStringLiteral("with Dana W."));
+    // At a desk: where to go instead of who serves.
+    lobby.take(lobby.checkIn("Jane", "Doe"), lobby.marco, "Window 4");
+    lobby.board.poll();
+    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jane D. \u2192 Window 4"));
+    QCOMPARE(serving->visibleLines().first().detail, QString());
 
     // Thirty waiting do not fit: the last line that fits counts the rest.
     for (const QSize size : {QSize(1280, 720), QSize(1920, 1080)}) {
@@ -59,7 +64,8 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
         QVERIFY(lines.last().more);
         QCOMPARE(lines.last().text, QStringLiteral("+%1 more").arg(30 - (lines.size() - 1)));
         QCOMPARE(lines.first().text, QStringLiteral("Maximiliana-Josefina-Alexandra W."));
-        QCOMPARE(lines.first().detail, QStringLiteral("0 min"));
+        // Waited, and still to wait with Dana's visit just begun and no history: ten minutes.
+        QCOMPARE(lines.first().detail, QStringLiteral("0 min \u00b7 wait about 10 min"));
     }
     // Text grows with the screen: a name on the wall of a lobby is over 40 pixels high.
     QVERIFY(BoardWindow::unitFor({1920, 1080}) * 0.95 > 40);
@@ -82,7 +88,7 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     lobby.board.poll();
     QVERIFY(!reconnecting->isHidden());
     QCOMPARE(reconnecting->text(), QStringLiteral("reconnecting"));
-    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jon B."));
+    QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jane D. \u2192 Window 4"));
 }
 
 void tst_board_window::titleFromTheIniFile()

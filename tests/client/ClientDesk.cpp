@@ -13,22 +13,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-SoundBackend::FileCheck FakeSound::openFile(const QString &path, QString &)
-{
-    m_openFile.clear();
-    if (!QFileInfo(path).isFile())
-        return FileCheck::Missing;
-    m_openFile = path;
-    return FileCheck::Ready;
-}
-
-void FakeSound::playFile()
-{
-    if (!m_openFile.isEmpty())
-        filesPlayed.append(m_openFile);
-    m_openFile.clear();
-}
-
 ClientDesk::ClientDesk(TestFolder &folder, const QString &username, const QStringList &arguments)
     : settingsPath(
           folder.filePath(QStringLiteral("settings-%1.conf")

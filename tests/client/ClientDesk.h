@@ -2,7 +2,7 @@
 
 #include "ClientSettings.h"
 #include "ScriptedFileDialog.h"
-#include "SoundBackend.h"
+#include "FakeSound.h"
 #include "TestSupport.h"
 #include "frmLobby.h"
 #include "lobbyDB.h"
@@ -15,23 +15,6 @@
 
 class QDialog;
 class QTreeWidget;
-
-/// Records what would have sounded; a file "opens" when it exists.
-class FakeSound final : public SoundBackend
-{
-public:
-    bool hasOutput() const override { return output; }
-    void playTones(const QList<Tone> &tones) override { tonesPlayed.append(tones); }
-    FileCheck openFile(const QString &path, QString &error) override;
-    void playFile() override;
-
-    bool output = true;
-    QList<QList<Tone>> tonesPlayed;
-    QStringList filesPlayed;
-
-private:
-    QString m_openFile;
-};
 
 /// One representative's client on a test program folder: its own boxes, program end, sound and
 /// settings file, sharing the folder's clock.

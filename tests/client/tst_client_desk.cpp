@@ -117,8 +117,8 @@ void tst_client_desk::tabReachesEveryControl()
     QVERIFY(QTest::qWaitForWindowActive(&options));
     options.findChild<QCheckBox *>("notifySound")->click(); // enables the path, "..." and Update
     QCOMPARE(focusChain(options.findChild<QLineEdit *>("txtUsername")),
-             (QStringList{"useSpeaker", "notifyWindow", "notifySound", "txtWavePath", "cmdBrowse",
-                          "txtPath", "cmdOK", "cmdClose"}));
+             (QStringList{"txtDesk", "useSpeaker", "notifyWindow", "notifySound", "txtWavePath",
+                          "cmdBrowse", "txtPath", "cmdOK", "cmdClose"}));
 
     // Enter on the focused Cancel cancels: nothing is saved.
     options.findChild<QLineEdit *>("txtUsername")->setText("priya");

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void miniWindowFollowsTheMainWindow();
     void optionsRulesAndUpdate();
     void optionsSaveAPathWithoutSoundFile();
+    void deskGoesWithEachTake();
 };
 
 void tst_client_windows::miniWindowCountAndColour()
@@ -193,6 +194,25 @@ void tst_client_windows::optionsSaveAPathWithoutSoundFile()
     QCOMPARE(desk.stored(QStringLiteral("soundSource")), QStringLiteral("0"));
     QCOMPARE(desk.stored(QStringLiteral("soundPath")), QStringLiteral("/tmp/bell.mp3"));
     QCOMPARE(desk.state().soundSource, qint16(0));
+}
+
+void tst_client_windows::deskGoesWithEachTake()
+{
+    TestFolder folder(true);
+    ClientDesk desk(folder, QStringLiteral("marco"));
+    QVERIFY(desk.start());
+    const QString window4 = QStringLiteral("Window 4 by the main stairs, l"); // 30 of them kept
+    onNextDialog([&](QDialog *options) {
+        QTest::keyClicks(child<QLineEdit>(options, "txtDesk"),
+                         QStringLiteral("Window 4 by the main stairs, left"));
+        child<QPushButton>(options, "cmdOK")->click();
+    });
+    desk.find<QAction>("mnuModify")->trigger();
+    QCOMPARE(desk.stored(QStringLiteral("desk")), window4);
+
+    desk.program->takeCustomer(queueIdOf(folder, QStringLiteral("Ivy"), QStringLiteral("Kowalski")));
+    QVERIFY(desk.state().servicing);
+    QVERIFY(folder.readQueue().contains("<DESK value=\"" + window4.toUtf8() + "\"/>"));
 }
 
 QTEST_MAIN(tst_client_windows)

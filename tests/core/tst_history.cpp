@@ -1,6 +1,10 @@
 #include "TestSupport.h"
 
+#include "DataFormat.h"
 #include "Database.h"
+#include "HistoryArchive.h"
+#include "IniFile.h"
+#include "ServiceSequences.h"
 #include "HistoryList.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
@@ -9,6 +13,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(LooseTime)
 
@@ -72,7 +79,9 @@ private Q_SLOTS:
     void keysAboveSixteenBits();
     void databaseAccess();
     void lockedDatabaseWaitsThenFails();
+    void readerRecoversAWriteLeftHalfDone();
     void dayList();
+    void deskColumnAddedToOlderDatabases();
 };
 
 void tst_history::textForms_data()
@@ -444,6 +453,36 @@ void tst_history::lockedDatabaseWaitsThenFails()
     Database::setBusyTimeout(10000);
 }
 
+// A writer killed in the middle of its transaction leaves its changes half in the file (a
+// journal to roll back) and its queue lock behind: a reader is not refused, it reads the rows as
+// they were.
+void tst_history::readerRecoversAWriteLeftHalfDone()
+{
+    TestFolder folder;
+    const QString path = folder.context.params.historyPath;
+    const QVariant null(QMetaType(QMetaType::QString));
+    QVERIFY(
+        insertRow(folder, {1, "Kept", "Row", "Taxes", "2026-12-06", "09:00:00", null, null, 5, 0}));
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        Database db(path);
+        bool written = db.open() && db.exec("PRAGMA cache_size=1") && db.exec("BEGIN");
+        for (int i = 0; written && i < 400; ++i)
+            written = db.exec("INSERT INTO history (firstName, lobbyDateIn) VALUES (?, ?)",
+                              {QString(300, 'x'), "2026-12-06"});
+        ::_exit(written ? 0 : 1); // ends before its commit
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(writer, &status, 0), writer);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(QFile::exists(path + "-journal"));
+    Failure failure;
+    const HistoryRows rows = historyOfDay(path, QDate(2026, 12, 6), 0, failure);
+    QCOMPARE(failure.description, QString());
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].firstName, QString("Kept"));
+}
+
 void tst_history::dayList()
 {
     TestFolder folder;
@@ -484,6 +523,63 @@ void tst_history::dayList()
     QVERIFY(QFile::remove(path));
     QVERIFY(!historyRecord(path, 3, row, found, failure));
     QCOMPARE(failure.number, 53);
+}
+
+namespace {
+/// `history` as the first version laid it out, with one visit.
+void layOutBeforeDesks(const QString &path)
+{
+    QFile::remove(path);
+    Database db(path, Database::Mode::Create);
+    QVERIFY(db.open());
+    QVERIFY(db.exec("CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
+                    "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
+                    "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
+    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
+}
+
+QStringList desks(const QString &path)
+{
+    Database db(path);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
+    return desks;
+}
+} // namespace
+
+void tst_history::deskColumnAddedToOlderDatabases()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    layOutBeforeDesks(params.historyPath);
+    layOutBeforeDesks(params.historyTemplatePath());
+    QVERIFY(IniFile::writeString(params.dataPath + "/format.ini", "data", "Format", "2"));
+    QString error;
+    QVERIFY2(DataFormat::bringUpToDate(folder.context, "test", error), qPrintable(error));
+    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(desks(params.historyTemplatePath()), QStringList{"NULL"});
+
+    // A visit taken at a desk keeps it; one without a desk has none.
+    for (const QString &desk : {QStringLiteral("Window 4"), QString()}) {
+        folder.clock.advance(60);
+        const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
+        clsQuorvel entry(folder.context);
+        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 2, entry, desk).done());
+        QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
+    }
+    QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
+
+    // A program folder whose template is older still: the archive's new history has the column.
+    layOutBeforeDesks(params.historyTemplatePath());
+    QString archive;
+    Failure failure;
+    QVERIFY2(HistoryArchive::archiveDB(folder.context, archive, failure),
+             qPrintable(failure.description));
+    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
 }
 
 QTEST_GUILESS_MAIN(tst_history)

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void changesKeepTheRestOfTheFile();
     void recordsInsideRecordsAreFound_data();
     void recordsInsideRecordsAreFound();
+    void deskAcrossVersions();
 };
 
 void tst_queue_file::keepsEncodingAcrossChanges_data()
@@ -243,6 +244,48 @@ void tst_queue_file::recordsInsideRecordsAreFound()
     QVERIFY(entry.removeCustomerFromLobby(90002));
     QCOMPARE(listed(), QList<int>({90001}));
     QVERIFY(folder.prompter.boxes.isEmpty());
+}
+
+void tst_queue_file::deskAcrossVersions()
+{
+    TestFolder folder;
+    const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
+    clsQuorvel taken(folder.context);
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken, "Window 4").done());
+
+    // The desk follows the eight elements every version writes and reads by name, so a build
+    // without desks reads the record as it always did.
+    pugi::xml_document doc;
+    QVERIFY(doc.load_string(folder.readQueue().constData()));
+    QStringList children;
+    for (const pugi::xml_node &child : doc.document_element().child("QUEUE_REC").children())
+        children << QString::fromUtf8(child.name()) + "=" +
+                        QString::fromUtf8(child.attribute("value").value());
+    QCOMPARE(children.mid(0, 3),
+             (QStringList{"FIRST_NAME=Ann", "LAST_NAME=Lee", "LOBBY_STATUS=1"}));
+    QCOMPARE(children.at(4), QStringLiteral("USER_ID=5"));
+    QCOMPARE(children.size(), 9);
+    QCOMPARE(children.last(), QStringLiteral("DESK=Window 4"));
+
+    QueueListing listing;
+    clsQuorvel(folder.context).loadQueue(listing, true);
+    QCOMPARE(listing.inService.first().desk, QStringLiteral("Window 4"));
+
+    // A record written by a build before desks: read, no desk, no box.
+    QByteArray before = folder.readQueue();
+    before.replace("<DESK value=\"Window 4\"/>", "");
+    folder.writeQueue(before);
+    clsQuorvel older(folder.context);
+    QVERIFY(older.loadLobbyEntry(id));
+    QCOMPARE(older.desk, QString());
+    clsQuorvel(folder.context).loadQueue(listing, true);
+    QCOMPARE(listing.inService.first().desk, QString());
+    QVERIFY(folder.prompter.boxes.isEmpty());
+
+    // Back in the queue, the customer has no desk until the next take.
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken, "Window 4").done());
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 5).done());
+    QVERIFY(!folder.readQueue().contains("DESK"));
 }
 
 QTEST_GUILESS_MAIN(tst_queue_file)

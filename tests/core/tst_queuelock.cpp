@@ -1,14 +1,15 @@
 #include "TestSupport.h"
 
+#include "LockRecord.h"
 #include "QueueLock.h"
 #include "clsQuorvel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSysInfo>
 #include <QTest>
 
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,35 +19,46 @@ QString lockPath(const TestFolder &folder)
     return QueueLock::lockPathFor(folder.context.params.queuePath);
 }
 
-/// A lock file as another holder left it, dated `secondsFromNow` on the local clock.
-void leaveLock(const TestFolder &folder, const QByteArray &content, int secondsFromNow)
+QByteArray readLock(const TestFolder &folder)
+{
+    QFile file(lockPath(folder));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// A lock file as another holder left it.
+void leaveLock(const TestFolder &folder, const QByteArray &content)
 {
     QFile file(lockPath(folder));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
-    file.flush();
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(secondsFromNow),
-                             QFileDevice::FileModificationTime));
 }
 
-QByteArray holder(qint64 pid, const QByteArray &machine)
+/// A record of this machine naming `pid`, started when `startTime` says.
+QByteArray holderHere(qint64 pid, const QByteArray &startTime)
 {
-    return QByteArray::number(pid) + "\nquorvelClient\nsome-desk\n" + machine + '\n';
+    LockRecord record = LockRecord::mine();
+    record.pid = pid;
+    if (!startTime.isEmpty())
+        record.startTime = startTime;
+    return record.bytes();
 }
 
-QByteArray thisMachine()
-{
-    const QByteArray id = QSysInfo::machineUniqueId();
-    return id.isEmpty() ? QSysInfo::machineHostName().toUtf8() : id;
-}
-
-/// The id of a process that has ended.
-qint64 endedProcess()
+/// A child process that is ended or, with `zombie`, killed and not reaped (`reap` later).
+pid_t endedChild(bool zombie)
 {
     const pid_t pid = ::fork();
-    if (pid == 0)
+    if (pid == 0) {
+        ::pause();
         ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
+    }
+    ::kill(pid, SIGKILL);
+    if (zombie) {
+        // Killed, not yet reaped: wait until it is a zombie, without reaping it.
+        siginfo_t info = {};
+        ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT);
+    } else {
+        ::waitpid(pid, nullptr, 0);
+    }
     return pid;
 }
 
@@ -65,70 +77,73 @@ class tst_queuelock : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QueueLock::setTimeouts(300, 30000); }
     void cleanup()
     {
         QueueLock::resetTimeouts();
         QueueLock::setWaitHook({});
     }
-    void heldLockIsNeverBroken_data();
-    void heldLockIsNeverBroken();
-    void deadHoldersLockIsBrokenAtOnce_data();
-    void deadHoldersLockIsBrokenAtOnce();
-    void otherMachinesLockByTheSharesClock();
-    void emptyLockOfADeadProcess();
+    void liveLockIsNeverBroken_data();
+    void liveLockIsNeverBroken();
+    void endedHoldersLockIsBrokenAtOnce_data();
+    void endedHoldersLockIsBrokenAtOnce();
+    void unchangedLockIsBrokenAfterTheStaleTime_data();
+    void unchangedLockIsBrokenAfterTheStaleTime();
+    void holderThatLostItsLockWritesNothing();
     void waitIsShownAndChangeLeavesNoFile();
 };
 
-void tst_queuelock::heldLockIsNeverBroken_data()
+void tst_queuelock::liveLockIsNeverBroken_data()
 {
-    QTest::addColumn<int>("secondsFromNow");
-    QTest::addColumn<bool>("otherMachine");
-    QTest::newRow("60 s ahead") << 60 << false;
-    QTest::newRow("60 s behind") << -60 << false;
-    QTest::newRow("another machine's, 60 s behind") << -60 << true;
+    QTest::addColumn<int>("datedSeconds");
+    QTest::newRow("dated now") << 0;
+    QTest::newRow("dated 10 minutes ahead") << 600;
+    QTest::newRow("dated 10 minutes behind") << -600;
 }
 
-void tst_queuelock::heldLockIsNeverBroken()
+// The stale time is a fraction of the wait: a holder that keeps its beat going is still never
+// broken, whatever its lock file's date says.
+void tst_queuelock::liveLockIsNeverBroken()
 {
-    QFETCH(int, secondsFromNow);
-    QFETCH(bool, otherMachine);
+    QFETCH(int, datedSeconds);
     TestFolder folder;
-    const QByteArray content =
-        holder(otherMachine ? 4242 : ::getpid(), otherMachine ? "another-machine" : thisMachine());
-    leaveLock(folder, content, secondsFromNow);
+    QueueLock::setTimeouts(1500, 300);
     LiveLockHolder live(folder.context.params.queuePath);
     QVERIFY(live.isHolding());
+    QFile lock(lockPath(folder));
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(datedSeconds),
+                             QFileDevice::FileModificationTime));
     QVERIFY(!QueueLock::isStale(folder.context.params.queuePath));
     QCOMPARE(timedCheckIn(folder), -1);
-    QCOMPARE(folder.prompter.boxes.size(), 1);
-    QVERIFY(folder.prompter.boxes[0].text.endsWith(
-        "The queue file is in use by another workstation. Please try again."));
-    QFile lock(lockPath(folder));
-    QVERIFY(lock.open(QIODevice::ReadOnly));
-    QCOMPARE(lock.readAll(), content);
+    QCOMPARE(folder.prompter.texts(),
+             QStringList("Error adding customer entry.  [addCustomerToQueue]: The queue file is "
+                         "in use by another workstation. Please try again."));
+    QVERIFY(readLock(folder).contains("\nanother-desk\n"));
 }
 
-void tst_queuelock::deadHoldersLockIsBrokenAtOnce_data()
+void tst_queuelock::endedHoldersLockIsBrokenAtOnce_data()
 {
-    QTest::addColumn<int>("secondsFromNow");
-    QTest::newRow("60 s ahead") << 60;
-    QTest::newRow("60 s behind") << -60;
-    QTest::newRow("just now") << 0;
+    QTest::addColumn<QString>("holder");
+    QTest::newRow("ended") << "ended";
+    QTest::newRow("zombie") << "zombie";
+    QTest::newRow("number taken by another process") << "reused";
 }
 
-void tst_queuelock::deadHoldersLockIsBrokenAtOnce()
+void tst_queuelock::endedHoldersLockIsBrokenAtOnce()
 {
-    QFETCH(int, secondsFromNow);
+    QFETCH(QString, holder);
     TestFolder folder;
     folder.context.params.logEnabled = true;
     folder.context.params.logPath = folder.filePath("test.log");
-    const qint64 pid = endedProcess();
-    leaveLock(folder, holder(pid, thisMachine()), secondsFromNow);
+    const bool reused = holder == "reused";
+    const pid_t pid = reused ? ::getpid() : endedChild(holder == "zombie");
+    leaveLock(folder, holderHere(pid, reused ? "1" : ""));
     QString reason;
     QVERIFY(QueueLock::isStale(folder.context.params.queuePath, &reason));
     QVERIFY(reason.contains(QString::number(pid)));
     const qint64 took = timedCheckIn(folder);
+    if (!reused)
+        ::waitpid(pid, nullptr, 0);
     QVERIFY2(took >= 0 && took < 250, qPrintable(QString::number(took)));
     QVERIFY(!QFile::exists(lockPath(folder)));
     QFile log(folder.context.params.logPath);
@@ -136,44 +151,58 @@ void tst_queuelock::deadHoldersLockIsBrokenAtOnce()
     QVERIFY(log.readAll().contains("Broke the stale lock"));
 }
 
-// Without a lock of the file system to go by, only age counts, on the clock of the folder.
-void tst_queuelock::otherMachinesLockByTheSharesClock()
+void tst_queuelock::unchangedLockIsBrokenAfterTheStaleTime_data()
 {
-    TestFolder folder;
-    const QByteArray content = holder(4242, "another-machine");
-    leaveLock(folder, content, -10);
-    QVERIFY(!QueueLock::isStale(folder.context.params.queuePath));
-    QCOMPARE(timedCheckIn(folder), -1);
-    leaveLock(folder, content, -60);
-    QVERIFY(QueueLock::isStale(folder.context.params.queuePath));
-    QVERIFY(timedCheckIn(folder) >= 0);
-    leaveLock(folder, content, 60); // stamped far from the folder's clock
-    QVERIFY(timedCheckIn(folder) >= 0);
+    QTest::addColumn<QByteArray>("content");
+    LockRecord elsewhere = LockRecord::mine();
+    elsewhere.machine = "another-machine";
+    QTest::newRow("another machine's") << elsewhere.bytes();
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("half-written") << elsewhere.bytes().left(9);
 }
 
-void tst_queuelock::emptyLockOfADeadProcess()
+void tst_queuelock::unchangedLockIsBrokenAfterTheStaleTime()
 {
+    QFETCH(QByteArray, content);
     TestFolder folder;
-    QueueLock::setTimeouts(5000, 30000);
-    leaveLock(folder, QByteArray(), 0);
+    QueueLock::setTimeouts(5000, 600);
+    leaveLock(folder, content);
     QVERIFY(!QueueLock::isStale(folder.context.params.queuePath));
     const qint64 took = timedCheckIn(folder);
-    QVERIFY2(took >= 1000 && took <= 2500, qPrintable(QString::number(took)));
+    QVERIFY2(took >= 600 && took < 2000, qPrintable(QString::number(took)));
+}
 
-    leaveLock(folder, "<?xml version=\"1.0\"?><LOBBY><QUEUE_REC id=", -3); // half-written
-    QVERIFY(QueueLock::isStale(folder.context.params.queuePath));
-    QVERIFY(timedCheckIn(folder) < 250);
+// Another workstation broke this holder's lock while it was stopped and holds its own now: the
+// late holder neither replaces the queue nor removes the other's lock.
+void tst_queuelock::holderThatLostItsLockWritesNothing()
+{
+    TestFolder folder;
+    const QByteArray queue = folder.readQueue();
+    QueueLock lock(folder.context.params.queuePath);
+    Failure failure;
+    QVERIFY(lock.acquire(failure));
+    QVERIFY(QFile::remove(lockPath(folder)));
+    LiveLockHolder other(folder.context.params.queuePath);
+    QVERIFY(!QueueLock::commit(folder.context.params.queuePath, "<LOBBY/>", failure));
+    QVERIFY(failure.description.endsWith("the change did not happen."));
+    QueueLock nested(folder.context.params.queuePath);
+    QVERIFY(!nested.acquire(failure));
+    lock.release();
+    QCOMPARE(folder.readQueue(), queue);
+    QVERIFY(readLock(folder).contains("\nanother-desk\n"));
+    QCOMPARE(QDir(folder.filePath("data")).entryList({"lobbyData.xml.*"}, QDir::Files),
+             QStringList("lobbyData.xml.lock"));
 }
 
 void tst_queuelock::waitIsShownAndChangeLeavesNoFile()
 {
     TestFolder folder;
+    QueueLock::setTimeouts(300, 30000);
     QList<bool> calls;
     QueueLock::setWaitHook([&](bool waiting) { calls.append(waiting); });
     QVERIFY(timedCheckIn(folder) >= 0);
     QVERIFY(calls.isEmpty()); // a free lock is no wait
 
-    leaveLock(folder, holder(::getpid(), thisMachine()), 0);
     {
         LiveLockHolder live(folder.context.params.queuePath);
         QCOMPARE(timedCheckIn(folder), -1);

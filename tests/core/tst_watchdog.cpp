@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "LockedSection.h"
+#include "WatchDog.h"
 #include "clsQuorvel.h"
 
 #include <QDir>
@@ -16,6 +18,8 @@ private Q_SLOTS:
     void firstSecondChangedMissing();
     void everyChangeRewritesTheSignal();
     void unwritableSignalIsSilent();
+    void changeLeftUnsignalledIsSeen_data();
+    void changeLeftUnsignalledIsSeen();
     void logLines();
 };
 
@@ -85,6 +89,42 @@ void tst_watchdog::unwritableSignalIsSilent()
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(
         log.readAll().contains(" - [clsQuorvel.updateWatchDog:  Error updating watchdog file.  "));
+}
+
+void tst_watchdog::changeLeftUnsignalledIsSeen_data()
+{
+    QTest::addColumn<bool>("byNextHolder");
+    QTest::newRow("a watcher") << false;
+    QTest::newRow("the next holder of the lock") << true;
+}
+
+// A holder that ended between replacing the queue file and rewriting the signal: a watcher
+// reloads all the same, and the watcher or the next holder of the lock rewrites the signal for
+// every other desk.
+void tst_watchdog::changeLeftUnsignalledIsSeen()
+{
+    QFETCH(bool, byNextHolder);
+    TestFolder folder;
+    const QString path = folder.context.params.watchDogPath();
+    clsQuorvel watcher(folder.context);
+    QVERIFY(watcher.CheckWatchDog(path));
+    QVERIFY(!watcher.CheckWatchDog(path));
+    const FileStamp signalled = readFileStamp(path);
+    const qint64 later = QDateTime::currentSecsSinceEpoch() + 10;
+    const struct utimbuf replaced
+    {
+        later, later
+    };
+    QCOMPARE(::utime(QFile::encodeName(folder.context.params.queuePath).constData(), &replaced), 0);
+    if (byNextHolder) {
+        LockedSection section(folder.context);
+        Failure failure;
+        QVERIFY(section.acquire(failure));
+    } else {
+        QVERIFY(watcher.CheckWatchDog(path));
+        QVERIFY(!watcher.CheckWatchDog(path));
+    }
+    QVERIFY(!(readFileStamp(path) == signalled));
 }
 
 void tst_watchdog::logLines()

@@ -29,11 +29,17 @@ QStringList withFolder(const TestFolder &folder, const QStringList &args)
     return QStringList{"--folder", folder.path()} + args;
 }
 
-Run ctl(const TestFolder &folder, const QStringList &args)
+/// Runs quorvelctl on the program folder at `path`.
+Run ctl(const QString &path, const QStringList &args)
 {
     QProcess process;
-    process.start(builtProgram("quorvelctl"), withFolder(folder, args));
+    process.start(builtProgram("quorvelctl"), QStringList{"--folder", path} + args);
     return finishRun(process);
+}
+
+Run ctl(const TestFolder &folder, const QStringList &args)
+{
+    return ctl(folder.path(), args);
 }
 
 /// Starts every run at once, then waits for all of them.
@@ -81,7 +87,7 @@ QStringList queueNames(TestFolder &folder)
 QStringList historyNames(const QString &historyPath)
 {
     QStringList names;
-    Database db(historyPath);
+    Database db(historyPath, Database::Mode::ReadOnly);
     if (!db.open())
         return names;
     QSqlQuery query = db.prepare("SELECT firstName, lastName FROM history");
@@ -93,7 +99,7 @@ QStringList historyNames(const QString &historyPath)
 
 QString integrityCheck(const QString &historyPath)
 {
-    Database db(historyPath);
+    Database db(historyPath, Database::Mode::ReadOnly);
     if (!db.open())
         return db.failure().description;
     QSqlQuery query = db.prepare("PRAGMA integrity_check");
@@ -115,7 +121,10 @@ private Q_SLOTS:
     void quorvelctlDrivesAFreshFolder();
     void eightTakeOneCustomer();
     void eightSignOutOneCustomer();
+    void addersAndRepresentativesKeepEveryVisit_data();
     void addersAndRepresentativesKeepEveryVisit();
+    void unreadableQueueIsSaidAndKept_data();
+    void unreadableQueueIsSaidAndKept();
     void signOutsRacingAnArchiveKeepEveryVisit();
     void anotherProcessChangeIsHeard();
     void serverRestartLosesNoCheckIn();
@@ -215,16 +224,50 @@ void tst_service_races::eightSignOutOneCustomer()
     QCOMPARE(ctl(folder, {"list"}).out, QString());
 }
 
+void tst_service_races::addersAndRepresentativesKeepEveryVisit_data()
+{
+    QTest::addColumn<bool>("acrossMounts");
+    QTest::addColumn<int>("adders");
+    QTest::addColumn<int>("representatives");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("leastServed"); // sign-outs a working folder manages in that time
+    QTest::newRow("local disk") << false << 4 << 8 << 45 << 40;
+    QTest::newRow("two mounts of one share") << true << 6 << 14 << 40 << 1;
+}
+
+// Adders and representatives race on one folder (across two mounts: each process through one
+// of them); every `list` reads a whole queue, no reported check-in is lost, none is doubled or
+// in both places, and the history database stays sound. Across mounts a change may be reported
+// as not done (its lock taken over, or held too long): a few, each retried where a desk would.
 void tst_service_races::addersAndRepresentativesKeepEveryVisit()
 {
-    constexpr int adders = 4;
+    QFETCH(bool, acrossMounts);
+    QFETCH(int, adders);
+    QFETCH(int, representatives);
+    QFETCH(int, seconds);
+    QFETCH(int, leastServed);
     constexpr int perAdder = 20;
-    constexpr int representatives = 8;
-    TestFolder folder;
+    const ShareStand stand;
+    if (acrossMounts && !stand.unavailable().isEmpty())
+        QSKIP(qPrintable(stand.unavailable()));
+    TestFolder folder(false, acrossMounts ? stand.served() : QString());
     QVERIFY(addRepresentatives(folder, representatives));
+    const auto side = [&](int process) {
+        return acrossMounts ? stand.onMount(process % 2, folder.path()) : folder.path();
+    };
     QMutex mutex;
     QStringList problems;
+    QSet<QString> added;
+    int notDone = 0;
     QAtomicInt addersLeft = adders;
+    // True when `run` is a change that was reported as not done, which only a share allows.
+    const auto notMade = [&](const Run &run) {
+        QMutexLocker lock(&mutex);
+        const bool allowed = acrossMounts && (run.err.contains("the change did not happen") ||
+                                              run.err.contains("in use by another workstation"));
+        notDone += allowed ? 1 : 0;
+        return allowed;
+    };
     const auto problem = [&](const QString &what, const Run &run) {
         QMutexLocker lock(&mutex);
         problems << QString("%1: exit %2, %3").arg(what).arg(run.exitCode).arg(run.err.trimmed());
@@ -234,23 +277,29 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     for (int a = 0; a < adders; ++a) {
         workers.emplace_back([&, a] {
             for (int n = 0; n < perAdder; ++n) {
-                const Run run =
-                    ctl(folder, {"add", QString("A%1").arg(a), QString("N%1").arg(n), "Taxes"});
-                if (run.exitCode != 0)
+                const QString first = QString("A%1").arg(a), last = QString("N%1").arg(n);
+                const Run run = ctl(side(a), {"add", first, last, "Taxes"});
+                if (run.exitCode == 0) {
+                    QMutexLocker lock(&mutex);
+                    added.insert(first + ' ' + last);
+                } else if (!notMade(run)) {
                     problem("add", run);
+                }
                 QThread::msleep(40);
             }
             addersLeft.fetchAndAddOrdered(-1);
         });
     }
-    const QDeadlineTimer deadline(45000);
+    const QDeadlineTimer deadline(seconds * 1000);
     for (int user = 1; user <= representatives; ++user) {
         workers.emplace_back([&, user] {
             const QString me = QString::number(user);
             QRandomGenerator random{quint32(user)};
             while (!deadline.hasExpired()) {
                 QStringList waiting;
-                const Run list = ctl(folder, {"list"});
+                const Run list = ctl(side(user), {"list"});
+                if (list.exitCode != 0)
+                    problem("list", list);
                 for (const QString &line : list.out.split('\n', Qt::SkipEmptyParts))
                     if (line.section('\t', 1, 1) == "0")
                         waiting << line.section('\t', 0, 0);
@@ -261,21 +310,25 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                     continue;
                 }
                 const QString id = waiting.at(random.bounded(int(waiting.size())));
-                const Run take = ctl(folder, {"take", id, "--user", me});
+                const Run take = ctl(side(user), {"take", id, "--user", me});
                 if (take.exitCode == 3)
                     continue; // another representative was quicker
                 if (take.exitCode != 0) {
-                    problem("take " + id, take);
+                    if (!notMade(take))
+                        problem("take " + id, take);
                     continue;
                 }
                 // Now this customer is ours alone: returning and signing out must succeed.
                 if (random.bounded(4) == 0) {
-                    const Run back = ctl(folder, {"return", id, "--user", me});
-                    if (back.exitCode != 0)
+                    const Run back = ctl(side(user), {"return", id, "--user", me});
+                    if (back.exitCode != 0 && !notMade(back))
                         problem("return " + id, back);
                     continue;
                 }
-                const Run done = ctl(folder, {"complete", id, "--user", me});
+                Run done;
+                do
+                    done = ctl(side(user + 1), {"complete", id, "--user", me});
+                while (done.exitCode != 0 && notMade(done));
                 if (done.exitCode != 0)
                     problem("complete " + id, done);
             }
@@ -284,11 +337,8 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     for (std::thread &worker : workers)
         worker.join();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-
-    QSet<QString> added;
-    for (int a = 0; a < adders; ++a)
-        for (int n = 0; n < perAdder; ++n)
-            added.insert(QString("A%1 N%2").arg(a).arg(n));
+    qInfo("%d changes reported as not done", notDone);
+    QVERIFY(notDone * 10 <= adders * perAdder);
     const QStringList queued = queueNames(folder);
     const QSet<QString> inQueue(queued.begin(), queued.end());
     QCOMPARE(inQueue.size(), queued.size());
@@ -297,9 +347,45 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     QCOMPARE(inHistory.size(), served.size()); // none doubled
     QVERIFY(!inQueue.intersects(inHistory));   // none in both places
     QCOMPARE(inQueue + inHistory, added);      // none lost
-    QVERIFY(served.size() > adders * perAdder / 2);
+    QVERIFY2(served.size() >= leastServed, qPrintable(QString::number(served.size())));
     if (!onServer())
         QCOMPARE(integrityCheck(folder.context.params.historyPath), QString("ok"));
+}
+
+void tst_service_races::unreadableQueueIsSaidAndKept_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: a folder in the queue file's place
+    QTest::newRow("a folder") << QByteArray();
+    QTest::newRow("empty") << QByteArray(" ");
+    QTest::newRow("cut off") << QByteArray("<?xml version=\"1.0\"?><LOBBY><QUEUE_REC id=\"90");
+}
+
+// A queue file that cannot be read is said as such by every command, never taken for a queue
+// without the customer, and left as it is.
+void tst_service_races::unreadableQueueIsSaidAndKept()
+{
+    QFETCH(QByteArray, content);
+    if (onServer())
+        QSKIP("The server store has no queue file.");
+    TestFolder folder;
+    QVERIFY(addRepresentatives(folder, 1));
+    const QString queuePath = folder.context.params.queuePath;
+    QVERIFY(QFile::remove(queuePath));
+    if (content.isEmpty())
+        QVERIFY(QDir().mkdir(queuePath));
+    else
+        folder.writeQueue(content.trimmed());
+    for (const QStringList &args : QList<QStringList>{{"take", "90001", "--user", "1"},
+                                                      {"complete", "90001", "--user", "1"},
+                                                      {"remove", "90001"},
+                                                      {"list"}}) {
+        const Run run = ctl(folder, args);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("The queue file cannot be read: "), qPrintable(run.err));
+        QVERIFY2(!run.err.contains("removed"), qPrintable(run.err));
+    }
+    QCOMPARE(folder.readQueue(), content.trimmed());
+    QCOMPARE(QFileInfo(queuePath).isDir(), content.isEmpty());
 }
 
 void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()

@@ -135,7 +135,11 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
     QCOMPARE(services()->count(), 3 + 4); // the fixed entries and the demo's services
     QTest::keyClicks(entry(0), "Zoe");
     QTest::keyClicks(entry(1), "O'Hara");
+    auto *estimate = m_dialog->findChild<QLabel *>("lblEstimate");
+    QCOMPARE(estimate->text(), QString());
     services()->setCurrentIndex(services()->findText("Benefits"));
+    const QString shown = estimate->text();
+    QVERIFY2(shown.startsWith("Estimated wait: about ") && shown.endsWith(" min"), qPrintable(shown));
     QTest::keyClick(services(), Qt::Key_Return);
     QVERIFY(!m_dialog->isVisible());
 
@@ -144,6 +148,7 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
     QCOMPARE(list->topLevelItemCount(), 4);
     QCOMPARE(list->topLevelItem(3)->text(0), QString("Zoe O'Hara"));
     QCOMPARE(list->topLevelItem(3)->text(2), QString("Benefits"));
+    QCOMPARE("Estimated wait: " + list->topLevelItem(3)->text(3), shown); // as promised
     QCOMPARE(lobby.findChild<QLabel *>("panelQueue")->text(), QString("4 customers in queue"));
     QFile log(m_reception->folder.filePath("frontLog.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));

@@ -2,6 +2,7 @@
 #include "frmModify.h"
 
 #include "Store.h"
+#include "clsQuorvel.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void statusTextCountsWaitingCustomers();
     void customerTurnsRedOnAQuietPollAtTheLimit();
     void deleteAsksBeforeRemovingAWaitingCustomer();
+    void inServiceShowsTheDesk();
     void deleteRefusesACustomerInService();
     void dayWithoutHistoryShowsNoneWhichOpensNothing();
     void retrieveRefusesAnInvalidDate_data();
@@ -105,6 +107,22 @@ void tst_reception_lobby::deleteAsksBeforeRemovingAWaitingCustomer()
     QCOMPARE(firstColumn(list), QStringList{"Bob Ray"});
     QVERIFY(!r.folder.readQueue().contains("Ann"));
     QCOMPARE(r.lobbyControl<QLabel>("panelQueue")->text(), QString("1 customer in queue"));
+}
+
+void tst_reception_lobby::inServiceShowsTheDesk()
+{
+    Reception r(true);
+    QVERIFY(r.start());
+    clsQuorvel entry(r.folder.context);
+    const int ivy =
+        r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItem(0)->data(0, Qt::UserRole).toInt();
+    QVERIFY(r.folder.context.store().takeCustomer(ivy, 2, entry, "Window 4").done());
+    r.lobby().loadit();
+    QStringList rows;
+    auto *list = r.lobbyControl<QTreeWidget>("lstServing");
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(0) + " / " + list->topLevelItem(i)->text(4);
+    QCOMPARE(rows, (QStringList{"Ivy Kowalski / Window 4", "Jon Baptiste / "}));
 }
 
 void tst_reception_lobby::deleteRefusesACustomerInService()

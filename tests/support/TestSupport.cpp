@@ -9,8 +9,11 @@
 #include "ServerSchema.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
+#include <QThread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,7 +49,9 @@ QStringList RecordingPrompter::texts() const
     return result;
 }
 
-TestFolder::TestFolder(bool demo) : context(prompter, clock, programEnd)
+TestFolder::TestFolder(bool demo, const QString &parent)
+    : context(prompter, clock, programEnd),
+      m_dir((parent.isEmpty() ? QDir::tempPath() : parent) + QStringLiteral("/quorvel-XXXXXX"))
 {
     QString error;
     m_valid = m_dir.isValid() && ProgramFolder::create(m_dir.path(), error) &&
@@ -128,6 +133,27 @@ QString builtProgram(const QString &name)
            QLatin1Char('/') + name;
 }
 
+ShareStand::ShareStand()
+{
+    const QString folder = qEnvironmentVariable("QUORVEL_SHARE_STAND");
+    if (folder.isEmpty()) {
+        m_unavailable = QStringLiteral("no share stand: run through ctest, which starts it");
+        return;
+    }
+    const QSettings env(folder + QStringLiteral("/stand.env"), QSettings::IniFormat);
+    m_unavailable = env.value(QStringLiteral("unavailable")).toString();
+    m_served = env.value(QStringLiteral("served")).toString();
+    m_mounts = {env.value(QStringLiteral("mountA")).toString(),
+                env.value(QStringLiteral("mountB")).toString()};
+    if (m_unavailable.isEmpty() && m_served.isEmpty())
+        m_unavailable = QStringLiteral("the share stand did not start; see share_stand_start");
+}
+
+QString ShareStand::onMount(int side, const QString &servedPath) const
+{
+    return m_mounts.at(side) + servedPath.mid(m_served.size());
+}
+
 int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
 {
     return runProgram(builtProgram(QStringLiteral("quorvelctl")),
@@ -171,17 +197,38 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
 
 LiveLockHolder::LiveLockHolder(const QString &queuePath)
     : m_fd(::open(QFile::encodeName(QueueLock::lockPathFor(queuePath)).constData(),
-                  O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666))
 {
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    m_holding = m_fd >= 0 && ::fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+    m_record = LockRecord::mine();
+    m_record.pid = 4242;
+    m_record.host = "another-desk";
+    m_record.machine = "another-machine";
+    m_holding = m_fd >= 0;
+    beat();
+    if (m_holding)
+        m_beater = std::thread([this] {
+            while (!m_stop.loadAcquire()) {
+                QThread::msleep(20);
+                beat();
+            }
+        });
 }
 
 LiveLockHolder::~LiveLockHolder()
 {
+    m_stop.storeRelease(1);
+    if (m_beater.joinable())
+        m_beater.join();
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+void LiveLockHolder::beat()
+{
+    ++m_record.beat;
+    const QByteArray bytes = m_record.bytes();
+    if (m_fd >= 0)
+        ::pwrite(m_fd, bytes.constData(), size_t(bytes.size()), 0);
 }
 
 ProgramRun finishRun(QProcess &process)

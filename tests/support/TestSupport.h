@@ -2,6 +2,8 @@
 
 #include "Clock.h"
 #include "CoreContext.h"
+#include "HistoryList.h"
+#include "LockRecord.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
 #include "Store.h"
@@ -14,6 +16,7 @@
 
 #include <csignal>
 #include <functional>
+#include <thread>
 
 #include <sys/resource.h>
 
@@ -76,12 +79,14 @@ public:
     int exitCode = 0;
 };
 
-/// A fresh program folder laid out as quorvelctl init lays it out, with a core context on it.
+/// A fresh program folder laid out as quorvelctl init lays it out, with a core context on it; in
+/// `parent` when given, else in the temporary folder.
 class TestFolder
 {
 public:
-    /// On the test server when QUORVEL_TEST_SERVER names its connection file, else on the folder.
-    explicit TestFolder(bool demo = false);
+    /// On the test server when QUORVEL_TEST_SERVER names its connection file, else on the folder;
+    /// the folder lies in `parent` when given, else in the temporary folder.
+    explicit TestFolder(bool demo = false, const QString &parent = {});
     ~TestFolder();
     TestFolder(const TestFolder &) = delete;
     TestFolder &operator=(const TestFolder &) = delete;
@@ -118,8 +123,9 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
-/// Holds the queue lock beside `queuePath` as a live instance elsewhere does: the lock file (made
-/// when missing) with the file system's own lock on it, until destroyed.
+/// Holds the queue lock beside `queuePath` as a live instance on another workstation does: the
+/// lock file naming it, its beat counted up while it holds, until destroyed (which leaves the
+/// file, as a crash would).
 class LiveLockHolder
 {
 public:
@@ -131,8 +137,32 @@ public:
     bool isHolding() const { return m_holding; }
 
 private:
+    void beat();
+
     int m_fd = -1;
     bool m_holding = false;
+    LockRecord m_record;
+    QAtomicInt m_stop;
+    std::thread m_beater;
+};
+
+/// The share stand the tests' fixture started: one folder served by a local sshd and mounted
+/// twice through sshfs, as two workstations mount one server folder.
+class ShareStand
+{
+public:
+    ShareStand();
+    /// Why there is no stand; empty when there is one.
+    const QString &unavailable() const { return m_unavailable; }
+    /// The served folder, on the local disk.
+    const QString &served() const { return m_served; }
+    /// `servedPath` (inside the served folder) as mount `side` (0 or 1) shows it.
+    QString onMount(int side, const QString &servedPath) const;
+
+private:
+    QString m_unavailable;
+    QString m_served;
+    QStringList m_mounts;
 };
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).

@@ -43,6 +43,9 @@ struct Command
 /// the commands ARGS name.
 int printHelp(CtlEnvironment &env, const QStringList &args);
 
+/// The help of the options that choose visits (`CtlEnvironment::takeSelection`).
+QList<HelpItem> selectionHelp();
+
 /// Every command, in the order the help lists them.
 QList<Command> allCommands();
 

@@ -1,10 +1,18 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 #include "FolderDoctor.h"
+#include "ShareDoctor.h"
 
 namespace {
+// Long enough to walk to the other workstations and run the doctor there.
+constexpr int HoldSeconds = 60;
+
 int doctor(CtlEnvironment &env, const QStringList &args)
 {
+    if (args == QStringList{QStringLiteral("--hold")})
+        return ShareDoctor::holdProbe(env.context().params, HoldSeconds, env.out())
+                   ? ExitStatus::Done
+                   : ExitStatus::Failed;
     if (!args.isEmpty())
         return ExitStatus::Usage;
     FolderDoctor doctor(env.context().params);
@@ -28,7 +36,7 @@ QList<Command> doctorCommands()
 {
     return {
         {QStringLiteral("doctor"),
-         QString(),
+         QStringLiteral("[--hold]"),
          false,
          doctor,
          {QStringLiteral("check a program folder as the programs would use it"),
@@ -43,10 +51,15 @@ QList<Command> doctorCommands()
               "instance, exclusive create and atomic replace working on the share, "
               "modification times finer than a second, and a share's attribute cache short "
               "enough for the 2.5-second poll (on every kind of share: NFS, SMB, sshfs and "
-              "other FUSE shares). Changes nothing but a short-lived probe file "
-              "in the data folder.\n\nRun it on every workstation after mounting the share, "
-              "as the user who runs the programs."),
-          {},
+              "other FUSE shares), and whether the share is one known to keep file locks to "
+              "each workstation. Changes nothing but a short-lived probe file in the data "
+              "folder.\n\nRun it on every workstation after mounting the share, as the user who "
+              "runs the programs. To see whether a lock made on one workstation reaches the "
+              "others, run doctor --hold on one and doctor on each other within the minute it "
+              "holds its probe."),
+          {{QStringLiteral("--hold"),
+            QStringLiteral("hold the probe .doctor-probe in the data folder for a minute, for "
+                           "the doctor on other workstations to look at")}},
           {{QStringLiteral("0"), QStringLiteral("every check passed, some perhaps with a warning")},
            {QStringLiteral("1"), QStringLiteral("at least one check failed")}},
           QStringLiteral("quorvelctl --folder /mnt/quorvel doctor")}}};

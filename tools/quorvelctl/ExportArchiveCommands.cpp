@@ -57,6 +57,18 @@ int archive(CtlEnvironment &env, const QStringList &args)
 }
 } // namespace
 
+QList<HelpItem> selectionHelp()
+{
+    return {{QStringLiteral("--from MM/DD/YYYY"), QStringLiteral("the first day")},
+            {QStringLiteral("--to MM/DD/YYYY"), QStringLiteral("the last day")},
+            {QStringLiteral("--user N"),
+             QStringLiteral("only the visits served by the representative with user number N")},
+            {QStringLiteral("--service TEXT"), QStringLiteral("only the visits for this service")},
+            {QStringLiteral("--db FILE"),
+             QStringLiteral("read an archived history database (in data/archive) instead of the "
+                            "current one")}};
+}
+
 QList<Command> exportArchiveCommands()
 {
     return {
@@ -73,15 +85,8 @@ QList<Command> exportArchiveCommands()
               "time in, time served, time out, minutes. Prints the number of visits written. "
               "FILE holds either its old content or the whole export, never part of one, so a "
               "scheduled job may run it while the programs work."),
-          {{QStringLiteral("--from MM/DD/YYYY"), QStringLiteral("the first day")},
-           {QStringLiteral("--to MM/DD/YYYY"), QStringLiteral("the last day")},
-           {QStringLiteral("--user N"),
-            QStringLiteral("only the visits served by the representative with user number N")},
-           {QStringLiteral("--service TEXT"), QStringLiteral("only the visits for this service")},
-           {QStringLiteral("--db FILE"),
-            QStringLiteral("read an archived history database (in data/archive) instead of the "
-                           "current one")},
-           {QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
+          selectionHelp() +
+              QList<HelpItem>{{QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
           {{QStringLiteral("0"), QStringLiteral("written; the number of visits is printed")},
            {QStringLiteral("1"),
             QStringLiteral("no visit matches (no file is made), or a database or the file "

@@ -7,6 +7,7 @@
 #include "ProgramVersion.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
+#include "ShareDoctor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -190,6 +191,7 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkOpenDesks();
     checkFileSystem();
     checkAttributeCache();
+    m_checks += ShareDoctor::checks(m_params, m_mounts);
     return m_checks;
 }
 
@@ -421,7 +423,7 @@ void FolderDoctor::checkDatabase(const QString &relativePath)
 {
     const bool history = relativePath.endsWith(QLatin1String("history.mdb"));
     const QList<Table> &tables = history ? historyTables : systemTables;
-    Database db(path(relativePath));
+    Database db(path(relativePath), Database::Mode::ReadOnly);
     if (!db.open()) {
         fail(relativePath, QFileInfo::exists(path(relativePath))
                                ? QStringLiteral("cannot be opened: ") + db.failure().description

@@ -1,10 +1,27 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
+#include "LobbyWaits.h"
 #include "Store.h"
 #include "clsQuorvel.h"
 
 namespace {
+/// The estimated wait of each waiting customer by id; none when history cannot be read.
+QHash<int, QString> waitEstimates(CtlEnvironment &env)
+{
+    CoreContext &context = env.context();
+    QueueListing listing;
+    clsQuorvel(context).loadQueue(listing, true);
+    LobbyWaits waits;
+    QHash<int, QString> estimates;
+    if (!waits.readHistory(context.store(), context.clock().now().date()))
+        env.error(QStringLiteral("The history cannot be read: no estimates."));
+    const QStringList texts = waits.texts(listing, context.clock().now());
+    for (qsizetype i = 0; i < listing.waiting.size(); ++i)
+        estimates.insert(listing.waiting.at(i).id, texts.at(i));
+    return estimates;
+}
+
 int add(CtlEnvironment &env, const QStringList &args)
 {
     if (args.size() != 3)
@@ -22,8 +39,10 @@ int list(CtlEnvironment &env, const QStringList &args)
     QStringList rest = args;
     int user = 0;
     bool byUser = false;
+    const bool withEstimate = rest.removeAll(QStringLiteral("--estimate")) > 0;
     if (!CtlEnvironment::takeUserOption(rest, user, byUser) || !rest.isEmpty())
         return ExitStatus::Usage;
+    const QHash<int, QString> estimates = withEstimate ? waitEstimates(env) : QHash<int, QString>();
     QList<StoredQueueRecord> records;
     Failure failure;
     if (!env.context().store().queueRecords(records, failure)) {
@@ -36,7 +55,7 @@ int list(CtlEnvironment &env, const QStringList &args)
         const int userId = texts.userId.toInt(&numeric);
         if (byUser && userId != user)
             continue;
-        const QStringList fields = {
+        QStringList fields = {
             QString::number(record.id),
             texts.lobbyStatus,
             texts.firstName,
@@ -47,6 +66,9 @@ int list(CtlEnvironment &env, const QStringList &args)
             QString::number(numeric ? userId : 0),
             texts.timeSeen,
         };
+        if (withEstimate)
+            fields.append(fields.at(1) == QLatin1String("0") ? estimates.value(record.id)
+                                                             : QString());
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }
     env.out().flush();
@@ -86,7 +108,7 @@ QList<Command> queueCommands()
             QStringLiteral("the queue file could not be read or written; the reason is printed")}},
           QStringLiteral("quorvelctl add Ann Lee Taxes")}},
         {QStringLiteral("list"),
-         QStringLiteral("[--user N]"),
+         QStringLiteral("[--user N] [--estimate]"),
          true,
          list,
          {QStringLiteral("print the queue, one line per customer"),
@@ -96,7 +118,11 @@ QList<Command> queueCommands()
               "number of the representative (0 when none), time seen."),
           {{QStringLiteral("--user N"),
             QStringLiteral(
-                "only the customers in the service of the representative with user number N")}},
+                "only the customers in the service of the representative with user number N")},
+           {QStringLiteral("--estimate"),
+            QStringLiteral("one more field: the estimated wait of a waiting customer, as the "
+                           "reception shows it (\"about 15 min\", \"less than 5 min\"); empty "
+                           "for a customer in service")}},
           {{QStringLiteral("0"), QStringLiteral("printed")},
            {QStringLiteral("1"),
             QStringLiteral(

@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "HistoryVisits.h"
 #include "StatisticsTable.h"
 
@@ -27,7 +27,7 @@ int report(CtlEnvironment &env, const QStringList &args)
 
     RepNames names;
     Failure failure;
-    if (!Directory::userNames(env.context().params.systemPath, names, failure)) {
+    if (!env.context().store().userNames(names, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }
@@ -75,20 +75,16 @@ QList<Command> reportCommands()
               "ceil(p * n) of the sorted values. A visit with a time missing or running "
               "backwards counts only as an incomplete row; the table's last line gives the "
               "totals and how many there were."),
-          {{QStringLiteral("--from MM/DD/YYYY"), QStringLiteral("the first day")},
-           {QStringLiteral("--to MM/DD/YYYY"), QStringLiteral("the last day")},
-           {QStringLiteral("--by GROUPING"),
-            QStringLiteral("hour (of the time in), day, weekday, service or rep; day without "
-                           "it")},
-           {QStringLiteral("--user N"),
-            QStringLiteral("only the visits served by the representative with user number N")},
-           {QStringLiteral("--service TEXT"), QStringLiteral("only the visits for this service")},
-           {QStringLiteral("--db FILE"),
-            QStringLiteral("read an archived history database (in data/archive) instead of the "
-                           "current one")},
-           {QStringLiteral("--format FORMAT"),
-            QStringLiteral("table (aligned, with the totals; without it), csv (RFC 4180 with a "
-                           "header row) or json (an array of objects named by the columns)")}},
+          selectionHelp() +
+              QList<HelpItem>{
+                  {QStringLiteral("--by GROUPING"),
+                   QStringLiteral(
+                       "hour (of the time in), day, weekday, service or rep; day without "
+                       "it")},
+                  {QStringLiteral("--format FORMAT"),
+                   QStringLiteral(
+                       "table (aligned, with the totals; without it), csv (RFC 4180 with a "
+                       "header row) or json (an array of objects named by the columns)")}},
           {{QStringLiteral("0"), QStringLiteral("the figures are printed")},
            {QStringLiteral("1"),
             QStringLiteral("no complete visit matches, or the history could not be read; the "

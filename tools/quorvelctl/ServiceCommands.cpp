@@ -3,6 +3,8 @@
 #include "CtlEnvironment.h"
 
 #include "LockedSection.h"
+#include "QueueRecord.h"
+#include "StorableText.h"
 #include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
@@ -34,8 +36,17 @@ int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
 
 int take(CtlEnvironment &env, const QStringList &args)
 {
+    QStringList rest = args;
+    QString desk;
+    const qsizetype at = rest.indexOf(QStringLiteral("--desk"));
+    if (at >= 0) {
+        if (at + 1 >= rest.size())
+            return ExitStatus::Usage;
+        desk = storableText(rest.at(at + 1)).simplified().left(MaxDeskLength);
+        rest.remove(at, 2);
+    }
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    if (!customerAndUser(rest, id, user))
         return ExitStatus::Usage;
     // A customer taken by no one who exists would stay in service until the reception sees it.
     Directory::User representative;
@@ -50,7 +61,7 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry));
+    return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -138,7 +149,7 @@ QList<Command> serviceCommands()
 {
     return {
         {QStringLiteral("take"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--desk TEXT]"),
          true,
          take,
          {QStringLiteral("take a customer into a representative's service"),
@@ -147,7 +158,10 @@ QList<Command> serviceCommands()
               "the entry gets status 1, the user number and the time seen."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
            {QStringLiteral("--user N"),
-            QStringLiteral("the representative's user number, as \"users list\" prints it")}},
+            QStringLiteral("the representative's user number, as \"users list\" prints it")},
+           {QStringLiteral("--desk TEXT"),
+            QStringLiteral("where the customer is called to, such as \"Window 4\" (at most 30 "
+                           "characters)")}},
           {{QStringLiteral("0"), QStringLiteral("taken")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the system database could not "
                                                 "be read or written; the reason is printed")},

@@ -2,6 +2,7 @@
 
 #include "CoreContext.h"
 #include "DeskPresence.h"
+#include "HistoryColumns.h"
 #include "IniFile.h"
 #include "LockedSection.h"
 #include "ProgramVersion.h"
@@ -13,6 +14,20 @@
 namespace DataFormat {
 
 namespace {
+/// Brings the office's history and the template of the next one up to the columns these
+/// programs write. A later column is added by listing it in HistoryColumns and raising the
+/// format with a step that calls this again.
+bool addNewHistoryColumns(const SystemParameters &params, QString &error)
+{
+    for (const QString &path : {params.historyPath, params.historyTemplatePath()}) {
+        if (!HistoryColumns::addMissing(path, error)) {
+            error = QStringLiteral("%1: %2").arg(path, error);
+            return false;
+        }
+    }
+    return true;
+}
+
 /// One change of the layout: what a folder of the format before needs to become `format`.
 struct Step
 {
@@ -29,6 +44,10 @@ const Step steps[] = {
              return true;
          error = QStringLiteral("Could not create %1.").arg(desks);
          return false;
+     }},
+    {3, "history.mdb and the archive template have every column of history (desk)",
+     [](const SystemParameters &params, QString &error) {
+         return addNewHistoryColumns(params, error);
      }},
 };
 

@@ -1,11 +1,13 @@
 #include "Database.h"
 
 #include "StorableText.h"
+#include "SystemParameters.h"
 #include "TextForms.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QThread>
 #include <QUrl>
 
 namespace {
@@ -25,6 +27,16 @@ Failure failureOf(const QSqlError &error)
     if (text.isEmpty())
         text = error.driverText();
     return {ok && number != 0 ? number : 1, text};
+}
+
+/// SQLite's answers to a file another workstation is writing right now, or a writer left
+/// half-written: read-only, I/O error, malformed, not a database, cannot open (its journal).
+constexpr int FirstPause = 10;
+
+bool halfWritten(int number)
+{
+    const int primary = number & 0xff; // an extended code carries its primary one
+    return primary == 8 || primary == 10 || primary == 11 || primary == 14 || primary == 26;
 }
 } // namespace
 
@@ -49,6 +61,11 @@ bool Database::open()
         m_failure = {FailureNumber::FileNotFound,
                      QStringLiteral("Could not find file '%1'.").arg(m_path)};
         return false;
+    }
+    if (m_mode == Mode::ExistingOnly) {
+        m_lock.emplace(joinPath(info.absolutePath(), QStringLiteral("lobbyData.xml")));
+        if (!m_lock->acquire(m_failure))
+            return false;
     }
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
@@ -77,8 +94,14 @@ QSqlQuery Database::prepare(const QString &statement)
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.prepare(statement))
+    int pause = FirstPause;
+    while (!query.prepare(statement)) {
         setFailureFrom(query);
+        if (!waitForWholeFile(pause))
+            return query;
+    }
+    if (pause != FirstPause)
+        m_failure = {};
     return query;
 }
 
@@ -89,11 +112,35 @@ bool Database::exec(QSqlQuery &query)
     for (qsizetype i = 0; i < values.size(); ++i)
         if (values[i].typeId() == QMetaType::QString && !values[i].isNull())
             query.bindValue(int(i), storableText(values[i].toString()));
-    if (!query.exec()) {
+    int pause = FirstPause;
+    while (!query.exec()) {
         setFailureFrom(query);
-        return false;
+        query.finish(); // its read lock would keep a recovery out
+        if (!waitForWholeFile(pause))
+            return false;
     }
+    if (pause != FirstPause)
+        m_failure = {};
     return true;
+}
+
+bool Database::waitForWholeFile(int &pause)
+{
+    if (m_mode != Mode::ReadOnly || !halfWritten(m_failure.number) || pause > 640)
+        return false;
+    if (pause == 80)
+        recoverCrashedWrite();
+    QThread::msleep(pause);
+    pause *= 2;
+    return true;
+}
+
+void Database::recoverCrashedWrite()
+{
+    // Reading through a connection that may write rolls back a journal its writer left.
+    Database writer(m_path);
+    if (writer.open())
+        writer.exec(QStringLiteral("PRAGMA schema_version"));
 }
 
 bool Database::exec(const QString &statement, const QVariantList &values)

@@ -1,23 +1,31 @@
 #pragma once
 
 #include "Failure.h"
+#include "QueueLock.h"
 #include "VisitColumns.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 
+#include <optional>
+
 /// One database connection for one operation: opened on an existing file only, with a busy
 /// timeout, closed and removed when it goes out of scope. Every value is bound, never
 /// concatenated into a statement.
+///
+/// SQLite's own locks do not reach across every share, so a connection that may write holds
+/// the queue lock of the data folder it lies in from open to close: writers never meet. A
+/// read-only connection takes no lock; where it meets a database half-written by another
+/// workstation it tries again rather than fail.
 class Database
 {
 public:
     enum class Mode
     {
-        ExistingOnly,
-        Create,
-        ReadOnly // an existing file, never written, not even to recover a crashed write
+        ExistingOnly, // an existing file, read and written under the queue lock
+        Create,       // a new database, made before any other instance can see it
+        ReadOnly      // an existing file, never written, not even to recover a crashed write
     };
 
     explicit Database(const QString &path, Mode mode = Mode::ExistingOnly);
@@ -48,6 +56,14 @@ public:
     static void setBusyTimeout(int milliseconds);
 
 private:
+    /// For a read-only connection that met a file half-written by another workstation: waits
+    /// `pause` (longer each time) and says whether to try again.
+    bool waitForWholeFile(int &pause);
+    /// Lets a connection that may write roll back what a writer that crashed left in the file,
+    /// under the queue lock, so a reader is not refused for ever.
+    void recoverCrashedWrite();
+
+    std::optional<QueueLock> m_lock;
     QString m_path;
     Mode m_mode;
     QString m_name;

@@ -14,13 +14,9 @@ namespace Directory {
 /// Active users ordered by name as people read it (by the locale, case and accents aside). Rows
 /// read before a failure stay in `users`.
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure);
-/// Every user, in user-number order.
+/// Every user, in user-number order. Reading never writes the file (a board may have no right
+/// to).
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
-/// Every user, in user-number order, through a connection that never writes the file.
-bool allUsersReadOnly(const QString &systemPath, QList<User> &users, Failure &failure);
-/// Every user's display name, active or not, as the figures of the history name them; the names
-/// read before a failure stay in `names`.
-bool userNames(const QString &systemPath, RepNames &names, Failure &failure);
 /// The user whose username is exactly `username`; `found` false when none.
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure);

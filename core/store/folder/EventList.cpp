@@ -14,7 +14,7 @@ const QString eventColumns =
 bool readEvents(const QString &systemPath, const QString &where, const QVariantList &values,
                 QList<CalendarEvent> &events, Failure &failure)
 {
-    Database db(systemPath);
+    Database db(systemPath, Database::Mode::ReadOnly);
     QSqlQuery query;
     if (!db.open() || !db.exec(query, eventColumns + where, values)) {
         failure = db.failure();
@@ -94,8 +94,8 @@ bool reviseEvent(const QString &systemPath, const CalendarEvent &event, bool &fo
     return changeEvent(systemPath,
                        QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
                                       "WHERE eventID = ?"),
-                       {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),
-                        event.eventID},
+                       {dbValue(event.eventDate), dbValue(event.eventTime),
+                        storableText(event.event), event.eventID},
                        found, failure);
 }
 

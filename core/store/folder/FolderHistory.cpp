@@ -64,7 +64,8 @@ bool recordVisit(const QString &historyPath, const QVariantList &values, int &ro
     }
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
-        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, desk) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query)) {
@@ -108,7 +109,6 @@ bool FolderStore::completeService(clsQuorvel &entry, int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    section.releaseWithNextSave();
     if (!removeEntry(recordNumber)) {
         if (recorded) {
             failure = {FailureNumber::PathAccess,
@@ -135,7 +135,7 @@ bool FolderStore::completeService(clsQuorvel &entry, int recordNumber)
 bool FolderStore::loadHistoryData(int recordNumber, clsQuorvel &entry)
 {
     const QString prefix = QStringLiteral("Error loading history data.  [loadHistoryData]: ");
-    Database db(m_context.params.historyPath);
+    Database db(m_context.params.historyPath, Database::Mode::ReadOnly);
     if (!db.open()) {
         report(prefix, errorTitle(db.failure()), db.failure());
         return false;
@@ -171,14 +171,17 @@ bool FolderStore::updateHistoryRecord(int recordNumber, const clsQuorvel &entry)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    Database db(m_context.params.historyPath);
-    if (!db.open() ||
-        !db.exec(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
-                                "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
-                                "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
-                 values + QVariantList{recordNumber})) {
-        report(prefix, errorTitle(db.failure()), db.failure());
-        return false;
+    {
+        // The box waits until the connection, and the queue lock with it, is given up.
+        Database db(m_context.params.historyPath);
+        if (db.open() &&
+            db.exec(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
+                                   "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
+                                   "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
+                    values + QVariantList{recordNumber}))
+            return true;
+        failure = db.failure();
     }
-    return true;
+    report(prefix, errorTitle(failure), failure);
+    return false;
 }

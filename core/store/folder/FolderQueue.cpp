@@ -70,6 +70,24 @@ private:
     kzrXML m_xml;
 };
 
+/// The desk of a record, read quietly: records written before desks have none.
+QString deskOf(pugi::xml_node record)
+{
+    return QString::fromUtf8(record.child("DESK").attribute("value").value());
+}
+
+/// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot be
+/// read. A missing file holds no entry; one that cannot be read may hold any, so it answers
+/// nothing.
+bool loadReadable(const QString &queuePath, QueueDocument &doc, Failure &failure)
+{
+    const QueueDocument::LoadState state = doc.load(queuePath);
+    if (state == QueueDocument::LoadState::Loaded || state == QueueDocument::LoadState::Missing)
+        return true;
+    failure = doc.loadFailure();
+    return false;
+}
+
 /// The id a new record gets: `wanted`, or the next one above it that no record holds yet.
 int freeIdFrom(int wanted, const QueueDocument &doc)
 {
@@ -157,10 +175,10 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
 {
     const QString prefix = QStringLiteral("XML error.  [loadLobbyEntry]:  ");
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
     pugi::xml_node match;
     Failure failure;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!loadReadable(m_context.params.queuePath, doc, failure) ||
+        !doc.findById(recordID, match, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -181,7 +199,9 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
     entry.lobbystatus = qint16(status);
     entry.timeSeen = LooseTime::null();
     entry.repID = 0;
+    entry.desk.clear();
     if (entry.lobbystatus == 1) {
+        entry.desk = deskOf(match);
         int user = 0;
         if (!reader.number("USER_ID", user, failure)) {
             report(prefix, errorTitle.arg(failure.number), failure);
@@ -205,10 +225,10 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
 bool FolderStore::verifyEntry(int recordID)
 {
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
     pugi::xml_node match;
     Failure failure;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!loadReadable(m_context.params.queuePath, doc, failure) ||
+        !doc.findById(recordID, match, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), errorTitle.arg(failure.number),
                failure);
         return false;
@@ -259,7 +279,8 @@ bool FolderStore::replaceOrRemove(int recordID, const clsQuorvel *entry)
             scratch, recordID,
             {entry->firstName, entry->lastName, QString::number(entry->lobbystatus), entry->service,
              QString::number(entry->repID), TextForms::queueTime(entry->Timein),
-             TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText()},
+             TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText(),
+             entry->lobbystatus == 1 ? entry->desk : QString()},
             xml);
         doc.replace(match, scratch);
     }
@@ -281,6 +302,7 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
 
     QueueDocument doc;
     scan.queueRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
+    scan.readProblem = scan.queueRead ? QString() : doc.loadFailure().description;
     Failure failure;
     for (const pugi::xml_node &record : doc.records()) {
         RecordReader reader(record, m_context.prompter());
@@ -318,6 +340,7 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
             // Read quietly: the lists never needed it, so a record without it is no failure.
             row.timeSeen = TextForms::parseQueueTime(
                 QString::fromUtf8(record.child("TIME_SEEN").attribute("value").value()));
+            row.desk = deskOf(record);
             listing.inService.append(row);
         }
     }
@@ -333,8 +356,9 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
 bool FolderStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failure)
 {
     QueueDocument doc;
-    doc.load(m_context.params.queuePath);
-    if (doc.loadFailure().number == FailureNumber::NotWellFormed) {
+    const QueueDocument::LoadState state = doc.load(m_context.params.queuePath);
+    if (state == QueueDocument::LoadState::NotWellFormed ||
+        state == QueueDocument::LoadState::Unreadable) {
         failure = doc.loadFailure();
         return false;
     }
@@ -349,7 +373,8 @@ bool FolderStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failu
                         xml.getElementAttrVal(record, "USER_ID"),
                         xml.getElementAttrVal(record, "TIME_IN"),
                         xml.getElementAttrVal(record, "DATE_IN"),
-                        xml.getElementAttrVal(record, "TIME_SEEN")};
+                        xml.getElementAttrVal(record, "TIME_SEEN"),
+                        deskOf(record)};
         records.append(stored);
     }
     return true;
@@ -359,11 +384,13 @@ bool FolderStore::checkChanged(ChangeMark &mark, bool quiet)
 {
     const QString fileToCheck = m_context.params.watchDogPath();
     watchSignalFile();
+    FileStamp told{mark.unsignalled, mark.unsignalled != 0};
     if (quiet) {
         const FileStamp stamp = readFileStamp(fileToCheck);
         // Unreadable: only a reload can tell whether anything changed.
-        const bool changed = !stamp.valid || !mark.valid || stamp.nanoseconds != mark.stamp;
-        mark = {stamp.nanoseconds, stamp.valid};
+        bool changed = !stamp.valid || !mark.valid || stamp.nanoseconds != mark.stamp;
+        changed = unsignalledChange(m_context.params, told) || changed;
+        mark = {stamp.nanoseconds, stamp.valid, told.nanoseconds};
         return changed;
     }
     int error = 0;
@@ -382,7 +409,7 @@ bool FolderStore::checkChanged(ChangeMark &mark, bool quiet)
             return false;
         file.close();
         stamp = readFileStamp(fileToCheck);
-        mark = {stamp.nanoseconds, stamp.valid};
+        mark = {stamp.nanoseconds, stamp.valid, mark.unsignalled};
         watchSignalFile();
         return stamp.valid;
     }
@@ -391,8 +418,13 @@ bool FolderStore::checkChanged(ChangeMark &mark, bool quiet)
     m_context.log(
         QStringLiteral("[clsQuorvel.checkWatchDog] Last FileDateTime = ") +
         (mark.valid ? TextForms::logStamp(FileStamp{mark.stamp, true}.toDateTime()) : QString()));
-    const bool changed = !mark.valid || mark.stamp != stamp.nanoseconds;
-    mark = {stamp.nanoseconds, stamp.valid};
+    bool changed = !mark.valid || mark.stamp != stamp.nanoseconds;
+    if (unsignalledChange(m_context.params, told)) {
+        updateWatchDog(m_context);
+        stamp = readFileStamp(fileToCheck);
+        changed = true;
+    }
+    mark = {stamp.nanoseconds, stamp.valid, told.nanoseconds};
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] CheckWatchDog result is ") +
                   (changed ? QStringLiteral("True") : QStringLiteral("False")));
     return changed;

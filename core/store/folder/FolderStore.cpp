@@ -32,9 +32,10 @@ void FolderStore::watchSignalFile()
         m_watcher.addPath(path);
 }
 
-SequenceOutcome FolderStore::takeCustomer(int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome FolderStore::takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                          const QString &desk)
 {
-    return ServiceSequences::takeCustomer(m_context, id, userNumber, entry);
+    return ServiceSequences::takeCustomer(m_context, id, userNumber, entry, desk);
 }
 
 SequenceOutcome FolderStore::returnCustomer(int id, int userNumber)
@@ -73,6 +74,11 @@ bool FolderStore::historyRecord(int id, HistoryRow &row, bool &found, Failure &f
     return ::historyRecord(m_context.params.historyPath, id, row, found, failure);
 }
 
+HistoryRows FolderStore::historySince(const QDate &firstDay, Failure &failure)
+{
+    return ::historySince(m_context.params.historyPath, firstDay, failure);
+}
+
 bool FolderStore::historyFile(QString &path, Failure &)
 {
     path = m_context.params.historyPath;
@@ -92,11 +98,6 @@ bool FolderStore::activeUsers(QList<Directory::User> &users, Failure &failure)
 bool FolderStore::allUsers(QList<Directory::User> &users, Failure &failure)
 {
     return Directory::allUsers(m_context.params.systemPath, users, failure);
-}
-
-bool FolderStore::allUsersReadOnly(QList<Directory::User> &users, Failure &failure)
-{
-    return Directory::allUsersReadOnly(m_context.params.systemPath, users, failure);
 }
 
 bool FolderStore::userByName(const QString &username, Directory::User &user, bool &found,

@@ -23,7 +23,8 @@ public:
                   QueueScan &scan) override;
     bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) override;
 
-    SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry) override;
+    SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                 const QString &desk) override;
     SequenceOutcome returnCustomer(int id, int userNumber) override;
     SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) override;
     SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) override;
@@ -36,12 +37,12 @@ public:
     bool updateHistoryRecord(int id, const clsQuorvel &entry) override;
     HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) override;
     bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) override;
+    HistoryRows historySince(const QDate &firstDay, Failure &failure) override;
     bool historyFile(QString &path, Failure &failure) override;
     bool archiveHistory(QString &archivePath, Failure &failure) override;
 
     bool activeUsers(QList<Directory::User> &users, Failure &failure) override;
     bool allUsers(QList<Directory::User> &users, Failure &failure) override;
-    bool allUsersReadOnly(QList<Directory::User> &users, Failure &failure) override;
     bool userByName(const QString &username, Directory::User &user, bool &found,
                     Failure &failure) override;
     bool userByNumber(int userNumber, Directory::User &user, bool &found,

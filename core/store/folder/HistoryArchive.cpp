@@ -2,6 +2,7 @@
 
 #include "CoreContext.h"
 #include "Database.h"
+#include "HistoryColumns.h"
 #include "LockedSection.h"
 #include "SystemParameters.h"
 
@@ -39,6 +40,12 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
     if (!copy.open() || !copy.setPermissions(QFile::permissions(params.historyPath)) ||
         copy.write(content) != content.size() || !copy.flush() || ::fsync(copy.handle()) != 0) {
         failure = {FailureNumber::PathAccess, copy.errorString()};
+        return false;
+    }
+    // A template older than the programs lacks the newer columns; the new history has them.
+    QString error;
+    if (!HistoryColumns::addMissing(copy.fileName(), error)) {
+        failure = {FailureNumber::PathAccess, error};
         return false;
     }
     return true;

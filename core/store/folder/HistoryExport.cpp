@@ -101,7 +101,7 @@ QVariantList ExportSelection::boundValues() const
 
 qint64 HistoryExport::countRows()
 {
-    Database db(m_databasePath);
+    Database db(m_databasePath, Database::Mode::ReadOnly);
     if (!db.open()) {
         m_failure = db.failure();
         return -1;
@@ -123,7 +123,7 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
 {
     m_count = 0;
     m_failure = {};
-    Database db(m_databasePath);
+    Database db(m_databasePath, Database::Mode::ReadOnly);
     if (!db.open()) {
         m_failure = db.failure();
         return Outcome::Failed;

@@ -9,10 +9,10 @@
 
 namespace {
 HistoryRows readRows(const QString &historyPath, const QString &where, const QVariantList &values,
-                     Failure &failure)
+                     Failure &failure, Database::Mode mode = Database::Mode::ReadOnly)
 {
     HistoryRows rows;
-    Database db(historyPath);
+    Database db(historyPath, mode);
     if (!db.open()) {
         failure = db.failure();
         return rows;
@@ -47,6 +47,12 @@ HistoryRows historyOfDay(const QString &historyPath, const QDate &day, int servi
         historyPath,
         QStringLiteral("WHERE servicedBy = ? AND lobbyDateIn = ? ORDER BY lobbyTimeIn, id"),
         {servicedBy, dbValue(day)}, failure);
+}
+
+HistoryRows historySince(const QString &historyPath, const QDate &firstDay, Failure &failure)
+{
+    return readRows(historyPath, QStringLiteral("WHERE lobbyDateIn >= ?"), {dbValue(firstDay)},
+                    failure, Database::Mode::ReadOnly);
 }
 
 bool historyRecord(const QString &historyPath, int id, HistoryRow &row, bool &found,

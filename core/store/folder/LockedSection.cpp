@@ -1,6 +1,7 @@
 #include "LockedSection.h"
 
 #include "CoreContext.h"
+#include "WatchDog.h"
 
 LockedSection::LockedSection(CoreContext &context)
     : m_context(context),
@@ -12,6 +13,16 @@ LockedSection::LockedSection(CoreContext &context)
 LockedSection::~LockedSection()
 {
     close();
+}
+
+bool LockedSection::acquire(Failure &failure)
+{
+    const bool outermost = QueueLock::holdHere(m_context.params.queuePath) == 0;
+    if (!m_lock.acquire(failure))
+        return false;
+    if (outermost && queueNewerThanSignal(m_context.params))
+        updateWatchDog(m_context);
+    return true;
 }
 
 void LockedSection::close()

@@ -18,10 +18,9 @@ public:
     LockedSection(const LockedSection &) = delete;
     LockedSection &operator=(const LockedSection &) = delete;
 
-    bool acquire(Failure &failure) { return m_lock.acquire(failure); }
-
-    /// The next save of the queue file ends the hold: for a sequence whose last step it is.
-    void releaseWithNextSave() { m_lock.releaseWithNextCommit(); }
+    /// Takes the lock; the outermost hold also signals a change whose holder ended before it
+    /// could.
+    bool acquire(Failure &failure);
 
     /// Releases the lock, then shows the boxes held back, in order.
     void close();

@@ -5,6 +5,7 @@
 #include "QueueLock.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <cctype>
 #include <charconv>
@@ -86,8 +87,16 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
         m_loaded = held.loaded;
         return m_loaded->state;
     }
-    m_loaded = std::make_shared<Loaded>();
-    read(path);
+    // A read may meet a share's stale idea of the file just after another workstation replaced
+    // it (its old size, or for a moment no file at all): what does not read whole is read again
+    // before it counts as unreadable or missing.
+    for (int pause = 10;; pause *= 2) {
+        m_loaded = std::make_shared<Loaded>();
+        read(path);
+        if (m_loaded->state == LoadState::Loaded || pause > 80)
+            break;
+        QThread::msleep(pause);
+    }
     held = hold != 0 ? HeldDocument{path, hold, m_loaded} : HeldDocument{};
     return m_loaded->state;
 }
@@ -98,6 +107,7 @@ void QueueDocument::read(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         loaded.state = file.exists() ? LoadState::Unreadable : LoadState::Missing;
+        loaded.parseError = file.errorString();
         return;
     }
     // Read until the end, in case the file grew since its size was taken.
@@ -152,10 +162,10 @@ Failure QueueDocument::loadFailure() const
                 QStringLiteral("The queue file lobbyData.xml was not found.")};
     case LoadState::Unreadable:
         return {FailureNumber::PathAccess,
-                QStringLiteral("The queue file lobbyData.xml could not be read.")};
+                QStringLiteral("The queue file cannot be read: ") + m_loaded->parseError};
     case LoadState::NotWellFormed:
         return {FailureNumber::NotWellFormed,
-                QStringLiteral("The queue file lobbyData.xml is not well-formed (%1).")
+                QStringLiteral("The queue file cannot be read: it is not well-formed (%1).")
                     .arg(m_loaded->parseError)};
     }
     return {};
@@ -245,6 +255,9 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
     };
     for (const auto &[name, value] : children)
         xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);
+    if (!texts.desk.isEmpty())
+        xml.addXMLElement(record, QStringLiteral("DESK"), QString(), QStringLiteral("value"),
+                          texts.desk);
 }
 
 QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)

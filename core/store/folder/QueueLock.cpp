@@ -1,48 +1,42 @@
 #include "QueueLock.h"
 
-#include <QCoreApplication>
+#include "LockRecord.h"
+
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSysInfo>
+#include <QRegularExpression>
 #include <QThread>
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <sys/stat.h>
-#include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
-// A live holder keeps the lock for milliseconds, or up to a database's busy timeout during a
-// sign-out; only a lock well older than that is taken for one left by a crash elsewhere.
-constexpr int DefaultWaitMilliseconds = 15000;
+// A live holder keeps the lock for milliseconds; a waiter must be able to watch a lock left by
+// a crash on another workstation for the stale time before the wait runs out.
+constexpr int DefaultWaitMilliseconds = 45000;
 constexpr int DefaultStaleMilliseconds = 30000;
-// A live holder names itself within a moment of creating the lock, and writes the new queue
-// within a moment of starting to: a lock that says nothing for this long was left by a crash.
-constexpr int SilentLockMilliseconds = 2000;
 int waitMilliseconds = DefaultWaitMilliseconds;
 int staleMilliseconds = DefaultStaleMilliseconds;
 QueueLock::WaitHook waitHook;
 
-struct HeldLock
-{
-    int fd = -1;
-    int depth = 0;
-    quint64 hold = 0;            // names this hold, for what is kept for its length
-    bool renamed = false;        // committed: the lock file is now the queue file
-    bool renameOnCommit = false; // the next commit ends every hold
-};
+using Clock = std::chrono::steady_clock;
 
-std::map<QString, HeldLock> &heldLocks()
+qint64 millisecondsSince(Clock::time_point moment)
 {
-    static std::map<QString, HeldLock> locks;
-    return locks;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - moment).count();
 }
 
 QByteArray nativePath(const QString &path)
@@ -55,192 +49,347 @@ QString systemError(int error = errno)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-/// This machine, as a holder names it: its unique id, or its name where it has none.
-const QByteArray &machineIdentity()
+/// What the path names now, read afresh; empty when there is no such file.
+QByteArray readNow(const QByteArray &path, int *error = nullptr)
 {
-    static const QByteArray identity = [] {
-        const QByteArray id = QSysInfo::machineUniqueId();
-        return id.isEmpty() ? QSysInfo::machineHostName().toUtf8() : id;
-    }();
-    return identity;
-}
-
-/// The holder's own record at the start of a fresh lock file (the layout of `QLockFile`'s).
-const QByteArray &holderRecord()
-{
-    static const QByteArray record = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-                                     QCoreApplication::applicationName().toUtf8() + '\n' +
-                                     QSysInfo::machineHostName().toUtf8() + '\n' +
-                                     machineIdentity() + '\n';
-    return record;
-}
-
-struct Holder
-{
-    bool named = false; // false: the lock is empty or half-written
-    qint64 pid = 0;
-    QByteArray host;
-    bool thisMachine = false;
-};
-
-// The holder's record also goes into an extended attribute, where the file system keeps them:
-// it survives the new content, so a holder killed while writing it is known at once too.
-constexpr const char *HolderAttribute = "user.quorvel.holder";
-
-Holder parseHolder(const QByteArray &record)
-{
-    const QList<QByteArray> lines = record.split('\n');
-    Holder holder;
-    if (lines.size() < 5 || !lines[4].isEmpty())
-        return holder;
-    bool numeric = false;
-    holder.pid = lines[0].toLongLong(&numeric);
-    holder.named = numeric && holder.pid > 0 && !lines[3].isEmpty();
-    holder.host = lines[2];
-    holder.thisMachine = holder.named && lines[3] == machineIdentity();
-    return holder;
-}
-
-Holder readHolder(int fd)
-{
-    char buffer[512];
-    ssize_t size = ::pread(fd, buffer, sizeof buffer, 0);
-    const Holder holder = parseHolder(QByteArray(buffer, size > 0 ? size : 0));
-    if (holder.named)
-        return holder;
-    size = ::fgetxattr(fd, HolderAttribute, buffer, sizeof buffer);
-    return parseHolder(QByteArray(buffer, size > 0 ? size : 0));
-}
-
-bool processAlive(qint64 pid)
-{
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
-}
-
-/// The file system's own lock, held by a live holder and dropped by the kernel when it dies.
-bool lockDescriptor(int fd)
-{
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
-}
-
-enum class FileLock
-{
-    Held,
-    Free,
-    Unknown // the file system keeps no such locks here
-};
-
-FileLock fileLockOf(int fd)
-{
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_GETLK, &lock) != 0)
-        return FileLock::Unknown;
-    return lock.l_type == F_UNLCK ? FileLock::Free : FileLock::Held;
-}
-
-qint64 milliseconds(const struct timespec &time)
-{
-    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-}
-
-/// A file touched for a moment beside the lock, to read the folder's clock.
-QString clockPathFor(const QString &lockPath)
-{
-    return lockPath + QStringLiteral(".clock");
-}
-
-/// The age of the lock on the clock of the folder it lies in: its modification time against
-/// that of a file touched there just now. A share stamps both with its own clock.
-bool ageOnFolderClock(int fd, const QString &lockPath, qint64 &age)
-{
-    struct stat lockStat = {};
-    if (::fstat(fd, &lockStat) != 0)
-        return false;
-    const QByteArray probePath = nativePath(clockPathFor(lockPath));
-    const int probe = ::open(probePath.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (probe < 0)
-        return false;
-    struct stat probeStat = {};
-    const bool stamped = ::futimens(probe, nullptr) == 0 && ::fstat(probe, &probeStat) == 0;
-    ::close(probe);
-    ::unlink(probePath.constData());
-    age = milliseconds(probeStat.st_mtim) - milliseconds(lockStat.st_mtim);
-    return stamped;
-}
-
-/// Whether the lock open at `fd` was left by a holder that is gone; `reason` says why.
-bool holderIsGone(int fd, const QString &lockPath, QString &reason)
-{
-    const FileLock fileLock = fileLockOf(fd);
-    if (fileLock == FileLock::Held)
-        return false;
-    const Holder holder = readHolder(fd);
-    if (holder.thisMachine && !processAlive(holder.pid)) {
-        reason =
-            QStringLiteral("its holder, process %1 on this machine, has ended").arg(holder.pid);
-        return true;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error)
+            *error = errno;
+        return {};
     }
-    qint64 age = 0;
-    if (!ageOnFolderClock(fd, lockPath, age))
-        return false;
-    if (!holder.named) {
-        if (age < std::min(SilentLockMilliseconds, staleMilliseconds))
+    char buffer[1024];
+    const ssize_t size = ::pread(fd, buffer, sizeof buffer, 0);
+    ::close(fd);
+    return QByteArray(buffer, size > 0 ? size : 0);
+}
+
+QByteArray tokenIn(const QByteArray &lockBytes)
+{
+    const std::optional<LockRecord> record = LockRecord::parse(lockBytes);
+    return record ? record->token : QByteArray();
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written =
+            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (written < 0 && errno != EINTR)
             return false;
-        reason = QStringLiteral("it is empty or half-written and %1 s old").arg(age / 1000.0);
-        return true;
+        done += written > 0 ? written : 0;
     }
-    // Where the file system's locks may not reach across machines, age is all there is; a lock
-    // dated far in the share's future was not stamped by its clock and counts the same.
-    if (std::abs(age) < staleMilliseconds)
-        return false;
-    reason = QStringLiteral("its holder, process %1 on %2, left it %3 s ago on the share's clock")
-                 .arg(holder.pid)
-                 .arg(QString::fromUtf8(holder.host))
-                 .arg(age / 1000.0);
     return true;
 }
 
-bool sameFile(int fd, const QByteArray &path)
+/// Counts up the beat in every lock this process holds, from a thread of its own, so that the
+/// lock of a holder that waits (for a database, for a slow share) never looks abandoned.
+class Refresher
 {
-    struct stat open = {}, named = {};
-    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-}
-
-QString nextPathFor(const QString &queuePath)
-{
-    return queuePath + QStringLiteral(".new");
-}
-
-/// Breaks the lock beside `queuePath` when its holder is gone, with what a crashed change left.
-/// True when the lock is gone now (broken here or released meanwhile), so creating it may be
-/// tried again at once.
-bool breakIfStale(const QString &queuePath, const QueueLock::Logger &log)
-{
-    const QString lockPath = QueueLock::lockPathFor(queuePath);
-    const QByteArray path = nativePath(lockPath);
-    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT;
-    QString reason;
-    bool broken = false;
-    // Only one breaker may take the dead holder's file lock, and it breaks only the file the
-    // path still names: another breaker may have replaced it with a live lock meanwhile.
-    if (holderIsGone(fd, lockPath, reason) &&
-        (lockDescriptor(fd) || fileLockOf(fd) == FileLock::Unknown) && sameFile(fd, path)) {
-        ::unlink(nativePath(nextPathFor(queuePath)).constData());
-        ::unlink(nativePath(clockPathFor(lockPath)).constData());
-        broken = ::unlink(path.constData()) == 0;
-        if (broken && log)
-            log(QStringLiteral("[QueueLock] Broke the stale lock %1: %2").arg(lockPath, reason));
+public:
+    static Refresher &instance()
+    {
+        static auto *refresher = new Refresher; // never destroyed: its thread outlives main()
+        return *refresher;
     }
-    ::close(fd);
-    return broken;
+
+    void add(const QByteArray &lockPath, int fd, const LockRecord &record)
+    {
+        std::lock_guard guard(m_mutex);
+        if (m_threadOf != ::getpid()) { // a forked child has no thread yet
+            m_threadOf = ::getpid();
+            m_entries.clear();
+            std::thread([this] { run(); }).detach();
+        }
+        m_entries[lockPath] = {fd, record, Clock::now()};
+    }
+
+    void remove(const QByteArray &lockPath)
+    {
+        std::lock_guard guard(m_mutex);
+        m_entries.erase(lockPath);
+    }
+
+    /// Writes the next beat now unless one was written within a third of the stale time, so a
+    /// proof that follows leaves every watcher most of the stale time.
+    void keepFresh(const QByteArray &lockPath)
+    {
+        std::lock_guard guard(m_mutex);
+        const auto it = m_entries.find(lockPath);
+        if (it != m_entries.end() && millisecondsSince(it->second.written) > staleMilliseconds / 3)
+            beat(it->second);
+    }
+
+private:
+    struct Entry
+    {
+        int fd;
+        LockRecord record;
+        Clock::time_point written;
+    };
+
+    static qint64 interval() { return std::max(staleMilliseconds / 6, 20); }
+
+    // Written through the holder's own descriptor: a lock broken and made anew by another is a
+    // different file, which a late beat cannot touch. Synced, so that a share's other clients
+    // see it.
+    static void beat(Entry &entry)
+    {
+        ++entry.record.beat;
+        writeAll(entry.fd, entry.record.bytes());
+        ::fdatasync(entry.fd);
+        entry.written = Clock::now();
+    }
+
+    void run()
+    {
+        std::unique_lock guard(m_mutex);
+        for (;;) {
+            m_wake.wait_for(guard, std::chrono::milliseconds(interval()));
+            for (auto &[path, entry] : m_entries)
+                if (millisecondsSince(entry.written) >= interval())
+                    beat(entry);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::map<QByteArray, Entry> m_entries;
+    pid_t m_threadOf = 0;
+};
+
+/// One spelling of a queue file's path, so that every hold of it in this process meets: a
+/// database beside it names the folder in its own way.
+QString samePath(const QString &queuePath)
+{
+    return QDir::cleanPath(QFileInfo(queuePath).absoluteFilePath());
+}
+
+struct Hold
+{
+    int fd = -1; // the lock file this process made
+    int depth = 0;
+    quint64 number = 0;
+    QByteArray token;
+};
+
+std::map<QString, Hold> &holds()
+{
+    static std::map<QString, Hold> held;
+    return held;
+}
+
+/// The files of one change, named by its holder's token so no one else uses the name: the new
+/// queue, a lock being made, a lock set aside to be broken.
+QString ownFile(const QString &queuePath, const char *kind, const QByteArray &token)
+{
+    return queuePath + QLatin1Char('.') + QLatin1String(kind) + QLatin1Char('-') +
+           QString::fromLatin1(token);
+}
+
+/// Removes the files of changes whose holders lost or left the lock: only the lock holder calls
+/// it, so none of them belongs to a live change, and one that does fails its rename and writes
+/// nothing.
+void sweepLeftovers(const QString &queuePath, const QByteArray &ownToken)
+{
+    const QFileInfo queue(queuePath);
+    const QRegularExpression leftover(QLatin1Char('^') +
+                                      QRegularExpression::escape(queue.fileName()) +
+                                      QStringLiteral("\\.(new|lock|broken|peek)-[0-9a-f]{32}$"));
+    DIR *dir = ::opendir(nativePath(queue.absolutePath()).constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        const bool own = !ownToken.isEmpty() && name.endsWith(QString::fromLatin1(ownToken));
+        if (leftover.match(name).hasMatch() && !own)
+            ::unlink(nativePath(queue.absolutePath() + QLatin1Char('/') + name).constData());
+    }
+    ::closedir(dir);
+}
+
+enum class Created
+{
+    Yes,
+    Busy,
+    Again, // nothing learnt: try at once
+    Failed
+};
+
+bool busyWhere(const QByteArray &lockPath)
+{
+    return ::access(lockPath.constData(), F_OK) == 0;
+}
+
+/// How a lock file comes into being whole in this folder: an unnamed file given its name in one
+/// step where the file system can, else a file of this holder's own linked to the lock's name,
+/// else an exclusive create (which a crash may leave empty).
+enum class Making
+{
+    Unnamed,
+    Linked,
+    Exclusive
+};
+
+std::map<QString, Making> &makingByFolder()
+{
+    static std::map<QString, Making> making;
+    return making;
+}
+
+Created failedWith(int error, const QByteArray &lockPath, int &errorOut)
+{
+    // A share may refuse a create or link over an existing file with EPERM or EACCES.
+    if ((error == EPERM || error == EACCES) && busyWhere(lockPath))
+        return Created::Busy;
+    errorOut = error;
+    return Created::Failed;
+}
+
+/// One try at making the lock file with `bytes` in it; `fd` is its descriptor then.
+Created makeLock(const QString &queuePath, const QByteArray &bytes, const QByteArray &token,
+                 int &fd, int &error)
+{
+    const QString folder = QFileInfo(queuePath).absolutePath();
+    const QByteArray lockPath = nativePath(QueueLock::lockPathFor(queuePath));
+    Making &making = makingByFolder().try_emplace(folder, Making::Unnamed).first->second;
+    if (making == Making::Unnamed) {
+        fd = ::open(nativePath(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+            if (writeAll(fd, bytes) && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD,
+                                                lockPath.constData(), AT_SYMLINK_FOLLOW) == 0)
+                return Created::Yes;
+            const int linkError = errno;
+            ::close(fd);
+            fd = -1;
+            if (linkError == EEXIST)
+                return Created::Busy;
+            if (linkError != ENOENT && linkError != EPERM && linkError != EOPNOTSUPP &&
+                linkError != EXDEV)
+                return failedWith(linkError, lockPath, error);
+        } else if (errno == EACCES || errno == EROFS) {
+            return failedWith(errno, lockPath, error);
+        }
+        making = Making::Linked;
+    }
+    if (making == Making::Linked) {
+        const QByteArray own = nativePath(ownFile(queuePath, "lock", token));
+        fd = ::open(own.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return failedWith(errno, lockPath, error);
+        if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0) {
+            error = errno;
+            ::close(fd);
+            ::unlink(own.constData());
+            fd = -1;
+            return Created::Failed;
+        }
+        const bool linked = ::link(own.constData(), lockPath.constData()) == 0;
+        const int linkError = errno;
+        ::unlink(own.constData());
+        if (linked)
+            return Created::Yes;
+        ::close(fd);
+        fd = -1;
+        if (linkError == EEXIST || busyWhere(lockPath))
+            return Created::Busy;
+        if (linkError == ENOENT) // swept away by the holder meanwhile
+            return Created::Again;
+        if (linkError != EPERM && linkError != EOPNOTSUPP && linkError != ENOSYS)
+            return failedWith(linkError, lockPath, error);
+        making = Making::Exclusive;
+    }
+    fd = ::open(lockPath.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? Created::Busy : failedWith(errno, lockPath, error);
+    writeAll(fd, bytes);
+    ::fdatasync(fd);
+    return Created::Yes;
+}
+
+/// The lock's bytes as the file server has them now. Where the folder is a share, reading a
+/// path another workstation has just given to a new file can still show the old one's bytes
+/// for a while: the lock is then read through a name of this reader's own, linked to it just
+/// now.
+QByteArray readFresh(const QString &queuePath)
+{
+    const QByteArray lockPath = nativePath(QueueLock::lockPathFor(queuePath));
+    if (makingByFolder()[QFileInfo(queuePath).absolutePath()] == Making::Unnamed)
+        return readNow(lockPath);
+    const QByteArray peek = nativePath(ownFile(queuePath, "peek", newLockToken()));
+    if (::link(lockPath.constData(), peek.constData()) != 0)
+        return errno == ENOENT ? QByteArray() : readNow(lockPath);
+    const QByteArray bytes = readNow(peek);
+    ::unlink(peek.constData());
+    return bytes;
+}
+
+/// A lock as one waiter has watched it: the bytes it last read and since when they have not
+/// changed, on this waiter's own monotonic clock.
+struct Watch
+{
+    QByteArray bytes;
+    Clock::time_point since;
+    bool started = false;
+};
+
+/// Why the lock with `bytes`, watched as `watch`, is left by a holder that is gone; empty when
+/// it is not (or not yet) known to be.
+QString staleReason(const QByteArray &bytes, const Watch &watch)
+{
+    const std::optional<LockRecord> record = LockRecord::parse(bytes);
+    if (record && record->holderEnded())
+        return QStringLiteral("its holder, %1, has ended").arg(record->holderText());
+    const qint64 unchanged = millisecondsSince(watch.since);
+    if (!watch.started || unchanged < staleMilliseconds)
+        return {};
+    return QStringLiteral("it has not changed for %1 s (%2)")
+        .arg(unchanged / 1000.0)
+        .arg(record ? QStringLiteral("its holder was ") + record->holderText()
+                    : QStringLiteral("its holder never named itself"));
+}
+
+/// Breaks the lock beside `queuePath` when its holder is gone. True when the lock is gone now
+/// (broken here or released meanwhile), so making it may be tried again at once.
+bool breakIfStale(const QString &queuePath, Watch &watch, const QueueLock::Logger &log)
+{
+    const QByteArray lockPath = nativePath(QueueLock::lockPathFor(queuePath));
+    int error = 0;
+    const QByteArray bytes = readNow(lockPath, &error);
+    if (bytes.isEmpty() && error == ENOENT)
+        return true;
+    if (!watch.started || bytes != watch.bytes)
+        watch = {bytes, Clock::now(), true};
+    if (staleReason(bytes, watch).isEmpty())
+        return false;
+    // Judged on what the server holds, never on a share's old copy.
+    const QByteArray fresh = readFresh(queuePath);
+    if (fresh.isEmpty() && ::access(lockPath.constData(), F_OK) != 0)
+        return true;
+    if (fresh != bytes)
+        watch = {fresh, Clock::now(), true};
+    const QString reason = staleReason(fresh, watch);
+    if (reason.isEmpty())
+        return false;
+    // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile is
+    // put back where the file system allows it; else its holder's proof fails and it writes
+    // nothing.
+    const QByteArray aside = nativePath(ownFile(queuePath, "broken", newLockToken()));
+    if (::rename(lockPath.constData(), aside.constData()) != 0)
+        return errno == ENOENT;
+    const bool judged = readNow(aside) == fresh;
+    if (!judged)
+        ::link(aside.constData(), lockPath.constData());
+    ::unlink(aside.constData());
+    if (!judged)
+        return false;
+    sweepLeftovers(queuePath, {});
+    if (log)
+        log(QStringLiteral("[QueueLock] Broke the stale lock %1: %2")
+                .arg(QFile::decodeName(lockPath), reason));
+    return true;
 }
 
 class WaitIndication
@@ -262,17 +411,61 @@ private:
     bool m_waited = false;
 };
 
-bool writeAll(int fd, const QByteArray &bytes)
+/// Makes the lock file, waiting while another holds it; its descriptor, or -1.
+int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArray &token,
+               const QueueLock::Logger &log, Failure &failure)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written =
-            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (written < 0 && errno != EINTR)
-            return false;
-        done += written > 0 ? written : 0;
+    const QDeadlineTimer deadline(waitMilliseconds);
+    WaitIndication indication;
+    Watch watch;
+    int refusals = 0;
+    for (;;) {
+        int fd = -1, error = 0;
+        switch (makeLock(queuePath, bytes, token, fd, error)) {
+        case Created::Yes:
+            return fd;
+        case Created::Again:
+            continue;
+        case Created::Failed:
+            // A share's refusal may name a lock released in between, or a folder it briefly
+            // lost sight of.
+            if ((error == EPERM || error == EACCES || error == ENOENT) && ++refusals < 5) {
+                QThread::msleep(2);
+                continue;
+            }
+            failure = {FailureNumber::PathAccess,
+                       QStringLiteral("The queue lock file could not be created: ") +
+                           systemError(error)};
+            return -1;
+        case Created::Busy:
+            break;
+        }
+        refusals = 0;
+        if (breakIfStale(queuePath, watch, log))
+            continue;
+        if (deadline.hasExpired()) {
+            failure = {FailureNumber::FileLocked,
+                       QStringLiteral("The queue file is in use by another workstation. "
+                                      "Please try again.")};
+            return -1;
+        }
+        // Short polls give a long waiter the same chances as newcomers.
+        indication.pause();
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
     }
-    return ::ftruncate(fd, off_t(bytes.size())) == 0;
+}
+
+/// Whether the lock beside `queuePath` still holds this hold's token.
+bool stillOurs(const QString &queuePath, const Hold &hold)
+{
+    return tokenIn(readFresh(queuePath)) == hold.token;
+}
+
+Failure lockLost()
+{
+    return {FailureNumber::FileLocked,
+            QStringLiteral("The queue lock was taken over by another workstation while this one "
+                           "was stopped; the change did not happen.")};
 }
 
 /// Gives the new file the queue file's permissions, as an editor's save would.
@@ -282,25 +475,10 @@ void keepPermissions(int fd, const QByteArray &queuePath)
     if (::stat(queuePath.constData(), &queue) == 0)
         ::fchmod(fd, queue.st_mode & 07777);
 }
-
-/// Writes, syncs and renames the file at `fd` over the queue file; false with `failure` set.
-bool replaceQueue(int fd, const QByteArray &from, const QByteArray &queuePath,
-                  const QByteArray &bytes, Failure &failure)
-{
-    keepPermissions(fd, queuePath);
-    if (writeAll(fd, bytes) && ::fdatasync(fd) == 0) {
-        ::fremovexattr(fd, HolderAttribute); // the queue file has no holder
-        if (::rename(from.constData(), queuePath.constData()) == 0)
-            return true;
-    }
-    failure = {FailureNumber::PathAccess,
-               QStringLiteral("The queue file could not be written: ") + systemError()};
-    return false;
-}
 } // namespace
 
 QueueLock::QueueLock(const QString &queuePath, Logger log)
-    : m_queuePath(queuePath), m_lockPath(lockPathFor(queuePath)), m_log(std::move(log))
+    : m_queuePath(samePath(queuePath)), m_lockPath(lockPathFor(m_queuePath)), m_log(std::move(log))
 {
 }
 
@@ -332,70 +510,40 @@ void QueueLock::setWaitHook(WaitHook hook)
 
 bool QueueLock::isStale(const QString &queuePath, QString *reason)
 {
-    const QString lockPath = lockPathFor(queuePath);
-    const int fd = ::open(nativePath(lockPath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    QString why;
-    const bool stale = holderIsGone(fd, lockPath, why);
-    ::close(fd);
-    if (reason)
-        *reason = why;
-    return stale;
+    const std::optional<LockRecord> record =
+        LockRecord::parse(readNow(nativePath(lockPathFor(queuePath))));
+    const bool ended = record && record->holderEnded();
+    if (reason && record)
+        *reason = ended ? QStringLiteral("its holder, %1, has ended").arg(record->holderText())
+                        : QStringLiteral("held by ") + record->holderText();
+    return ended;
 }
 
 bool QueueLock::acquire(Failure &failure)
 {
     if (m_held)
         return true;
-    if (heldLocks()[m_lockPath].depth == 0) {
-        const int fd = createLock(failure);
-        if (fd < 0) {
-            heldLocks().erase(m_lockPath);
+    const auto it = holds().find(m_lockPath);
+    if (it != holds().end()) {
+        if (!stillOurs(m_queuePath, it->second)) {
+            failure = lockLost();
             return false;
         }
-        static quint64 holds = 0;
-        heldLocks()[m_lockPath] = {fd, 0, ++holds};
+        ++it->second.depth;
+        m_held = true;
+        return true;
     }
-    ++heldLocks()[m_lockPath].depth;
+    LockRecord record = LockRecord::mine();
+    const int fd = createLock(m_queuePath, record.bytes(), record.token, m_log, failure);
+    if (fd < 0)
+        return false;
+    static quint64 holdNumbers = 0;
+    holds()[m_lockPath] = {fd, 1, ++holdNumbers, record.token};
+    Refresher::instance().add(nativePath(m_lockPath), fd, record);
+    if (makingByFolder()[QFileInfo(m_queuePath).absolutePath()] != Making::Unnamed)
+        sweepLeftovers(m_queuePath, record.token);
     m_held = true;
     return true;
-}
-
-int QueueLock::createLock(Failure &failure) const
-{
-    const QByteArray path = nativePath(m_lockPath);
-    const QDeadlineTimer deadline(waitMilliseconds);
-    WaitIndication indication;
-    for (;;) {
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            lockDescriptor(fd);
-            const QByteArray &holder = holderRecord();
-            ::fsetxattr(fd, HolderAttribute, holder.constData(), size_t(holder.size()), 0);
-            if (::pwrite(fd, holder.constData(), size_t(holder.size()), 0) < 0 && m_log)
-                m_log(QStringLiteral("[QueueLock] Could not name this holder in the lock: ") +
-                      systemError());
-            return fd;
-        }
-        if (errno != EEXIST) {
-            failure = {FailureNumber::PathAccess,
-                       QStringLiteral("The queue lock file could not be created: ") +
-                           systemError()};
-            return -1;
-        }
-        if (breakIfStale(m_queuePath, m_log))
-            continue;
-        if (deadline.hasExpired()) {
-            failure = {FailureNumber::FileLocked,
-                       QStringLiteral("The queue file is in use by another workstation. "
-                                      "Please try again.")};
-            return -1;
-        }
-        // Short polls give a long waiter the same chances as newcomers.
-        indication.pause();
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
-    }
 }
 
 void QueueLock::release()
@@ -403,75 +551,60 @@ void QueueLock::release()
     if (!m_held)
         return;
     m_held = false;
-    auto it = heldLocks().find(m_lockPath);
-    if (it == heldLocks().end() || --it->second.depth > 0)
+    const auto it = holds().find(m_lockPath);
+    if (it == holds().end() || --it->second.depth > 0)
         return;
-    const HeldLock &held = it->second;
     const QByteArray path = nativePath(m_lockPath);
-    // Unlinked while still locked, so nobody takes it for a dead holder's in between; a lock
-    // broken by another workstation meanwhile is no longer ours to remove.
-    if (!held.renamed && sameFile(held.fd, path))
+    Refresher::instance().remove(path);
+    // A lock taken over by another workstation meanwhile is no longer ours to remove.
+    if (stillOurs(m_queuePath, it->second))
         ::unlink(path.constData());
-    if (held.fd >= 0)
-        ::close(held.fd);
-    heldLocks().erase(it);
+    ::close(it->second.fd);
+    holds().erase(it);
 }
 
 quint64 QueueLock::holdHere(const QString &queuePath)
 {
-    const auto it = heldLocks().find(lockPathFor(queuePath));
-    return it == heldLocks().end() || it->second.renamed ? 0 : it->second.hold;
+    const auto it = holds().find(lockPathFor(samePath(queuePath)));
+    return it == holds().end() ? 0 : it->second.number;
 }
 
-void QueueLock::releaseWithNextCommit()
+bool QueueLock::commit(const QString &givenPath, const QByteArray &bytes, Failure &failure)
 {
-    auto it = heldLocks().find(m_lockPath);
-    if (m_held && it != heldLocks().end())
-        it->second.renameOnCommit = true;
-}
-
-bool QueueLock::commit(const QString &queuePath, const QByteArray &bytes, Failure &failure)
-{
+    const QString queuePath = samePath(givenPath);
     const QString lockPath = lockPathFor(queuePath);
-    auto it = heldLocks().find(lockPath);
-    if (it == heldLocks().end()) {
+    const auto it = holds().find(lockPath);
+    if (it == holds().end()) {
         QueueLock lock(queuePath);
         return lock.acquire(failure) && commit(queuePath, bytes, failure);
     }
-    HeldLock &held = it->second;
-    if (held.renamed) {
-        failure = {FailureNumber::FileLocked,
-                   QStringLiteral("The queue lock was given up by an earlier save of this hold; "
-                                  "nothing was written.")};
-        return false;
-    }
+    const Hold &hold = it->second;
     const QByteArray queue = nativePath(queuePath);
-    const QByteArray path = nativePath(lockPath);
-    if (!sameFile(held.fd, path)) {
-        failure = {FailureNumber::FileLocked,
-                   QStringLiteral("The queue lock was broken by another workstation; nothing "
-                                  "was written.")};
-        return false;
+    const QByteArray next = nativePath(ownFile(queuePath, "new", hold.token));
+    const int fd = ::open(next.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool written = fd >= 0;
+    if (written) {
+        keepPermissions(fd, queue);
+        written = writeAll(fd, bytes) && ::fdatasync(fd) == 0;
+        ::close(fd);
     }
-    if (held.depth == 1 || held.renameOnCommit) {
-        if (!replaceQueue(held.fd, path, queue, bytes, failure))
-            return false;
-        held.renamed = true;
-        ::close(held.fd);
-        held.fd = -1;
-        return true;
-    }
-    // A longer sequence still holds the lock: the new content goes through a file of its own.
-    const QByteArray next = nativePath(nextPathFor(queuePath));
-    const int fd = ::open(next.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    if (!written) {
         failure = {FailureNumber::PathAccess,
                    QStringLiteral("The queue file could not be written: ") + systemError()};
+        ::unlink(next.constData());
         return false;
     }
-    const bool replaced = replaceQueue(fd, next, queue, bytes, failure);
-    ::close(fd);
-    if (!replaced)
+    Refresher::instance().keepFresh(nativePath(lockPath));
+    if (!stillOurs(queuePath, hold)) {
         ::unlink(next.constData());
-    return replaced;
+        failure = lockLost();
+        return false;
+    }
+    if (::rename(next.constData(), queue.constData()) != 0) {
+        failure = {FailureNumber::PathAccess,
+                   QStringLiteral("The queue file could not be written: ") + systemError()};
+        ::unlink(next.constData());
+        return false;
+    }
+    return true;
 }

@@ -81,7 +81,8 @@ SequenceOutcome lockAndRead(LockedSection &section, CoreContext &context, const 
 
 namespace ServiceSequences {
 
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry,
+                             const QString &desk)
 {
     LockedSection section(context);
     const SequenceOutcome read =
@@ -94,7 +95,7 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
-    section.releaseWithNextSave();
+    entry.desk = desk;
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
                                       : SequenceOutcome::failedAndShown();
 }
@@ -113,7 +114,6 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     // The entry keeps what was read, the time seen among it; only the status goes back.
     entry.lobbystatus = 0;
     entry.repID = userNumber;
-    section.releaseWithNextSave();
     return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
                                       : SequenceOutcome::failedAndShown();
 }
@@ -133,6 +133,7 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
         return signOutTakenByOther();
+    entry.desk = current.desk;
     return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done)
                                      : SequenceOutcome::failedAndShown();
 }
@@ -153,7 +154,6 @@ SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
         return read;
     if (current.lobbystatus >= 1)
         return SequenceOutcome::inServiceNow();
-    section.releaseWithNextSave();
     return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
                                                : SequenceOutcome::failedAndShown();
 }
@@ -170,7 +170,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
         return read;
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)
         return SequenceOutcome::changedElsewhere();
-    section.releaseWithNextSave();
+    entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
     return written ? outcome(SequenceOutcome::Kind::Done) : SequenceOutcome::failedAndShown();
 }

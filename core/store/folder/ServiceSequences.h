@@ -11,8 +11,10 @@ namespace ServiceSequences {
 /// is gone or another representative holds it, writes it back with status 1, this user and the
 /// time seen (now, to the second), all under one hold of the queue lock. On `Done`, `entry`
 /// holds the customer as written (names, service, date and time in, `timeSeen`); the client
-/// keeps it for the sign-out. An entry already held by `userNumber` is taken again.
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry);
+/// keeps it for the sign-out. An entry already held by `userNumber` is taken again. `desk` is
+/// where the customer is called to (empty for none).
+SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry,
+                             const QString &desk = QString());
 
 /// Puts the customer `id` back into the waiting list: status 0, keeping the user number and
 /// time seen. Refused when the entry is gone or another representative now holds it (the

@@ -1,6 +1,7 @@
 #include "WatchDog.h"
 
 #include "CoreContext.h"
+#include "SystemParameters.h"
 
 #include <QFile>
 
@@ -18,6 +19,23 @@ void updateWatchDog(const CoreContext &context)
         context.log(QStringLiteral("[clsQuorvel.updateWatchDog:  Error updating watchdog file.  ") +
                     file.errorString());
     }
+}
+
+bool queueNewerThanSignal(const SystemParameters &params)
+{
+    const FileStamp queue = readFileStamp(params.queuePath);
+    const FileStamp signal = readFileStamp(params.watchDogPath());
+    return queue.valid && signal.valid && queue.nanoseconds > signal.nanoseconds;
+}
+
+bool unsignalledChange(const SystemParameters &params, FileStamp &told)
+{
+    if (!queueNewerThanSignal(params))
+        return false;
+    const FileStamp queue = readFileStamp(params.queuePath);
+    const bool fresh = !(queue == told);
+    told = queue;
+    return fresh;
 }
 
 QDateTime FileStamp::toDateTime() const

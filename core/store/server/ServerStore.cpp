@@ -1,6 +1,7 @@
 #include "ServerStore.h"
 
 #include "CoreContext.h"
+#include "DirectoryRules.h"
 #include "HistoryRowColumns.h"
 #include "RepNames.h"
 #include "StorableText.h"
@@ -23,8 +24,8 @@ constexpr int LastRetryMs = 8000;
 const QString channel = QStringLiteral("quorvel_change");
 
 const QString queueColumns = QStringLiteral(
-    "SELECT id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen "
-    "FROM queue ");
+    "SELECT id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen, "
+    "desk FROM queue ");
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 const QString eventColumns =
@@ -44,6 +45,7 @@ void fillEntry(const QSqlQuery &query, clsQuorvel &entry)
     const QTime seen = TextForms::parseQueueTime(query.value(8).toString());
     entry.timeSeen =
         entry.lobbystatus == 1 && seen.isValid() ? LooseTime::fromTime(seen) : LooseTime::null();
+    entry.desk = entry.lobbystatus == 1 ? query.value(9).toString() : QString();
 }
 
 /// A row of `queueColumns` in the texts the queue file would hold.
@@ -54,13 +56,24 @@ StoredQueueRecord storedRecord(const QSqlQuery &query)
              query.value(4).toString(),
              query.value(5).isNull() ? QString() : query.value(5).toString(),
              TextForms::queueTime(query.value(6).toTime()),
-             TextForms::queueDate(query.value(7).toDate()), query.value(8).toString()}};
+             TextForms::queueDate(query.value(7).toDate()), query.value(8).toString(),
+             query.value(9).toString()}};
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
 QVariant seenValue(const LooseTime &time)
 {
-    const QString text = time.queueText();
-    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+    return textOrNull(time.queueText());
+}
+
+/// A queue row's desk: only a customer in service has one.
+QVariant deskValue(const clsQuorvel &entry)
+{
+    return textOrNull(entry.lobbystatus == 1 ? entry.desk : QString());
 }
 
 Directory::User userFrom(const QSqlQuery &query)
@@ -82,14 +95,6 @@ CalendarEvent eventFrom(const QSqlQuery &query)
     return {query.value(0).toInt(), query.value(1).toInt(),
             TextForms::parseDbDate(query.value(2).toString()),
             TextForms::parseDbTime(query.value(3).toString()), query.value(4).toString()};
-}
-
-/// As people read a list: by the locale, case and accents aside.
-template <typename T, typename Key> void sortForPeople(QList<T> &items, Key key)
-{
-    std::stable_sort(items.begin(), items.end(), [&key](const T &a, const T &b) {
-        return QString::localeAwareCompare(key(a), key(b)) < 0;
-    });
 }
 } // namespace
 
@@ -183,16 +188,15 @@ bool ServerStore::change(const std::function<bool(Failure &)> &work, Failure &fa
 }
 
 bool ServerStore::changeRows(const QString &statement, const QVariantList &values,
-                             const char *mustExist, Failure &failure)
+                             const QString &gone, Failure &failure)
 {
     return change(
         [&](Failure &f) {
             QSqlQuery query;
             if (!m_connection.exec(query, statement, values, f))
                 return false;
-            if (mustExist && query.numRowsAffected() == 0) {
-                f = {FailureNumber::NoCurrentRecord,
-                     QStringLiteral("The %1 no longer exists.").arg(QLatin1String(mustExist))};
+            if (!gone.isEmpty() && query.numRowsAffected() == 0) {
+                f = {FailureNumber::NoCurrentRecord, gone};
                 return false;
             }
             return true;
@@ -270,11 +274,12 @@ bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
 {
     Failure failure;
     if (!changeRows(QStringLiteral("UPDATE queue SET firstName = ?, lastName = ?, lobbyStatus = ?, "
-                                   "service = ?, userId = ?, timeIn = ?, dateIn = ?, timeSeen = ? "
-                                   "WHERE id = ?"),
+                                   "service = ?, userId = ?, timeIn = ?, dateIn = ?, timeSeen = ?, "
+                                   "desk = ? WHERE id = ?"),
                     {entry.firstName, entry.lastName, int(entry.lobbystatus), entry.service,
-                     entry.repID, entry.Timein, entry.dateIn, seenValue(entry.timeSeen), id},
-                    nullptr, failure)) {
+                     entry.repID, entry.Timein, entry.dateIn, seenValue(entry.timeSeen),
+                     deskValue(entry), id},
+                    QString(), failure)) {
         report(QStringLiteral("XML error.  [updateLobbyEntry]: "), failure);
         return false;
     }
@@ -284,7 +289,7 @@ bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
 bool ServerStore::removeEntry(int id)
 {
     Failure failure;
-    if (!changeRows(QStringLiteral("DELETE FROM queue WHERE id = ?"), {id}, nullptr, failure)) {
+    if (!changeRows(QStringLiteral("DELETE FROM queue WHERE id = ?"), {id}, QString(), failure)) {
         report(QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: "), failure);
         return false;
     }
@@ -327,6 +332,7 @@ int ServerStore::loadQueue(QueueListing &listing, bool withInService, int userId
                 if (repNames)
                     row.repName = repNames->name(row.userId);
                 row.timeSeen = TextForms::parseQueueTime(query.value(8).toString());
+                row.desk = query.value(9).toString();
                 listing.inService.append(row);
             }
         },
@@ -358,7 +364,8 @@ SequenceOutcome ServerStore::whyRefused(int id, const SequenceOutcome &whenGone,
     return found ? SequenceOutcome::takenByOther() : whenGone;
 }
 
-SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &entry)
+SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                          const QString &desk)
 {
     const QString prefix = QStringLiteral("Error.  [getMember]: ");
     const LooseTime seen = LooseTime::fromTime(m_context.clock().timeOfDay());
@@ -371,11 +378,11 @@ SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &en
                 if (!m_connection.exec(
                         query,
                         QStringLiteral("UPDATE queue SET lobbyStatus = 1, userId = ?, "
-                                       "timeSeen = ? WHERE id = ? AND ") +
+                                       "timeSeen = ?, desk = ? WHERE id = ? AND ") +
                             freeFor +
                             QStringLiteral(" RETURNING id, firstName, lastName, lobbyStatus, "
-                                           "service, userId, timeIn, dateIn, timeSeen"),
-                        {userNumber, seenValue(seen), id, userNumber}, f))
+                                           "service, userId, timeIn, dateIn, timeSeen, desk"),
+                        {userNumber, seenValue(seen), textOrNull(desk), id, userNumber}, f))
                     return false;
                 taken = query.next();
                 if (taken)
@@ -397,7 +404,7 @@ SequenceOutcome ServerStore::returnCustomer(int id, int userNumber)
                 QSqlQuery query;
                 if (!m_connection.exec(query,
                                        QStringLiteral("UPDATE queue SET lobbyStatus = 0, "
-                                                      "userId = ? WHERE id = ? AND ") +
+                                                      "userId = ?, desk = NULL WHERE id = ? AND ") +
                                            freeFor,
                                        {userNumber, id, userNumber}, f))
                     return false;
@@ -416,16 +423,17 @@ bool ServerStore::insertVisit(const clsQuorvel &entry, const QString &removeFirs
     QVariantList values;
     if (!VisitColumns::newRow(entry, values, failure))
         return false;
+    values.removeLast(); // the desk is the queue row's own, whatever the entry says
     // The queue row goes and the history row comes in one statement: a sign-out retried after
     // the first one committed finds no row to move and writes nothing.
     QSqlQuery query;
     if (!m_connection.exec(
             query,
             QStringLiteral("WITH gone AS (DELETE FROM queue WHERE ") + removeFirst +
-                QStringLiteral(" RETURNING id) INSERT INTO history (firstName, lastName, "
+                QStringLiteral(" RETURNING id, desk) INSERT INTO history (firstName, lastName, "
                                "serviceRequested, timeOut, servicedBy, lobbyTimeIn, lobbyDateIn, "
-                               "timeServiced, serviceTime) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ? FROM "
-                               "gone RETURNING id"),
+                               "timeServiced, serviceTime, desk) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                               "desk FROM gone RETURNING id"),
             removeValues + values, failure))
         return false;
     removed = query.next();
@@ -513,11 +521,12 @@ SequenceOutcome ServerStore::correctQueueEntry(clsQuorvel &entry, int id, const 
                         query,
                         QStringLiteral("UPDATE queue SET firstName = ?, lastName = ?, "
                                        "lobbyStatus = ?, service = ?, userId = ?, timeIn = ?, "
-                                       "dateIn = ?, timeSeen = ? WHERE ") +
+                                       "dateIn = ?, timeSeen = ?, desk = CASE WHEN "
+                                       "?::smallint = 1 THEN desk END WHERE ") +
                             asSeen,
                         QVariantList{entry.firstName, entry.lastName, int(entry.lobbystatus),
                                      entry.service, entry.repID, entry.Timein, entry.dateIn,
-                                     seenValue(entry.timeSeen)} +
+                                     seenValue(entry.timeSeen), int(entry.lobbystatus)} +
                             seenValues,
                         f))
                     return false;
@@ -591,7 +600,7 @@ bool ServerStore::updateHistoryRecord(int id, const clsQuorvel &entry)
         !changeRows(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
                                    "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
                                    "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
-                    values + QVariantList{id}, nullptr, failure)) {
+                    values + QVariantList{id}, QString(), failure)) {
         report(prefix, failure);
         return false;
     }
@@ -623,6 +632,15 @@ bool ServerStore::historyRecord(int id, HistoryRow &row, bool &found, Failure &f
             row = historyRowFrom(query);
         },
         failure);
+}
+
+HistoryRows ServerStore::historySince(const QDate &firstDay, Failure &failure)
+{
+    HistoryRows rows;
+    read(
+        historyRowSelect() + QStringLiteral("WHERE lobbyDateIn >= ?"), {dbValue(firstDay)},
+        [&rows](QSqlQuery &query) { rows.append(historyRowFrom(query)); }, failure);
+    return rows;
 }
 
 bool ServerStore::historyFile(QString &path, Failure &failure)
@@ -665,7 +683,7 @@ bool ServerStore::activeUsers(QList<Directory::User> &users, Failure &failure)
     const bool ok = read(
         userColumns + QStringLiteral("WHERE status = 1"), {},
         [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
-    sortForPeople(users, [](const Directory::User &user) { return user.displayName(); });
+    Directory::sortForPeople(users);
     return ok;
 }
 
@@ -675,11 +693,6 @@ bool ServerStore::allUsers(QList<Directory::User> &users, Failure &failure)
     return read(
         userColumns + QStringLiteral("ORDER BY userNumber"), {},
         [&](QSqlQuery &query) { users.append(userFrom(query)); }, failure);
-}
-
-bool ServerStore::allUsersReadOnly(QList<Directory::User> &users, Failure &failure)
-{
-    return allUsers(users, failure);
 }
 
 bool ServerStore::userByName(const QString &username, Directory::User &user, bool &found,
@@ -709,43 +722,45 @@ bool ServerStore::userByNumber(int userNumber, Directory::User &user, bool &foun
 
 bool ServerStore::addUser(const Directory::User &user, int &userNumber, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("INSERT INTO users (firstName, lastName, "
-                                                  "username, status) VALUES (?, ?, ?, 1) "
-                                                  "RETURNING userNumber"),
-                                   {storableText(user.firstName), storableText(user.lastName),
-                                    storableText(user.username)},
-                                   f) ||
-                !query.next())
-                return false;
-            userNumber = query.value(0).toInt();
-            return true;
-        },
-        failure);
+    const QStringList names = Directory::storedNames(user);
+    return Directory::namesGiven(names, failure) &&
+           change(
+               [&](Failure &f) {
+                   QSqlQuery query;
+                   if (!m_connection.exec(
+                           query,
+                           QStringLiteral("INSERT INTO users (firstName, lastName, "
+                                          "department, username, status) VALUES (?, ?, "
+                                          "'', ?, ?) RETURNING userNumber"),
+                           {names[0], names[1], names[2], user.status}, f) ||
+                       !query.next())
+                       return false;
+                   userNumber = query.value(0).toInt();
+                   return true;
+               },
+               failure);
 }
 
 bool ServerStore::modifyUser(const Directory::User &user, Failure &failure)
 {
-    return changeRows(QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
+    const QStringList names = Directory::storedNames(user);
+    return Directory::namesGiven(names, failure) &&
+           changeRows(QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
                                      "WHERE userNumber = ?"),
-                      {storableText(user.firstName), storableText(user.lastName),
-                       storableText(user.username), user.userNumber},
-                      "user", failure);
+                      {names[0], names[1], names[2], user.userNumber}, Directory::userGone(),
+                      failure);
 }
 
 bool ServerStore::setUserStatus(int userNumber, int status, Failure &failure)
 {
     return changeRows(QStringLiteral("UPDATE users SET status = ? WHERE userNumber = ?"),
-                      {status, userNumber}, "user", failure);
+                      {status, userNumber}, Directory::userGone(), failure);
 }
 
 bool ServerStore::deleteUser(int userNumber, Failure &failure)
 {
     return changeRows(QStringLiteral("DELETE FROM users WHERE userNumber = ?"), {userNumber},
-                      nullptr, failure);
+                      QString(), failure);
 }
 
 bool ServerStore::activeServices(QList<Directory::Service> &services, Failure &failure)
@@ -757,36 +772,42 @@ bool ServerStore::activeServices(QList<Directory::Service> &services, Failure &f
             services.append({query.value(0).toInt(), query.value(1).toString()});
         },
         failure);
-    sortForPeople(services, [](const Directory::Service &service) { return service.serviceName; });
+    Directory::sortForPeople(services);
     return ok;
 }
 
 bool ServerStore::addService(const QString &serviceName, int &id, Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("INSERT INTO services (serviceName, status) "
-                                                  "VALUES (?, 1) RETURNING id"),
-                                   {storableText(serviceName)}, f) ||
-                !query.next())
-                return false;
-            id = query.value(0).toInt();
-            return true;
-        },
-        failure);
+    const QString name = Directory::storedName(serviceName);
+    return Directory::namesGiven({name}, failure) &&
+           change(
+               [&](Failure &f) {
+                   QSqlQuery query;
+                   if (!m_connection.exec(
+                           query,
+                           QStringLiteral("INSERT INTO services (serviceName, status) "
+                                          "VALUES (?, 1) RETURNING id"),
+                           {name}, f) ||
+                       !query.next())
+                       return false;
+                   id = query.value(0).toInt();
+                   return true;
+               },
+               failure);
 }
 
 bool ServerStore::renameService(int id, const QString &serviceName, Failure &failure)
 {
-    return changeRows(QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
-                      {storableText(serviceName), id}, "service", failure);
+    const QString name = Directory::storedName(serviceName);
+    return Directory::namesGiven({name}, failure) &&
+           changeRows(QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
+                      {name, id}, Directory::serviceGone(), failure);
 }
 
 bool ServerStore::deleteService(int id, Failure &failure)
 {
-    return changeRows(QStringLiteral("DELETE FROM services WHERE id = ?"), {id}, nullptr, failure);
+    return changeRows(QStringLiteral("DELETE FROM services WHERE id = ?"), {id}, QString(),
+                      failure);
 }
 
 bool ServerStore::eventsOfDay(qint32 userNumber, const QDate &day, QList<CalendarEvent> &events,

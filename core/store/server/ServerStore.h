@@ -27,7 +27,8 @@ public:
                   QueueScan &scan) override;
     bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) override;
 
-    SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry) override;
+    SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                 const QString &desk) override;
     SequenceOutcome returnCustomer(int id, int userNumber) override;
     SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) override;
     SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) override;
@@ -40,12 +41,12 @@ public:
     bool updateHistoryRecord(int id, const clsQuorvel &entry) override;
     HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) override;
     bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) override;
+    HistoryRows historySince(const QDate &firstDay, Failure &failure) override;
     bool historyFile(QString &path, Failure &failure) override;
     bool archiveHistory(QString &archivePath, Failure &failure) override;
 
     bool activeUsers(QList<Directory::User> &users, Failure &failure) override;
     bool allUsers(QList<Directory::User> &users, Failure &failure) override;
-    bool allUsersReadOnly(QList<Directory::User> &users, Failure &failure) override;
     bool userByName(const QString &username, Directory::User &user, bool &found,
                     Failure &failure) override;
     bool userByNumber(int userNumber, Directory::User &user, bool &found,
@@ -77,9 +78,9 @@ private:
     /// Runs `work` as one transaction; a dropped connection is reported, never retried, since
     /// the change may have been committed just before the drop.
     bool change(const std::function<bool(Failure &)> &work, Failure &failure);
-    /// One statement as one change; with `mustExist`, a statement that meets no row fails,
-    /// saying that this thing no longer exists.
-    bool changeRows(const QString &statement, const QVariantList &values, const char *mustExist,
+    /// One statement as one change; when `gone` is given, a statement that meets no row fails
+    /// with it.
+    bool changeRows(const QString &statement, const QVariantList &values, const QString &gone,
                     Failure &failure);
     bool connect(Failure &failure);
     void lost();

@@ -1,0 +1,144 @@
+#include "WaitEstimator.h"
+
+#include <QtMath>
+
+#include <algorithm>
+
+namespace {
+/// A visit already longer than its service's usual time still has this share of it to go: it
+/// will end soon, but not this instant.
+constexpr double OverrunShare = 0.25;
+
+QString serviceKey(const QString &service)
+{
+    return service.simplified().toCaseFolded();
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values.at(middle)
+                                  : (values.at(middle - 1) + values.at(middle)) / 2;
+}
+
+/// Minutes from `from` to `to`, both times of day, across midnight when `to` is earlier.
+double minutesBetween(const QTime &from, const QTime &to)
+{
+    const int seconds = from.secsTo(to);
+    return (seconds < 0 ? seconds + 24 * 3600 : seconds) / 60.0;
+}
+
+QList<QString> waitingServices(const QueueListing &listing)
+{
+    QList<QString> services;
+    for (const QueueRow &row : listing.waiting)
+        services.append(row.service);
+    return services;
+}
+} // namespace
+
+WaitEstimator::WaitEstimator(const HistoryRows &history, const QDateTime &now) : m_now(now)
+{
+    struct Visit
+    {
+        QDateTime signedOut;
+        double minutes;
+    };
+    QHash<QString, QList<Visit>> byService;
+    QList<double> all;
+    const QDateTime oldest = now.addDays(-HistoryDays);
+    const QDateTime recent = now.addSecs(-60 * RecentlyServingMinutes);
+    for (const HistoryRow &row : history) {
+        if (!row.timeServiced.isValid() || !row.timeOut.isValid() || !row.lobbyDateIn.isValid())
+            continue;
+        QDateTime signedOut(row.lobbyDateIn, row.timeOut);
+        if (row.timeOut < row.lobbyTimeIn)
+            signedOut = signedOut.addDays(1);
+        if (signedOut < oldest || signedOut > now)
+            continue;
+        const double minutes = minutesBetween(row.timeServiced, row.timeOut);
+        byService[serviceKey(row.serviceRequested)].append({signedOut, minutes});
+        all.append(minutes);
+        if (signedOut >= recent)
+            m_recentlyServing.insert(row.servicedBy);
+    }
+    if (!all.isEmpty())
+        m_overall = median(all);
+    for (auto it = byService.begin(); it != byService.end(); ++it) {
+        QList<Visit> &visits = it.value();
+        if (visits.size() < MinimumVisits)
+            continue;
+        std::sort(visits.begin(), visits.end(),
+                  [](const Visit &a, const Visit &b) { return a.signedOut > b.signedOut; });
+        QList<double> latest;
+        for (qsizetype i = 0; i < qMin<qsizetype>(visits.size(), VisitsPerService); ++i)
+            latest.append(visits.at(i).minutes);
+        m_medians.insert(it.key(), median(latest));
+    }
+}
+
+double WaitEstimator::serviceMinutes(const QString &service) const
+{
+    return m_medians.value(serviceKey(service), m_overall);
+}
+
+QList<double> WaitEstimator::freeTimes(const QueueListing &listing) const
+{
+    QHash<int, double> freeAt;
+    for (const QueueRow &row : listing.inService) {
+        const double usual = serviceMinutes(row.service);
+        const double elapsed =
+            row.timeSeen.isValid() ? minutesBetween(row.timeSeen, m_now.time()) : usual / 2;
+        freeAt[row.userId] += qMax(usual - elapsed, usual * OverrunShare);
+    }
+    // Free with customers waiting, a representative would have taken one: away from the desk
+    // for now (a break, an errand), back in about a visit's time.
+    const double away = listing.waiting.isEmpty() ? 0 : m_overall;
+    for (int user : m_recentlyServing) {
+        if (!freeAt.contains(user))
+            freeAt.insert(user, away);
+    }
+    QList<double> times = freeAt.values();
+    if (times.isEmpty())
+        times.append(0);
+    return times;
+}
+
+int WaitEstimator::representativesServing(const QueueListing &listing) const
+{
+    return int(freeTimes(listing).size());
+}
+
+QList<double> WaitEstimator::simulate(const QueueListing &listing,
+                                      const QList<QString> &services) const
+{
+    QList<double> freeAt = freeTimes(listing);
+    QList<double> waits;
+    for (const QString &service : services) {
+        const auto first = std::min_element(freeAt.begin(), freeAt.end());
+        waits.append(*first);
+        *first += serviceMinutes(service);
+    }
+    return waits;
+}
+
+QList<double> WaitEstimator::waitingMinutes(const QueueListing &listing) const
+{
+    return simulate(listing, waitingServices(listing));
+}
+
+double WaitEstimator::newCustomerMinutes(const QueueListing &listing,
+                                         const QString &service) const
+{
+    QList<QString> services = waitingServices(listing);
+    services.append(service);
+    return simulate(listing, services).constLast();
+}
+
+QString waitText(double minutes)
+{
+    if (minutes < 5)
+        return QStringLiteral("less than 5 min");
+    return QStringLiteral("about %1 min").arg(5 * qCeil(minutes / 5 - 1e-9));
+}
