@@ -2,9 +2,9 @@
 
 #include "ui_frmEvent.h"
 
-#include "EventList.h"
 #include "MaskedEntry.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "lobbyDB.h"
 
@@ -58,8 +58,8 @@ void frmEvent::getEvent()
     bool found = false;
     Failure failure;
     Prompter &prompter = m_program.context().prompter();
-    if (!eventRecord(m_program.context().params.systemPath, m_program.state().eventId, m_seen,
-                     found, failure)) {
+    if (!m_program.context().store().eventRecord(m_program.state().eventId, m_seen, found,
+                                                 failure)) {
         prompter.message(failure.message(eventsUnreadable), QStringLiteral("Database Error"),
                          Prompter::Icon::Warning);
         return;
@@ -125,20 +125,20 @@ void frmEvent::write()
         return;
     }
 
-    const QString &systemPath = m_program.context().params.systemPath;
+    Store &store = m_program.context().store();
     Failure failure;
     bool written = false;
     bool found = true;
     if (m_revising)
-        written = reviseEvent(systemPath, m_seen, event, found, failure);
+        written = store.reviseEvent(m_seen, event, found, failure);
     else
-        written = addEvent(systemPath, event, event.eventID, failure);
+        written = store.addEvent(event, event.eventID, failure);
     // Another desk of the same representative changed or removed the event: what was typed
     // stays, for the representative to write knowingly.
     if (!written && failure.number == FailureNumber::ChangedElsewhere) {
         bool stillThere = false;
         Failure reread;
-        if (eventRecord(systemPath, event.eventID, m_seen, stillThere, reread) && stillThere)
+        if (store.eventRecord(event.eventID, m_seen, stillThere, reread) && stillThere)
             Q_EMIT changedElsewhere();
         prompter.message(failure.description, windowTitle(), Prompter::Icon::Warning);
         return;

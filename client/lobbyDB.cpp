@@ -1,8 +1,7 @@
 #include "lobbyDB.h"
 
-#include "Directory.h"
-#include "ServiceSequences.h"
 #include "SharedFileCheck.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 #include "frmLobby.h"
 #include "frmPref.h"
@@ -90,7 +89,7 @@ bool lobbyDB::initiateProgram()
             params.dataPath = clientTestDataPath();
         formFilePaths(params);
         m_context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(m_context, ProgramKind::Client) ||
+        if (!m_context.store().checkReachable(ProgramKind::Client) ||
             !checkDataFormat(m_context, programInfo().instanceName)) {
             m_ended = true;
             return false;
@@ -210,8 +209,7 @@ bool lobbyDB::loadUserInfo()
     Directory::User user;
     bool found = false;
     Failure failure;
-    if (!Directory::userByName(m_context.params.systemPath, m_state.username, user, found,
-                               failure)) {
+    if (!m_context.store().userByName(m_state.username, user, found, failure)) {
         m_context.prompter().message(
             failure.message(QStringLiteral("Error accessing user database!")),
             QStringLiteral("Database Error"), Prompter::Icon::Warning);
@@ -349,8 +347,7 @@ void lobbyDB::takeCustomer(int id, const QString &visitKey)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        ServiceSequences::takeCustomer(m_context, id, visitKey, m_state.userNumber, entry,
-                                       m_state.desk);
+        m_context.store().takeCustomer(id, visitKey, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {
@@ -368,8 +365,8 @@ void lobbyDB::returnCustomer()
             QStringLiteral("This customer will be placed back in the waiting queue.  Continue?"),
             QStringLiteral("Quorvel"), Prompter::Icon::Question))
         return;
-    const SequenceOutcome outcome = ServiceSequences::returnCustomer(
-        m_context, m_state.currentEntryId, m_state.visitKey, m_state.userNumber);
+    const SequenceOutcome outcome = m_context.store().returnCustomer(
+        m_state.currentEntryId, m_state.visitKey, m_state.userNumber);
     outcome.show(m_context.prompter());
     // A refused return means the customer is no longer ours either: gone, or handed on.
     if (outcome.done() || outcome.refused()) {
@@ -401,7 +398,7 @@ bool lobbyDB::completeService(int id)
     entry.service = m_state.service;
     entry.Timein = m_state.timeIn;
     entry.visitKey = m_state.visitKey;
-    const SequenceOutcome outcome = ServiceSequences::signOutCustomer(m_context, entry, id);
+    const SequenceOutcome outcome = m_context.store().signOutCustomer(entry, id);
     outcome.show(m_context.prompter());
     // A failed sign-out leaves the visit in the queue in this representative's service: the
     // panel keeps it, so Complete Service can be tried again.

@@ -21,3 +21,10 @@ struct QueueRecordTexts
     QString visitKey;
     QString desk; // empty: no `DESK` element, as in files written before desks
 };
+
+/// One queue record as stored: its id and its texts.
+struct StoredQueueRecord
+{
+    int id = 0;
+    QueueRecordTexts texts;
+};

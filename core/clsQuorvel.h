@@ -2,23 +2,18 @@
 
 #include "LooseTime.h"
 #include "QueueListing.h"
-#include "WatchDog.h"
+#include "Store.h"
 
 #include <QDate>
 #include <QString>
 #include <QTime>
 
 class CoreContext;
-class QueueDocument;
-struct Failure;
-namespace pugi {
-class xml_node;
-}
 class RepNames;
 
 /// The lobby entry object: the fields of one customer and every queue, history and
-/// change-signal operation. Each operation shows its own box on failure and returns its
-/// failure value; none throws.
+/// change-signal operation, carried out by the program's store. Each operation shows its own
+/// box on failure and returns its failure value; none throws.
 class clsQuorvel
 {
 public:
@@ -54,7 +49,7 @@ public:
                            const QString &sServiceDesc);
     /// Fills the fields from the record `recordID`; false when it is not there or on failure.
     bool loadLobbyEntry(int recordID);
-    /// True when a record `recordID` (with the object's key, when it holds one) is in the queue.
+    /// True when a record `recordID` is in the queue file.
     bool verifyLobbyEntry(int recordID);
     /// Writes the fields over the record `recordID`; true unless a failure occurred.
     bool updateLobbyEntry(int recordID);
@@ -73,24 +68,15 @@ public:
     /// Writes the fields over the history row `recordNumber`; true unless a failure occurred.
     bool updateHistoryRecord(int recordNumber);
 
-    /// True when `fileToCheck` has a modification time other than the one last seen.
+    /// True when the store signalled a change since the last check (`fileToCheck`, the signal
+    /// file, only names it in the log).
     bool CheckWatchDog(const QString &fileToCheck);
 
 private:
-    bool replaceOrRemove(int recordID, bool remove);
-    /// The record `recordID` of `doc` if it is the visit this object aims at; a null node when not.
-    bool findVisit(const QueueDocument &doc, int recordID, pugi::xml_node &match,
-                   Failure &failure) const;
-    /// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot
-    /// be read.
-    bool loadReadable(QueueDocument &doc, Failure &failure) const;
-    void report(const QString &prefix, const QString &title, const Failure &failure) const;
-
     CoreContext &m_context;
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
     bool m_queueFileRead = false;
     QString m_queueReadProblem;
-    FileStamp m_lastSeen;
-    FileStamp m_unsignalledTold;
+    Store::ChangeMark m_changeMark;
 };

@@ -64,7 +64,7 @@ void frmModify::load(const QString &visitKey)
         loaded = entry.loadHistoryData(m_editRecordID) && entry.lobbystatus == 3;
     } else {
         const SequenceOutcome read =
-            ServiceSequences::readQueueEntry(m_desk.context, m_editRecordID, visitKey, entry);
+            m_desk.context.store().readQueueEntry(m_editRecordID, visitKey, entry);
         read.show(m_desk.context.prompter());
         m_entryGone = read.kind == SequenceOutcome::Kind::Removed;
         loaded = read.done();
@@ -197,7 +197,8 @@ void frmModify::update()
     if (m_isHistory) {
         entry.updateHistoryRecord(m_editRecordID);
     } else {
-        ServiceSequences::correctQueueEntry(m_desk.context, entry, m_editRecordID, m_seen, signOut)
+        m_desk.context.store()
+            .correctQueueEntry(entry, m_editRecordID, m_seen, signOut)
             .show(m_desk.context.prompter());
     }
     m_desk.lobby().loadit();

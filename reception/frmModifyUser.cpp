@@ -24,8 +24,7 @@ bool frmModifyUser::readUser(Directory::User &user)
 {
     bool found = false;
     Failure failure;
-    if (!Directory::userByNumber(m_desk.context.params.systemPath, m_userNumber, user, found,
-                                 failure))
+    if (!m_desk.context.store().userByNumber(m_userNumber, user, found, failure))
         m_desk.showFailure(QStringLiteral("Could not load user information.  Error:  "), failure);
     else if (!found)
         m_desk.context.prompter().message(QStringLiteral("Could not find user in database."),
@@ -42,8 +41,7 @@ void frmModifyUser::retrieveUserInfo()
 void frmModifyUser::modify()
 {
     Failure failure;
-    if (Directory::modifyUser(m_desk.context.params.systemPath, m_seen,
-                              m_entries->user(m_userNumber), failure)) {
+    if (m_desk.context.store().modifyUser(m_seen, m_entries->user(m_userNumber), failure)) {
         accept();
         return;
     }

@@ -1,7 +1,7 @@
 // The Calendar tab and the event dialog.
 #include "ClientDesk.h"
 #include "Database.h"
-#include "EventList.h"
+#include "Store.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -48,7 +48,7 @@ struct CalendarDesk
     {
         qint32 id = 0;
         Failure failure;
-        addEvent(folder.context.params.systemPath, {0, userNumber, day, time, text}, id, failure);
+        folder.context.store().addEvent({0, userNumber, day, time, text}, id, failure);
         return id;
     }
 
@@ -56,7 +56,7 @@ struct CalendarDesk
     {
         bool found = false;
         Failure failure;
-        return eventRecord(folder.context.params.systemPath, id, event, found, failure) && found;
+        return folder.context.store().eventRecord(id, event, found, failure) && found;
     }
 
     QStringList row(int index) const
@@ -244,7 +244,7 @@ void tst_client_calendar::refusedDateAndTime()
     QVERIFY(checked);
     QList<CalendarEvent> stored;
     Failure failure;
-    QVERIFY(eventsOfDay(d.folder.context.params.systemPath, 2, today, stored, failure));
+    QVERIFY(d.folder.context.store().eventsOfDay(2, today, stored, failure));
     QVERIFY(stored.isEmpty());
 }
 
@@ -298,7 +298,7 @@ void tst_client_calendar::revisingAnEventChangedElsewhere()
     Failure failure;
     bool found = true;
     if (elsewhere == "removed before")
-        QVERIFY(removeEvent(systemPath, id, failure));
+        QVERIFY(d.folder.context.store().removeEvent(id, failure));
     QString title, typed;
     // Removed before it opens, the dialog says so at once and closes by itself.
     if (elsewhere != "removed before")
@@ -306,11 +306,11 @@ void tst_client_calendar::revisingAnEventChangedElsewhere()
             QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(),
                          QStringLiteral("Budget review"));
             if (elsewhere == "removed")
-                QVERIFY(removeEvent(systemPath, id, failure));
+                QVERIFY(d.folder.context.store().removeEvent(id, failure));
             else
-                QVERIFY(reviseEvent(systemPath, {id, 2, today, QTime(10, 0), "Budget review"},
-                                    {id, 2, today, QTime(9, 0), "Budget review, earlier"}, found,
-                                    failure));
+                QVERIFY(d.folder.context.store().reviseEvent(
+                    {id, 2, today, QTime(10, 0), "Budget review"},
+                    {id, 2, today, QTime(9, 0), "Budget review, earlier"}, found, failure));
             fillAndEnter(dialog, QStringLiteral("1100"), QStringLiteral("Budget review moved"));
             title = dialog->windowTitle();
             typed = child<QLineEdit>(dialog, "txtEvent")->text();

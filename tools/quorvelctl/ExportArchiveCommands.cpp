@@ -6,6 +6,7 @@
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
 #include "OutputPath.h"
+#include "Store.h"
 
 #include <QFileInfo>
 
@@ -53,7 +54,7 @@ int archive(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     QString archivePath;
     Failure failure;
-    if (!HistoryArchive::archiveDB(env.context(), archivePath, failure)) {
+    if (!env.context().store().archiveHistory(archivePath, failure)) {
         env.error(HistoryArchive::failureText(failure));
         return ExitStatus::Failed;
     }

@@ -2,12 +2,10 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
-#include "HistoryList.h"
 #include "LockedSection.h"
 #include "QueueRecord.h"
-#include "ServiceSequences.h"
 #include "StorableText.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -56,8 +54,7 @@ int take(CtlEnvironment &env, const QStringList &args)
     Directory::User representative;
     bool found = false;
     Failure failure;
-    if (!Directory::userByNumber(env.context().params.systemPath, user, representative, found,
-                                 failure)) {
+    if (!env.context().store().userByNumber(user, representative, found, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }
@@ -66,8 +63,7 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(
-        env, ServiceSequences::takeCustomer(env.context(), id, visitKey, user, entry, desk));
+    return exitStatusOf(env, env.context().store().takeCustomer(id, visitKey, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -76,7 +72,7 @@ int giveBack(CtlEnvironment &env, const QStringList &args)
     QString visitKey;
     if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
-    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, visitKey, user));
+    return exitStatusOf(env, env.context().store().returnCustomer(id, visitKey, user));
 }
 
 int complete(CtlEnvironment &env, const QStringList &args)
@@ -107,7 +103,7 @@ int complete(CtlEnvironment &env, const QStringList &args)
         if (!visitKey.isEmpty())
             entry.visitKey = visitKey;
         if (inService)
-            outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
+            outcome = env.context().store().signOutCustomer(entry, id);
     }
     if (!inService) {
         env.error(
@@ -130,8 +126,7 @@ int history(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     }
     Failure failure;
-    const HistoryRows rows =
-        historyOfDay(env.context().params.historyPath, day, byUser ? user : 0, failure);
+    const HistoryRows rows = env.context().store().historyOfDay(day, byUser ? user : 0, failure);
     for (const HistoryRow &row : rows) {
         const QStringList fields = {QString::number(row.id),
                                     row.firstName,

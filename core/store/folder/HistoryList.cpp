@@ -1,30 +1,13 @@
 #include "HistoryList.h"
 
 #include "Database.h"
+#include "HistoryRowColumns.h"
 #include "TextForms.h"
 
 #include <QSqlError>
 #include <QVariant>
 
 namespace {
-const QString rowColumns = QStringLiteral(
-    "SELECT id, firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-    "timeOut, servicedBy, serviceTime FROM history ");
-
-HistoryRow rowFrom(const QSqlQuery &query)
-{
-    return {query.value(0).toInt(),
-            query.value(1).toString(),
-            query.value(2).toString(),
-            query.value(3).toString(),
-            TextForms::parseDbDate(query.value(4).toString()),
-            TextForms::parseDbTime(query.value(5).toString()),
-            TextForms::parseDbTime(query.value(6).toString()),
-            TextForms::parseDbTime(query.value(7).toString()),
-            query.value(8).toInt(),
-            query.value(9).toInt()};
-}
-
 HistoryRows readRows(const QString &historyPath, const QString &where, const QVariantList &values,
                      Failure &failure, Database::Mode mode = Database::Mode::ReadOnly)
 {
@@ -34,7 +17,7 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
         failure = db.failure();
         return rows;
     }
-    QSqlQuery query = db.prepare(rowColumns + where);
+    QSqlQuery query = db.prepare(historyRowSelect() + where);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query)) {
@@ -42,7 +25,7 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
         return rows;
     }
     while (query.next())
-        rows.append(rowFrom(query));
+        rows.append(historyRowFrom(query));
     // A step that fails part-way (a file locked or damaged meanwhile) ends the rows early.
     if (query.lastError().isValid()) {
         db.setFailureFrom(query);
@@ -51,16 +34,6 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
     return rows;
 }
 } // namespace
-
-QString HistoryRow::timeInText() const
-{
-    return TextForms::screenTime12(lobbyTimeIn);
-}
-
-QString HistoryRow::customerText() const
-{
-    return firstName + QStringLiteral("  ") + lastName;
-}
 
 HistoryRows historyOfDay(const QString &historyPath, const QDate &day, int servicedBy,
                          Failure &failure)
