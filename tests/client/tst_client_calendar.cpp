@@ -291,7 +291,6 @@ void tst_client_calendar::revisingAnEventChangedElsewhere()
 {
     QFETCH(QString, elsewhere);
     CalendarDesk d;
-    const QString systemPath = d.folder.context.params.systemPath;
     const qint32 id = d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
     QVERIFY(d.open());
     QCOMPARE(d.events->topLevelItemCount(), 1);
