@@ -217,10 +217,10 @@ void tst_sequences::busyLockFailsTheStep()
     QVERIFY(take.text.startsWith("Error.  [getMember]: "));
     QCOMPARE(take.title, QString("Error 70"));
     QCOMPARE(take.icon, Prompter::Icon::Critical);
-    QVERIFY(folder.context.store().returnCustomer(id, 5)
-                .text.startsWith("Error.  [updateLobbyEntry]: "));
-    QVERIFY(folder.context.store().signOutCustomer(mine, id)
-                .text.startsWith("Error.  [completeService]: "));
+    QVERIFY(folder.context.store().returnCustomer(id, 5).text.startsWith(
+        "Error.  [updateLobbyEntry]: "));
+    QVERIFY(folder.context.store().signOutCustomer(mine, id).text.startsWith(
+        "Error.  [completeService]: "));
     QVERIFY(folder.prompter.boxes.isEmpty());
     other.unlock();
     QueueLock::resetTimeouts();
