@@ -172,8 +172,7 @@ bool addRepresentatives(const TestFolder &folder, int count)
         const QString name = QStringLiteral("R%1").arg(n);
         int userNumber = 0;
         Failure failure;
-        if (!Directory::addUser(folder.context.params.systemPath, {0, name, name, name, 1},
-                                userNumber, failure) ||
+        if (!folder.context.store().addUser({0, name, name, name, 1}, userNumber, failure) ||
             userNumber != n)
             return false;
     }
