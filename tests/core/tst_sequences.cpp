@@ -256,21 +256,20 @@ void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt()
     QCOMPARE(desk.addCustomerToQueue("Bob", "Ray", "Taxes"), id);
     clsQuorvel bob(context);
     if (step == "return" || step == "sign-out")
-        QVERIFY(ServiceSequences::takeCustomer(context, id, {}, 5, bob).done());
+        QVERIFY(context.store().takeCustomer(id, {}, 5, bob, {}).done());
     const QByteArray queue = folder.readQueue();
 
     SequenceOutcome outcome;
     if (step == "take")
-        outcome = ServiceSequences::takeCustomer(context, id, ann.visitKey, 5, bob);
+        outcome = context.store().takeCustomer(id, ann.visitKey, 5, bob, {});
     else if (step == "return")
-        outcome = ServiceSequences::returnCustomer(context, id, ann.visitKey, 5);
+        outcome = context.store().returnCustomer(id, ann.visitKey, 5);
     else if (step == "sign-out")
-        outcome = ServiceSequences::signOutCustomer(context, ann, id);
+        outcome = context.store().signOutCustomer(ann, id);
     else if (step == "remove")
-        outcome = ServiceSequences::removeWaitingCustomer(context, id, ann.visitKey);
+        outcome = context.store().removeWaitingCustomer(id, ann.visitKey);
     else
-        outcome =
-            ServiceSequences::correctQueueEntry(context, ann, id, {ann.visitKey, 0, 0}, false);
+        outcome = context.store().correctQueueEntry(ann, id, {ann.visitKey, 0, 0}, false);
     QCOMPARE(outcome.kind, Kind::Removed);
     QCOMPARE(folder.readQueue(), queue);
     QVERIFY(historyOfToday(folder).isEmpty());
