@@ -1,0 +1,130 @@
+// Twenty desks at once on one folder: each process checks a customer in, takes and signs that
+// customer out, over and over, for half a minute, through the core as the programs do. Beside
+// it the floor: as many `queue_floor mix` processes doing the same file work serialised by
+// flock. Prints the changes a second of each, their ratio, and every visit lost or doubled.
+//   mix_bench [PROCESSES [SECONDS]]
+#include "BenchFolder.h"
+#include "Database.h"
+#include "Directory.h"
+#include "ServiceSequences.h"
+#include "clsQuorvel.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cstdio>
+
+namespace {
+/// One desk: the mix until `seconds` have passed; prints the changes made.
+int work(const QString &folder, double seconds, const QString &name)
+{
+    BenchFolder opened(folder);
+    CoreContext &context = opened.context;
+    const QDeadlineTimer deadline(qint64(seconds * 1000));
+    long changes = 0;
+    for (int round = 1; !deadline.hasExpired(); ++round) {
+        clsQuorvel desk(context);
+        const int id =
+            desk.addCustomerToQueue(name, QStringLiteral("R%1").arg(round), QStringLiteral("Taxes"));
+        Directory::User user;
+        bool found = false;
+        Failure failure;
+        clsQuorvel entry(context);
+        if (id == 0 || !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
+            !found || !ServiceSequences::takeCustomer(context, id, 1, entry).done() ||
+            !ServiceSequences::signOutCustomer(context, entry, id).done()) {
+            std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
+            return 1;
+        }
+        changes += 3;
+    }
+    std::printf("%ld\n", changes);
+    return 0;
+}
+
+struct Outcome
+{
+    double changesPerSecond = 0;
+    long visits = 0;
+    long lost = 0;
+    long doubled = 0;
+};
+
+/// Runs `processes` workers (`program` with `arguments` and the worker's name) on `folder`.
+Outcome run(const QString &folder, int processes, double seconds, const QString &program,
+            const QStringList &arguments)
+{
+    QList<QProcess *> workers;
+    QElapsedTimer timer;
+    timer.start();
+    for (int p = 0; p < processes; ++p) {
+        auto *worker = new QProcess;
+        worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        worker->start(program, arguments + QStringList{QStringLiteral("P%1").arg(p)});
+        workers.append(worker);
+    }
+    long changes = 0;
+    for (QProcess *worker : std::as_const(workers)) {
+        worker->waitForFinished(int(seconds * 1000) + 120000);
+        changes += worker->readAllStandardOutput().trimmed().toLong();
+        delete worker;
+    }
+    Outcome outcome;
+    outcome.changesPerSecond = double(changes) / (double(timer.nsecsElapsed()) / 1e9);
+    outcome.visits = changes / 3;
+    // Every round's visit ends signed out: once in history, never also in the queue.
+    Database db(folder + QStringLiteral("/data/history.mdb"));
+    QSqlQuery rows = db.open() ? db.prepare(QStringLiteral(
+                                     "SELECT COUNT(*), COUNT(DISTINCT firstName || ' ' || lastName) "
+                                     "FROM history WHERE firstName LIKE 'P%'"))
+                               : QSqlQuery();
+    if (db.exec(rows) && rows.next()) {
+        outcome.doubled = rows.value(0).toLongLong() - rows.value(1).toLongLong();
+        outcome.lost = outcome.visits - rows.value(1).toLongLong();
+    }
+    return outcome;
+}
+
+bool withUser(const QString &folder)
+{
+    int number = 0;
+    Failure failure;
+    return Directory::addUser(folder + QStringLiteral("/data/systemData.mdb"),
+                              {0, QStringLiteral("Desk"), QStringLiteral("One"),
+                               QStringLiteral("desk1"), 1},
+                              number, failure) &&
+           number == 1;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == QLatin1String("--worker"))
+        return work(args.at(2), args.at(3).toDouble(), args.at(4));
+    const int processes = args.size() > 1 ? args.at(1).toInt() : 20;
+    const double seconds = args.size() > 2 ? args.at(2).toDouble() : 30;
+    const QString floorProgram = QCoreApplication::applicationDirPath() + "/queue_floor";
+
+    BenchFolder core, floor;
+    if (!core.isValid() || !floor.isValid() || !withUser(core.dir()) || !withUser(floor.dir()))
+        return 1;
+    const QString secondsText = QString::number(seconds);
+    const Outcome mine = run(core.dir(), processes, seconds, app.applicationFilePath(),
+                             {QStringLiteral("--worker"), core.dir(), secondsText});
+    const Outcome plain = run(floor.dir(), processes, seconds, floorProgram,
+                              {floor.dir(), QStringLiteral("mix"), secondsText});
+    std::printf("| | changes/s | visits | lost | doubled |\n|---|---:|---:|---:|---:|\n");
+    std::printf("| core | %.1f | %ld | %ld | %ld |\n", mine.changesPerSecond, mine.visits, mine.lost,
+                mine.doubled);
+    std::printf("| flock floor | %.1f | %ld | %ld | %ld |\n", plain.changesPerSecond, plain.visits,
+                plain.lost, plain.doubled);
+    std::printf("\n%d processes x %.0f s: %.2f of the floor\n", processes, seconds,
+                mine.changesPerSecond / plain.changesPerSecond);
+    return 0;
+}
