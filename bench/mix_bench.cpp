@@ -1,7 +1,10 @@
 // Twenty desks at once on one folder: each process checks a customer in, takes and signs that
-// customer out, over and over, for half a minute, through the core as the programs do. Beside
-// it the floor: as many `queue_floor mix` processes doing the same file work serialised by
-// flock. Prints the changes a second of each, their ratio, and every visit lost or doubled.
+// customer out, over and over, for half a minute. Two pairs, each run on a folder of its own:
+// - the core in each process, as the programs call it, against `queue_floor mix` processes
+//   doing the same file work serialised by flock;
+// - a quorvelctl run per change, as a terminal would, against the same runs each wrapped in
+//   `flock`, which serialises them without any wait of their own for the queue lock.
+// Prints the changes a second of each, their ratio, and every visit lost or doubled.
 //   mix_bench [PROCESSES [SECONDS]]
 #include "BenchFolder.h"
 #include "Database.h"
@@ -37,6 +40,43 @@ int work(const QString &folder, double seconds, const QString &name)
         if (id == 0 || !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
             !found || !ServiceSequences::takeCustomer(context, id, 1, entry).done() ||
             !ServiceSequences::signOutCustomer(context, entry, id).done()) {
+            std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
+            return 1;
+        }
+        changes += 3;
+    }
+    std::printf("%ld\n", changes);
+    return 0;
+}
+
+/// One desk as a terminal: a quorvelctl run per change, through `flock LOCK` when `lock` is
+/// given; prints the changes made.
+int workThroughCtl(const QString &folder, double seconds, const QString &name, const QString &lock)
+{
+    const QString ctl = QCoreApplication::applicationDirPath() + QStringLiteral("/quorvelctl");
+    const auto run = [&](const QStringList &arguments, QByteArray *out = nullptr) {
+        QProcess process;
+        const QStringList command = QStringList{ctl, QStringLiteral("--folder"), folder} + arguments;
+        if (lock.isEmpty())
+            process.start(command.first(), command.mid(1));
+        else
+            process.start(QStringLiteral("flock"), QStringList{lock} + command);
+        process.waitForFinished(-1);
+        if (out)
+            *out = process.readAllStandardOutput().trimmed();
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    const QDeadlineTimer deadline(qint64(seconds * 1000));
+    long changes = 0;
+    for (int round = 1; !deadline.hasExpired(); ++round) {
+        QByteArray id;
+        if (!run({QStringLiteral("add"), name, QStringLiteral("R%1").arg(round),
+                  QStringLiteral("Taxes")},
+                 &id) ||
+            !run({QStringLiteral("take"), QString::fromLatin1(id), QStringLiteral("--user"),
+                  QStringLiteral("1")}) ||
+            !run({QStringLiteral("complete"), QString::fromLatin1(id), QStringLiteral("--user"),
+                  QStringLiteral("1")})) {
             std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
             return 1;
         }
@@ -107,24 +147,39 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     if (args.size() == 5 && args.at(1) == QLatin1String("--worker"))
         return work(args.at(2), args.at(3).toDouble(), args.at(4));
+    if (args.size() == 6 && args.at(1) == QLatin1String("--ctl-worker"))
+        return workThroughCtl(args.at(2), args.at(3).toDouble(), args.at(5), args.at(4));
     const int processes = args.size() > 1 ? args.at(1).toInt() : 20;
     const double seconds = args.size() > 2 ? args.at(2).toDouble() : 30;
     const QString floorProgram = QCoreApplication::applicationDirPath() + "/queue_floor";
 
-    BenchFolder core, floor;
-    if (!core.isValid() || !floor.isValid() || !withUser(core.dir()) || !withUser(floor.dir()))
-        return 1;
+    BenchFolder core, floor, ctl, flocked;
+    for (const BenchFolder *folder : {&core, &floor, &ctl, &flocked})
+        if (!folder->isValid() || !withUser(folder->dir()))
+            return 1;
     const QString secondsText = QString::number(seconds);
-    const Outcome mine = run(core.dir(), processes, seconds, app.applicationFilePath(),
-                             {QStringLiteral("--worker"), core.dir(), secondsText});
-    const Outcome plain = run(floor.dir(), processes, seconds, floorProgram,
-                              {floor.dir(), QStringLiteral("mix"), secondsText});
-    std::printf("| | changes/s | visits | lost | doubled |\n|---|---:|---:|---:|---:|\n");
-    std::printf("| core | %.1f | %ld | %ld | %ld |\n", mine.changesPerSecond, mine.visits, mine.lost,
-                mine.doubled);
-    std::printf("| flock floor | %.1f | %ld | %ld | %ld |\n", plain.changesPerSecond, plain.visits,
-                plain.lost, plain.doubled);
-    std::printf("\n%d processes x %.0f s: %.2f of the floor\n", processes, seconds,
-                mine.changesPerSecond / plain.changesPerSecond);
+    const QString self = app.applicationFilePath();
+    const Outcome outcomes[] = {
+        run(core.dir(), processes, seconds, self,
+            {QStringLiteral("--worker"), core.dir(), secondsText}),
+        run(floor.dir(), processes, seconds, floorProgram,
+            {floor.dir(), QStringLiteral("mix"), secondsText}),
+        run(ctl.dir(), processes, seconds, self,
+            {QStringLiteral("--ctl-worker"), ctl.dir(), secondsText, QString()}),
+        run(flocked.dir(), processes, seconds, self,
+            {QStringLiteral("--ctl-worker"), flocked.dir(), secondsText,
+             flocked.dir() + QStringLiteral("/data/flock")}),
+    };
+    const char *labels[] = {"core in each process", "C floor under flock",
+                            "a quorvelctl run per change", "the same runs under flock"};
+    std::printf("| %d processes x %.0f s | changes/s | visits | lost | doubled |\n"
+                "|---|---:|---:|---:|---:|\n",
+                processes, seconds);
+    for (int i = 0; i < 4; ++i)
+        std::printf("| %s | %.1f | %ld | %ld | %ld |\n", labels[i], outcomes[i].changesPerSecond,
+                    outcomes[i].visits, outcomes[i].lost, outcomes[i].doubled);
+    std::printf("\ncore/floor=%.2f quorvelctl/flock=%.2f\n",
+                outcomes[0].changesPerSecond / outcomes[1].changesPerSecond,
+                outcomes[2].changesPerSecond / outcomes[3].changesPerSecond);
     return 0;
 }
