@@ -1,7 +1,8 @@
 // Twenty desks at once on one folder: each process checks a customer in, takes and signs that
-// customer out, over and over, for half a minute. Two pairs, each run on a folder of its own:
-// - the core in each process, as the programs call it, against `queue_floor mix` processes
-//   doing the same file work serialised by flock;
+// customer out, over and over, for half a minute. Each run on a folder of its own:
+// - the core in each process, as the programs call it, against the same with each change
+//   serialised by flock first (so the queue lock is never found busy), and against
+//   `queue_floor mix` processes doing the same file work under flock;
 // - a quorvelctl run per change, as a terminal would, against the same runs each wrapped in
 //   `flock`, which serialises them without any wait of their own for the queue lock.
 // Prints the changes a second of each, their ratio, and every visit lost or doubled.
@@ -15,15 +16,44 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
-/// One desk: the mix until `seconds` have passed; prints the changes made.
-int work(const QString &folder, double seconds, const QString &name)
+/// Holds flock on `path` for its lifetime; nothing when `path` is empty.
+class Flock
+{
+public:
+    explicit Flock(const QString &path)
+    {
+        if (path.isEmpty())
+            return;
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ::flock(m_fd, LOCK_EX);
+    }
+    ~Flock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Flock(const Flock &) = delete;
+    Flock &operator=(const Flock &) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+/// One desk: the mix until `seconds` have passed, each change under flock on `lock` when it is
+/// given; prints the changes made.
+int work(const QString &folder, double seconds, const QString &name, const QString &lock)
 {
     BenchFolder opened(folder);
     CoreContext &context = opened.context;
@@ -31,15 +61,25 @@ int work(const QString &folder, double seconds, const QString &name)
     long changes = 0;
     for (int round = 1; !deadline.hasExpired(); ++round) {
         clsQuorvel desk(context);
-        const int id =
-            desk.addCustomerToQueue(name, QStringLiteral("R%1").arg(round), QStringLiteral("Taxes"));
+        const int id = [&] {
+            const Flock held(lock);
+            return desk.addCustomerToQueue(name, QStringLiteral("R%1").arg(round),
+                                           QStringLiteral("Taxes"));
+        }();
         Directory::User user;
         bool found = false;
         Failure failure;
         clsQuorvel entry(context);
+        const auto take = [&] {
+            const Flock held(lock);
+            return ServiceSequences::takeCustomer(context, id, 1, entry).done();
+        };
+        const auto signOut = [&] {
+            const Flock held(lock);
+            return ServiceSequences::signOutCustomer(context, entry, id).done();
+        };
         if (id == 0 || !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
-            !found || !ServiceSequences::takeCustomer(context, id, 1, entry).done() ||
-            !ServiceSequences::signOutCustomer(context, entry, id).done()) {
+            !found || !take() || !signOut()) {
             std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
             return 1;
         }
@@ -145,23 +185,26 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 5 && args.at(1) == QLatin1String("--worker"))
-        return work(args.at(2), args.at(3).toDouble(), args.at(4));
+    if (args.size() == 6 && args.at(1) == QLatin1String("--worker"))
+        return work(args.at(2), args.at(3).toDouble(), args.at(5), args.at(4));
     if (args.size() == 6 && args.at(1) == QLatin1String("--ctl-worker"))
         return workThroughCtl(args.at(2), args.at(3).toDouble(), args.at(5), args.at(4));
     const int processes = args.size() > 1 ? args.at(1).toInt() : 20;
     const double seconds = args.size() > 2 ? args.at(2).toDouble() : 30;
     const QString floorProgram = QCoreApplication::applicationDirPath() + "/queue_floor";
 
-    BenchFolder core, floor, ctl, flocked;
-    for (const BenchFolder *folder : {&core, &floor, &ctl, &flocked})
+    BenchFolder core, coreFlocked, floor, ctl, flocked;
+    for (const BenchFolder *folder : {&core, &coreFlocked, &floor, &ctl, &flocked})
         if (!folder->isValid() || !withUser(folder->dir()))
             return 1;
     const QString secondsText = QString::number(seconds);
     const QString self = app.applicationFilePath();
     const Outcome outcomes[] = {
         run(core.dir(), processes, seconds, self,
-            {QStringLiteral("--worker"), core.dir(), secondsText}),
+            {QStringLiteral("--worker"), core.dir(), secondsText, QString()}),
+        run(coreFlocked.dir(), processes, seconds, self,
+            {QStringLiteral("--worker"), coreFlocked.dir(), secondsText,
+             coreFlocked.dir() + QStringLiteral("/data/flock")}),
         run(floor.dir(), processes, seconds, floorProgram,
             {floor.dir(), QStringLiteral("mix"), secondsText}),
         run(ctl.dir(), processes, seconds, self,
@@ -170,16 +213,18 @@ int main(int argc, char *argv[])
             {QStringLiteral("--ctl-worker"), flocked.dir(), secondsText,
              flocked.dir() + QStringLiteral("/data/flock")}),
     };
-    const char *labels[] = {"core in each process", "C floor under flock",
+    const char *labels[] = {"core in each process", "the same, each change under flock",
+                            "C floor under flock",
                             "a quorvelctl run per change", "the same runs under flock"};
     std::printf("| %d processes x %.0f s | changes/s | visits | lost | doubled |\n"
                 "|---|---:|---:|---:|---:|\n",
                 processes, seconds);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         std::printf("| %s | %.1f | %ld | %ld | %ld |\n", labels[i], outcomes[i].changesPerSecond,
                     outcomes[i].visits, outcomes[i].lost, outcomes[i].doubled);
-    std::printf("\ncore/floor=%.2f quorvelctl/flock=%.2f\n",
+    std::printf("\ncore/flock=%.2f core/C=%.2f quorvelctl/flock=%.2f\n",
                 outcomes[0].changesPerSecond / outcomes[1].changesPerSecond,
-                outcomes[2].changesPerSecond / outcomes[3].changesPerSecond);
+                outcomes[0].changesPerSecond / outcomes[2].changesPerSecond,
+                outcomes[3].changesPerSecond / outcomes[4].changesPerSecond);
     return 0;
 }
