@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
+#include "QueueRecordReader.h"
 #include "RepNames.h"
 #include "TextForms.h"
 #include "kzrXML.h"
@@ -19,60 +20,6 @@ constexpr int FirstId = 86400;
 constexpr int LastId = 172799;
 
 const QString errorTitle = QStringLiteral("Error %1");
-
-Failure typeMismatch(const char *element, const QString &text)
-{
-    return {FailureNumber::TypeMismatch,
-            QStringLiteral("Type mismatch: %1 holds \"%2\"").arg(QLatin1String(element), text)};
-}
-
-/// Reads the fields of one record, reporting a missing value through kzrXML and a value that
-/// does not convert through `failure`.
-class RecordReader
-{
-public:
-    RecordReader(pugi::xml_node record, Prompter &prompter) : m_record(record), m_xml(prompter) {}
-
-    QString text(const char *element) { return m_xml.getElementAttrVal(m_record, element); }
-
-    bool number(const char *element, int &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        bool ok = false;
-        value = raw.trimmed().toInt(&ok);
-        if (!ok)
-            failure = typeMismatch(element, raw);
-        return ok;
-    }
-
-    bool time(const char *element, QTime &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        value = TextForms::parseQueueTime(raw);
-        if (!value.isValid())
-            failure = typeMismatch(element, raw);
-        return value.isValid();
-    }
-
-    bool date(const char *element, QDate &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        value = TextForms::parseQueueDate(raw);
-        if (!value.isValid())
-            failure = typeMismatch(element, raw);
-        return value.isValid();
-    }
-
-private:
-    pugi::xml_node m_record;
-    kzrXML m_xml;
-};
-
-/// The desk of a record, read quietly: records written before desks have none.
-QString deskOf(pugi::xml_node record)
-{
-    return QString::fromUtf8(record.child("DESK").attribute("value").value());
-}
 
 /// The id a new record gets: `wanted`, or the next one above it that no record holds yet.
 int freeIdFrom(int wanted, const QueueDocument &doc)
@@ -182,13 +129,15 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
     if (!match)
         return false;
 
-    RecordReader reader(match, m_context.prompter());
-    firstName = reader.text("FIRST_NAME");
-    lastName = reader.text("LAST_NAME");
-    service = reader.text("SERVICE");
+    using Field = QueueRecordReader::Field;
+    QueueRecordReader reader(match, m_context.prompter());
+    firstName = reader.text(Field::FirstName);
+    lastName = reader.text(Field::LastName);
+    service = reader.text(Field::Service);
     int status = 0;
-    if (!reader.number("LOBBY_STATUS", status, failure) ||
-        !reader.time("TIME_IN", Timein, failure) || !reader.date("DATE_IN", dateIn, failure)) {
+    if (!reader.number(Field::LobbyStatus, status, failure) ||
+        !reader.time(Field::TimeIn, Timein, failure) ||
+        !reader.date(Field::DateIn, dateIn, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -197,18 +146,17 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
     repID = 0;
     desk.clear();
     if (lobbystatus == 1) {
-        desk = deskOf(match);
+        desk = reader.quietText(Field::Desk);
         int user = 0;
-        if (!reader.number("USER_ID", user, failure)) {
+        if (!reader.number(Field::UserId, user, failure)) {
             report(prefix, errorTitle.arg(failure.number), failure);
             return false;
         }
         repID = user;
-        const QString seenText = reader.text("TIME_SEEN");
-        if (!seenText.isEmpty()) {
-            const QTime time = TextForms::parseQueueTime(seenText);
-            if (!time.isValid()) {
-                failure = typeMismatch("TIME_SEEN", seenText);
+        const char *seenText = reader.raw(Field::TimeSeen);
+        if (seenText && *seenText) {
+            QTime time;
+            if (!reader.time(Field::TimeSeen, time, failure)) {
                 report(prefix, errorTitle.arg(failure.number), failure);
                 return false;
             }
@@ -297,26 +245,35 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
     m_queueFileRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
     m_queueReadProblem = m_queueFileRead ? QString() : doc.loadFailure().description;
     Failure failure;
+    using Field = QueueRecordReader::Field;
     for (const pugi::xml_node &record : doc.records()) {
-        RecordReader reader(record, m_context.prompter());
+        QueueRecordReader reader(record, m_context.prompter());
         QueueRow row;
         int status = 0;
         if (!QueueDocument::recordId(record, row.id)) {
-            failure = typeMismatch("id", QString::fromUtf8(record.attribute("id").value()));
+            failure = QueueRecordReader::typeMismatch("id", record.attribute("id").value());
             break;
         }
-        row.firstName = reader.text("FIRST_NAME");
-        row.lastName = reader.text("LAST_NAME");
-        if (!reader.time("TIME_IN", row.timeIn, failure) ||
-            !reader.date("DATE_IN", row.dateIn, failure) ||
-            !reader.number("LOBBY_STATUS", status, failure))
+        // Read in the order every load has read them, so the same field is reported first.
+        const char *first = reader.raw(Field::FirstName);
+        const char *last = reader.raw(Field::LastName);
+        if (!reader.time(Field::TimeIn, row.timeIn, failure) ||
+            !reader.date(Field::DateIn, row.dateIn, failure) ||
+            !reader.number(Field::LobbyStatus, status, failure))
             break;
-        row.service = reader.text("SERVICE");
+        const char *service = reader.raw(Field::Service);
         if (status > 0) {
-            if (!reader.number("USER_ID", row.userId, failure))
+            if (!reader.number(Field::UserId, row.userId, failure))
                 break;
             if (row.userId == userID)
                 m_improperShutdown = row.id;
+        }
+        // Text is made only for the rows listed.
+        const bool listed = status == 0 || (status == 1 && withInService);
+        if (listed) {
+            row.firstName = QString::fromUtf8(first ? first : "");
+            row.lastName = QString::fromUtf8(last ? last : "");
+            row.service = QString::fromUtf8(service ? service : "");
         }
         if (status == 0) {
             if (row.dateIn < now.date())
@@ -326,15 +283,14 @@ int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
             if (row.overdue)
                 ++listing.overdueCount;
             ++listing.waitingCount;
-            listing.waiting.append(row);
+            listing.waiting.append(std::move(row));
         } else if (status == 1 && withInService) {
             if (repNames)
                 row.repName = repNames->name(row.userId);
             // Read quietly: the lists never needed it, so a record without it is no failure.
-            row.timeSeen = TextForms::parseQueueTime(
-                QString::fromUtf8(record.child("TIME_SEEN").attribute("value").value()));
-            row.desk = deskOf(record);
-            listing.inService.append(row);
+            row.timeSeen = TextForms::parseQueueTimeUtf8(reader.quietRaw(Field::TimeSeen));
+            row.desk = reader.quietText(Field::Desk);
+            listing.inService.append(std::move(row));
         }
     }
     if (failure.number != 0) {
