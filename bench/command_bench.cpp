@@ -5,7 +5,7 @@
 //   command_bench [ROUNDS]
 #include "BenchFolder.h"
 #include "Directory.h"
-#include "ServiceSequences.h"
+#include "Store.h"
 #include "WatchDog.h"
 #include "clsQuorvel.h"
 
@@ -110,7 +110,7 @@ int main(int argc, char *argv[])
     const auto checkInAndTake = [&] {
         checkIn();
         clsQuorvel entry(context);
-        ServiceSequences::takeCustomer(context, id, user, entry);
+        context.store().takeCustomer(id, user, entry, {});
     };
     const QString dir = folder.dir();
     const Command commands[] = {

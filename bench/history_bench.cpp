@@ -7,7 +7,7 @@
 #include "BenchHistory.h"
 #include "Database.h"
 #include "HistoryList.h"
-#include "ServiceSequences.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 
 #include <QCoreApplication>
@@ -173,10 +173,10 @@ int main(int argc, char *argv[])
     clsQuorvel mine(context);
     const auto checkInAndTake = [&](int) {
         id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
-        ServiceSequences::takeCustomer(context, id, 5, mine);
+        context.store().takeCustomer(id, 5, mine, {});
     };
     const auto signOut = [&](int) {
-        if (!ServiceSequences::signOutCustomer(context, mine, id).done())
+        if (!context.store().signOutCustomer(mine, id).done())
             std::fprintf(stderr, "sign-out failed\n");
     };
     print("sign-out (signOutCustomer)", timed(200, checkInAndTake, signOut));

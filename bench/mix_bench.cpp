@@ -10,7 +10,7 @@
 #include "BenchFolder.h"
 #include "Database.h"
 #include "Directory.h"
-#include "ServiceSequences.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 
 #include <QCoreApplication>
@@ -72,11 +72,11 @@ int work(const QString &folder, double seconds, const QString &name, const QStri
         clsQuorvel entry(context);
         const auto take = [&] {
             const Flock held(lock);
-            return ServiceSequences::takeCustomer(context, id, 1, entry).done();
+            return context.store().takeCustomer(id, 1, entry, {}).done();
         };
         const auto signOut = [&] {
             const Flock held(lock);
-            return ServiceSequences::signOutCustomer(context, entry, id).done();
+            return context.store().signOutCustomer(entry, id).done();
         };
         if (id == 0 || !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
             !found || !take() || !signOut()) {

@@ -3,7 +3,7 @@
 // are timed in turn, call by call (floor, operation, floor), so that a disk that slows down for a
 // while slows both alike; each call's ratio is its time over the mean of the floors beside it.
 #include "BenchFolder.h"
-#include "ServiceSequences.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -130,16 +130,16 @@ int main(int argc, char *argv[])
         const auto removeAdded = [&] { desk.removeCustomerFromLobby(added); };
         const auto checkInAndTake = [&] {
             checkIn();
-            ServiceSequences::takeCustomer(context, added, 5, mine);
+            context.store().takeCustomer(added, 5, mine, {});
         };
         const Operation operations[] = {
             {"add", nothing, checkIn, removeAdded},
             {"update", nothing, [&] { desk.updateLobbyEntry(middle); }, nothing},
-            {"take", checkIn, [&] { ServiceSequences::takeCustomer(context, added, 5, mine); },
+            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine, {}); },
              removeAdded},
             {"remove", checkIn, removeAdded, nothing},
-            {"signout", checkInAndTake,
-             [&] { ServiceSequences::signOutCustomer(context, mine, added); }, nothing},
+            {"signout", checkInAndTake, [&] { context.store().signOutCustomer(mine, added); },
+             nothing},
             {"list", nothing, [&] { desk.loadQueue(listing, true); }, nothing},
         };
         std::vector<Figures> figures;

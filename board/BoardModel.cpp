@@ -1,7 +1,8 @@
 #include "BoardModel.h"
 
-#include "Directory.h"
+#include "ChangeFollower.h"
 #include "IniFile.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -21,6 +22,8 @@ BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm na
         m_title = defaultTitle;
     m_timer.setInterval(PollMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &BoardModel::poll);
+    new ChangeFollower(
+        m_context.store(), m_timer, [this] { poll(); }, this);
 }
 
 void BoardModel::start()
@@ -33,7 +36,7 @@ void BoardModel::poll()
 {
     QList<Call> taken;
     // While the last read failed, every tick tries again: the signal may not move for a while.
-    if (m_watchDog.changed(m_context.params) || m_reconnecting || !m_loadedOnce) {
+    if (m_context.store().checkChanged(m_changeMark, true) || m_reconnecting || !m_loadedOnce) {
         m_reconnecting = !reload();
         if (!m_reconnecting) {
             readRepresentatives();
@@ -65,7 +68,7 @@ bool BoardModel::reload()
     }
     m_unreadableReason.clear();
     m_listing = listing;
-    m_waits.readHistory(m_context.params.historyPath, now().date());
+    m_waits.readHistory(m_context.store(), now().date());
     return true;
 }
 
@@ -74,7 +77,7 @@ void BoardModel::readRepresentatives()
     QList<Directory::User> users;
     Failure failure;
     // Names that cannot be read now stay as last read: a busy database is no reason to blank them.
-    if (!Directory::allUsers(m_context.params.systemPath, users, failure))
+    if (!m_context.store().allUsers(users, failure))
         return;
     m_representatives.clear();
     for (const Directory::User &user : users)
@@ -123,9 +126,8 @@ void BoardModel::showRows()
         const qint64 days = qMax<qint64>(0, row.dateIn.daysTo(moment.date()));
         const int minutes =
             int(days) * 24 * 60 + TextForms::minuteBoundaries(row.timeIn, moment.time());
-        m_waiting.append({row.id, formatName(row.firstName, row.lastName, m_nameForm),
-                          qMax(0, minutes),
-                          days > 0 ? minutes >= m_context.params.MaxLimit : row.overdue,
-                          estimates.at(i)});
+        m_waiting.append(
+            {row.id, formatName(row.firstName, row.lastName, m_nameForm), qMax(0, minutes),
+             days > 0 ? minutes >= m_context.params.MaxLimit : row.overdue, estimates.at(i)});
     }
 }

@@ -4,7 +4,7 @@
 #include "LobbyWaits.h"
 #include "NameForm.h"
 #include "QueueListing.h"
-#include "WatchDog.h"
+#include "Store.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -97,7 +97,7 @@ private:
     NameForm m_nameForm;
     QString m_title;
     QTimer m_timer;
-    WatchDogReader m_watchDog;
+    Store::ChangeMark m_changeMark;
 
     QueueListing m_listing;
     LobbyWaits m_waits;

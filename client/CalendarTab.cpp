@@ -1,8 +1,8 @@
 #include "CalendarTab.h"
 
 #include "ElidedText.h"
-#include "EventList.h"
 #include "ListRows.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "frmEvent.h"
 #include "lobbyDB.h"
@@ -61,8 +61,8 @@ void CalendarTab::loadEventList(const QDate &day)
     m_shownDay = day;
     QList<CalendarEvent> events;
     Failure failure;
-    const bool read = eventsOfDay(m_program.context().params.systemPath,
-                                  m_program.state().userNumber, day, events, failure);
+    const bool read =
+        m_program.context().store().eventsOfDay(m_program.state().userNumber, day, events, failure);
     ListRows::refill(m_list, [&] {
         for (const CalendarEvent &event : std::as_const(events)) {
             auto *item = new QTreeWidgetItem(
@@ -124,7 +124,7 @@ void CalendarTab::deleteEvent(qint32 eventID)
                       QStringLiteral("Remove Event")))
         return;
     Failure failure;
-    if (!removeEvent(m_program.context().params.systemPath, eventID, failure)) {
+    if (!m_program.context().store().removeEvent(eventID, failure)) {
         prompter.message(failure.message(eventsUnreadable), QStringLiteral("Database Error"),
                          Prompter::Icon::Warning);
         return;

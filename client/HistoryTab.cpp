@@ -1,10 +1,10 @@
 #include "HistoryTab.h"
 
 #include "ElidedText.h"
-#include "HistoryList.h"
 #include "ListRows.h"
 #include "MaskedEntry.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "frmHistoryInfo.h"
 #include "lobbyDB.h"
@@ -68,8 +68,8 @@ void HistoryTab::loadHistoryList(const QDate &day, bool allReps)
 {
     const ClientState &state = m_program.state();
     Failure failure;
-    const HistoryRows rows = historyOfDay(m_program.context().params.historyPath, day,
-                                          allReps ? 0 : state.userNumber, failure);
+    const HistoryRows rows =
+        m_program.context().store().historyOfDay(day, allReps ? 0 : state.userNumber, failure);
     if (failure.number != 0) {
         m_program.context().prompter().message(
             failure.message(QStringLiteral("Error loading history data!")), QStringLiteral("Error"),

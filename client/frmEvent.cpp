@@ -2,9 +2,9 @@
 
 #include "ui_frmEvent.h"
 
-#include "EventList.h"
 #include "MaskedEntry.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "lobbyDB.h"
 
@@ -57,8 +57,8 @@ void frmEvent::getEvent()
     CalendarEvent event;
     bool found = false;
     Failure failure;
-    if (!eventRecord(m_program.context().params.systemPath, m_program.state().eventId, event, found,
-                     failure)) {
+    if (!m_program.context().store().eventRecord(m_program.state().eventId, event, found,
+                                                 failure)) {
         m_program.context().prompter().message(failure.message(eventsUnreadable),
                                                QStringLiteral("Database Error"),
                                                Prompter::Icon::Warning);
@@ -114,14 +114,14 @@ void frmEvent::write()
         return;
     }
 
-    const QString &systemPath = m_program.context().params.systemPath;
+    Store &store = m_program.context().store();
     Failure failure;
     bool written = false;
     bool found = true;
     if (m_revising)
-        written = reviseEvent(systemPath, event, found, failure);
+        written = store.reviseEvent(event, found, failure);
     else
-        written = addEvent(systemPath, event, event.eventID, failure);
+        written = store.addEvent(event, event.eventID, failure);
     if (!written) {
         prompter.message(failure.message(QStringLiteral("Error writing to the events database!")),
                          QStringLiteral("Database Error"), Prompter::Icon::Warning);

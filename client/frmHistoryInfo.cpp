@@ -2,8 +2,7 @@
 
 #include "ui_frmHistoryInfo.h"
 
-#include "Directory.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "lobbyDB.h"
 
@@ -32,11 +31,11 @@ void frmHistoryInfo::showEvent(QShowEvent *event)
 void frmHistoryInfo::loadHistory()
 {
     Prompter &prompter = m_program.context().prompter();
-    const SystemParameters &params = m_program.context().params;
+    Store &store = m_program.context().store();
     HistoryRow row;
     bool found = false;
     Failure failure;
-    if (!historyRecord(params.historyPath, m_historyID, row, found, failure)) {
+    if (!store.historyRecord(m_historyID, row, found, failure)) {
         prompter.message(failure.message(QStringLiteral("Error accessing history database!")),
                          QStringLiteral("Database Error"), Prompter::Icon::Warning);
         return;
@@ -55,7 +54,7 @@ void frmHistoryInfo::loadHistory()
 
     Directory::User user;
     bool userFound = false;
-    if (!Directory::userByNumber(params.systemPath, row.servicedBy, user, userFound, failure)) {
+    if (!store.userByNumber(row.servicedBy, user, userFound, failure)) {
         prompter.message(failure.message(QStringLiteral("Error accessing user database!")),
                          QStringLiteral("Database Error"), Prompter::Icon::Warning);
         return;

@@ -4,11 +4,13 @@
 
 #include "AboutWindow.h"
 #include "CalendarTab.h"
+#include "ChangeFollower.h"
 #include "ElidedText.h"
 #include "HistoryTab.h"
 #include "ListRows.h"
 #include "QueueListView.h"
 #include "StatusPanels.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
 #include "lobbyDB.h"
@@ -47,6 +49,10 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, &m_program, &lobbyDB::poll);
+    new ChangeFollower(
+        program.context().store(), m_timer2, [this] { m_program.poll(); }, this);
+    connect(&program.context().store(), &Store::reachability, m_statusPanels,
+            &StatusPanels::setNotice);
 
     connect(m_ui->lstMembers, &QTreeWidget::itemDoubleClicked, this, &frmLobby::takeSelected);
     connect(m_ui->cmdSignout, &QPushButton::clicked, &m_program, &lobbyDB::signOutCustomer);

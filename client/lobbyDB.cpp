@@ -1,8 +1,7 @@
 #include "lobbyDB.h"
 
-#include "Directory.h"
-#include "ServiceSequences.h"
 #include "SharedFileCheck.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 #include "frmLobby.h"
 #include "frmPref.h"
@@ -90,7 +89,7 @@ bool lobbyDB::initiateProgram()
             params.dataPath = clientTestDataPath();
         formFilePaths(params);
         m_context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(m_context, ProgramKind::Client) ||
+        if (!m_context.store().checkReachable(ProgramKind::Client) ||
             !checkDataFormat(m_context, programInfo().instanceName)) {
             m_ended = true;
             return false;
@@ -210,8 +209,7 @@ bool lobbyDB::loadUserInfo()
     Directory::User user;
     bool found = false;
     Failure failure;
-    if (!Directory::userByName(m_context.params.systemPath, m_state.username, user, found,
-                               failure)) {
+    if (!m_context.store().userByName(m_state.username, user, found, failure)) {
         m_context.prompter().message(
             failure.message(QStringLiteral("Error accessing user database!")),
             QStringLiteral("Database Error"), Prompter::Icon::Warning);
@@ -348,7 +346,7 @@ void lobbyDB::takeCustomer(int id)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        ServiceSequences::takeCustomer(m_context, id, m_state.userNumber, entry, m_state.desk);
+        m_context.store().takeCustomer(id, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {
@@ -367,7 +365,7 @@ void lobbyDB::returnCustomer()
             QStringLiteral("Quorvel"), Prompter::Icon::Question))
         return;
     const SequenceOutcome outcome =
-        ServiceSequences::returnCustomer(m_context, m_state.currentEntryId, m_state.userNumber);
+        m_context.store().returnCustomer(m_state.currentEntryId, m_state.userNumber);
     outcome.show(m_context.prompter());
     // A refused return means the customer is no longer ours either: gone, or handed on.
     if (outcome.done() || outcome.refused()) {
@@ -398,7 +396,7 @@ bool lobbyDB::completeService(int id)
     entry.lastName = m_state.lastName;
     entry.service = m_state.service;
     entry.Timein = m_state.timeIn;
-    const SequenceOutcome outcome = ServiceSequences::signOutCustomer(m_context, entry, id);
+    const SequenceOutcome outcome = m_context.store().signOutCustomer(entry, id);
     outcome.show(m_context.prompter());
     // A failed sign-out leaves the visit in the queue in this representative's service: the
     // panel keeps it, so Complete Service can be tried again.

@@ -1,6 +1,20 @@
 #include "CoreContext.h"
 
+#include "FolderStore.h"
+#include "ServerStore.h"
 #include "kzrUtility.h"
+
+Store &CoreContext::store() const
+{
+    if (!m_store) {
+        auto &self = const_cast<CoreContext &>(*this);
+        if (params.serverConnection.isEmpty())
+            m_store = std::make_shared<FolderStore>(self);
+        else
+            m_store = std::make_shared<ServerStore>(self, params.serverConnection);
+    }
+    return *m_store;
+}
 
 Prompter *CoreContext::setPrompter(Prompter &prompter)
 {

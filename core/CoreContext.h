@@ -5,6 +5,10 @@
 #include "Prompter.h"
 #include "SystemParameters.h"
 
+#include <memory>
+
+class Store;
+
 /// What every core operation needs from its program: the configuration values, where boxes
 /// go, what "now" is, and how the program ends. One per program (one per test).
 class CoreContext
@@ -24,6 +28,10 @@ public:
     /// Swaps the prompter; returns the one it replaces (used to hold boxes back under the lock).
     Prompter *setPrompter(Prompter &prompter);
 
+    /// Where the shared state lives, chosen by the configuration when first asked for: set
+    /// `params` first.
+    Store &store() const;
+
     /// Writes one log line when logging is on.
     void log(const QString &message) const;
 
@@ -31,4 +39,5 @@ private:
     Prompter *m_prompter;
     Clock *m_clock;
     ProgramEnd *m_programEnd;
+    mutable std::shared_ptr<Store> m_store; // made on first use, so const readers may ask too
 };

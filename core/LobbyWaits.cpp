@@ -1,11 +1,12 @@
 #include "LobbyWaits.h"
 
+#include "Store.h"
 #include "WaitEstimator.h"
 
-bool LobbyWaits::readHistory(const QString &historyPath, const QDate &today)
+bool LobbyWaits::readHistory(Store &store, const QDate &today)
 {
     Failure failure;
-    m_history = historySince(historyPath, WaitEstimator::firstHistoryDay(today), failure);
+    m_history = store.historySince(WaitEstimator::firstHistoryDay(today), failure);
     m_read = failure.number == 0;
     return m_read;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "HistoryList.h"
+#include "HistoryRow.h"
 #include "QueueListing.h"
 
 #include <QDateTime>
 #include <QStringList>
+
+class Store;
 
 /// The estimated waits a window shows: recent history read at each queue reload, the estimates
 /// made afresh against the clock. When history cannot be read nothing is estimated: a guess
@@ -13,7 +15,7 @@ class LobbyWaits
 {
 public:
     /// Reads the history the estimates rest on; false when it cannot be read.
-    bool readHistory(const QString &historyPath, const QDate &today);
+    bool readHistory(Store &store, const QDate &today);
 
     /// "about N min" or "less than 5 min" for each waiting customer, in queue order; empty texts
     /// when history could not be read.

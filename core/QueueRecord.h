@@ -19,3 +19,10 @@ struct QueueRecordTexts
     QString timeSeen;
     QString desk; // empty: no `DESK` element, as in files written before desks
 };
+
+/// One queue record as stored: its id and its texts.
+struct StoredQueueRecord
+{
+    int id = 0;
+    QueueRecordTexts texts;
+};

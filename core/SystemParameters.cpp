@@ -96,6 +96,9 @@ void loadSystemParameters(const QString &programFolder, SystemParameters &params
     const QString value = IniFile::readString(params.iniPath(), QStringLiteral("time"),
                                               QStringLiteral("MaxLimit"), QString());
     params.MaxLimit = parseMaxLimit(value);
+    params.serverConnection = IniFile::readString(params.iniPath(), QStringLiteral("server"),
+                                                  QStringLiteral("Connection"), QString())
+                                  .trimmed();
 }
 
 void formFilePaths(SystemParameters &params)

@@ -21,6 +21,7 @@ struct SystemParameters
     double MaxLimit = 0;
     bool logEnabled = false;
     QString logPath;
+    QString serverConnection; // a libpq connection; empty: the data folder holds everything
 
     QString watchDogPath() const;
     QString iniPath() const;

@@ -1,341 +1,66 @@
 #include "clsQuorvel.h"
 
 #include "CoreContext.h"
-#include "Failure.h"
-#include "LockedSection.h"
-#include "QueueDocument.h"
-#include "QueueRecordReader.h"
-#include "RepNames.h"
-#include "TextForms.h"
-#include "kzrXML.h"
-
-#include <QFile>
-#include <QSet>
-
-#include <cerrno>
-#include <cstring>
-
-namespace {
-constexpr int FirstId = 86400;
-constexpr int LastId = 172799;
-
-const QString errorTitle = QStringLiteral("Error %1");
-
-/// The id a new record gets: `wanted`, or the next one above it that no record holds yet.
-int freeIdFrom(int wanted, const QueueDocument &doc)
-{
-    QSet<int> taken;
-    for (const pugi::xml_node &record : doc.records()) {
-        int id = 0;
-        if (QueueDocument::recordId(record, id))
-            taken.insert(id);
-    }
-    int id = wanted;
-    for (int tries = 0; tries <= LastId - FirstId && taken.contains(id); ++tries)
-        id = id == LastId ? FirstId : id + 1;
-    return id;
-}
-} // namespace
+#include "Store.h"
 
 clsQuorvel::clsQuorvel(CoreContext &context) : m_context(context) {}
-
-void clsQuorvel::report(const QString &prefix, const QString &title, const Failure &failure) const
-{
-    m_context.prompter().message(prefix + failure.description, title, Prompter::Icon::Critical);
-}
 
 int clsQuorvel::addCustomerToQueue(const QString &sFirstName, const QString &sLastName,
                                    const QString &sServiceDesc)
 {
-    const QString prefix = QStringLiteral("Error adding customer entry.  [addCustomerToQueue]: ");
-    const QDateTime now = m_context.clock().now();
-    const int wantedId = FirstId + now.time().msecsSinceStartOfDay() / 1000;
-
-    bool corrupted = false;
-    int id = 0;
-    {
-        LockedSection section(m_context);
-        Failure failure;
-        QueueDocument doc;
-        if (!section.acquire(failure)) {
-            report(prefix, QStringLiteral("Error"), failure);
-            return 0;
-        }
-        if (doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Unreadable) {
-            report(prefix, QStringLiteral("Error"), doc.loadFailure());
-            return 0;
-        }
-        id = freeIdFrom(wantedId, doc);
-        pugi::xml_document scratch;
-        kzrXML xml(m_context.prompter());
-        QueueDocument::buildRecord(scratch, id,
-                                   {sFirstName, sLastName, QStringLiteral("0"), sServiceDesc,
-                                    QString(), TextForms::queueTime(now.time()),
-                                    TextForms::queueDate(now.date()), QString()},
-                                   xml);
-        switch (doc.append(scratch)) {
-        case QueueDocument::AppendResult::Appended:
-            break;
-        case QueueDocument::AppendResult::NoDocumentElement:
-            report(prefix, QStringLiteral("Error"),
-                   doc.loadFailure().description.isEmpty()
-                       ? Failure{FailureNumber::NoDocumentElement,
-                                 QStringLiteral("The queue file holds no LOBBY element.")}
-                       : doc.loadFailure());
-            return 0;
-        case QueueDocument::AppendResult::Corrupted:
-            corrupted = true;
-            break;
-        }
-        if (!corrupted) {
-            if (!doc.save(m_context.params.queuePath, failure)) {
-                report(prefix, QStringLiteral("Error"), failure);
-                return 0;
-            }
-            updateWatchDog(m_context);
-        }
-    }
-    if (corrupted) {
-        // Shown once the lock is released; then the program ends with nothing saved.
-        m_context.prompter().message(
-            QStringLiteral("The lobbyData.xml file is corrupted.  Please replace this file."),
-            QStringLiteral("Data file"), Prompter::Icon::Critical);
-        m_context.programEnd().endProgram(1);
-        return 0;
-    }
-    return id;
-}
-
-bool clsQuorvel::loadReadable(QueueDocument &doc, Failure &failure) const
-{
-    // A missing file holds no entry; one that cannot be read may hold any, so it answers nothing.
-    const QueueDocument::LoadState state = doc.load(m_context.params.queuePath);
-    if (state == QueueDocument::LoadState::Loaded || state == QueueDocument::LoadState::Missing)
-        return true;
-    failure = doc.loadFailure();
-    return false;
+    return m_context.store().addCustomer(sFirstName, sLastName, sServiceDesc);
 }
 
 bool clsQuorvel::loadLobbyEntry(int recordID)
 {
-    const QString prefix = QStringLiteral("XML error.  [loadLobbyEntry]:  ");
-    QueueDocument doc;
-    pugi::xml_node match;
-    Failure failure;
-    if (!loadReadable(doc, failure) || !doc.findById(recordID, match, failure)) {
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    if (!match)
-        return false;
-
-    using Field = QueueRecordReader::Field;
-    QueueRecordReader reader(match, m_context.prompter());
-    firstName = reader.text(Field::FirstName);
-    lastName = reader.text(Field::LastName);
-    service = reader.text(Field::Service);
-    int status = 0;
-    if (!reader.number(Field::LobbyStatus, status, failure) ||
-        !reader.time(Field::TimeIn, Timein, failure) ||
-        !reader.date(Field::DateIn, dateIn, failure)) {
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    lobbystatus = qint16(status);
-    timeSeen = LooseTime::null();
-    repID = 0;
-    desk.clear();
-    if (lobbystatus == 1) {
-        desk = reader.quietText(Field::Desk);
-        int user = 0;
-        if (!reader.number(Field::UserId, user, failure)) {
-            report(prefix, errorTitle.arg(failure.number), failure);
-            return false;
-        }
-        repID = user;
-        const char *seenText = reader.raw(Field::TimeSeen);
-        if (seenText && *seenText) {
-            QTime time;
-            if (!reader.time(Field::TimeSeen, time, failure)) {
-                report(prefix, errorTitle.arg(failure.number), failure);
-                return false;
-            }
-            timeSeen = LooseTime::fromTime(time);
-        }
-    }
-    return true;
+    return m_context.store().loadEntry(recordID, *this);
 }
 
 bool clsQuorvel::verifyLobbyEntry(int recordID)
 {
-    QueueDocument doc;
-    pugi::xml_node match;
-    Failure failure;
-    if (!loadReadable(doc, failure) || !doc.findById(recordID, match, failure)) {
-        report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), errorTitle.arg(failure.number),
-               failure);
-        return false;
-    }
-    return bool(match);
+    return m_context.store().verifyEntry(recordID);
 }
 
 bool clsQuorvel::updateLobbyEntry(int recordID)
 {
-    return replaceOrRemove(recordID, false);
+    return m_context.store().updateEntry(recordID, *this);
 }
 
 bool clsQuorvel::removeCustomerFromLobby(int recordID)
 {
-    return replaceOrRemove(recordID, true);
-}
-
-bool clsQuorvel::replaceOrRemove(int recordID, bool remove)
-{
-    const QString prefix =
-        remove ? QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: ")
-               : QStringLiteral("XML error.  [updateLobbyEntry]: ");
-    LockedSection section(m_context);
-    Failure failure;
-    QueueDocument doc;
-    if (!section.acquire(failure)) {
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    // An unreadable file is left as it is: saving the empty document would wipe the queue.
-    if (doc.load(m_context.params.queuePath) != QueueDocument::LoadState::Loaded) {
-        failure = doc.loadFailure();
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    pugi::xml_node match;
-    if (!doc.findById(recordID, match, failure)) {
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    if (remove) {
-        doc.remove(match);
-    } else {
-        pugi::xml_document scratch;
-        kzrXML xml(m_context.prompter());
-        QueueDocument::buildRecord(scratch, recordID,
-                                   {firstName, lastName, QString::number(lobbystatus), service,
-                                    QString::number(repID), TextForms::queueTime(Timein),
-                                    TextForms::queueDate(dateIn), timeSeen.queueText(),
-                                    lobbystatus == 1 ? desk : QString()},
-                                   xml);
-        doc.replace(match, scratch);
-    }
-    if (!doc.save(m_context.params.queuePath, failure)) {
-        report(prefix, errorTitle.arg(failure.number), failure);
-        return false;
-    }
-    updateWatchDog(m_context);
-    return true;
+    return m_context.store().removeEntry(recordID);
 }
 
 int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,
                           const RepNames *repNames)
 {
-    m_hasExpiredEntries = false;
-    listing = QueueListing();
-    const QDateTime now = m_context.clock().now();
-    const double maxLimit = m_context.params.MaxLimit;
+    QueueScan scan;
+    const int waiting = m_context.store().loadQueue(listing, withInService, userID, repNames, scan);
+    if (scan.improperShutdown != 0)
+        m_improperShutdown = scan.improperShutdown;
+    m_hasExpiredEntries = scan.hasExpiredEntries;
+    m_queueFileRead = scan.queueRead;
+    m_queueReadProblem = scan.readProblem;
+    return waiting;
+}
 
-    QueueDocument doc;
-    m_queueFileRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
-    m_queueReadProblem = m_queueFileRead ? QString() : doc.loadFailure().description;
-    Failure failure;
-    using Field = QueueRecordReader::Field;
-    for (const pugi::xml_node &record : doc.records()) {
-        QueueRecordReader reader(record, m_context.prompter());
-        QueueRow row;
-        int status = 0;
-        if (!QueueDocument::recordId(record, row.id)) {
-            failure = QueueRecordReader::typeMismatch("id", record.attribute("id").value());
-            break;
-        }
-        // Read in the order every load has read them, so the same field is reported first.
-        const char *first = reader.raw(Field::FirstName);
-        const char *last = reader.raw(Field::LastName);
-        if (!reader.time(Field::TimeIn, row.timeIn, failure) ||
-            !reader.date(Field::DateIn, row.dateIn, failure) ||
-            !reader.number(Field::LobbyStatus, status, failure))
-            break;
-        const char *service = reader.raw(Field::Service);
-        if (status > 0) {
-            if (!reader.number(Field::UserId, row.userId, failure))
-                break;
-            if (row.userId == userID)
-                m_improperShutdown = row.id;
-        }
-        // Text is made only for the rows listed.
-        const bool listed = status == 0 || (status == 1 && withInService);
-        if (listed) {
-            row.firstName = QString::fromUtf8(first ? first : "");
-            row.lastName = QString::fromUtf8(last ? last : "");
-            row.service = QString::fromUtf8(service ? service : "");
-        }
-        if (status == 0) {
-            if (row.dateIn < now.date())
-                m_hasExpiredEntries = true;
-            row.userId = 0;
-            row.overdue = isOverdue(row.timeIn, now.time(), maxLimit);
-            if (row.overdue)
-                ++listing.overdueCount;
-            ++listing.waitingCount;
-            listing.waiting.append(std::move(row));
-        } else if (status == 1 && withInService) {
-            if (repNames)
-                row.repName = repNames->name(row.userId);
-            // Read quietly: the lists never needed it, so a record without it is no failure.
-            row.timeSeen = TextForms::parseQueueTimeUtf8(reader.quietRaw(Field::TimeSeen));
-            row.desk = reader.quietText(Field::Desk);
-            listing.inService.append(std::move(row));
-        }
-    }
-    if (failure.number != 0) {
-        report(QStringLiteral("Error loading queue data.  [loadQueue]: "),
-               errorTitle.arg(failure.number), failure);
-        listing.waitingCount = 0;
-        return 0;
-    }
-    return listing.waitingCount;
+bool clsQuorvel::completeService(int recordNumber)
+{
+    return m_context.store().completeService(*this, recordNumber);
+}
+
+bool clsQuorvel::loadHistoryData(int recordNumber)
+{
+    return m_context.store().loadHistoryData(recordNumber, *this);
+}
+
+bool clsQuorvel::updateHistoryRecord(int recordNumber)
+{
+    return m_context.store().updateHistoryRecord(recordNumber, *this);
 }
 
 bool clsQuorvel::CheckWatchDog(const QString &fileToCheck)
 {
     m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] Checking ") + fileToCheck);
-    int error = 0;
-    FileStamp stamp = readFileStamp(fileToCheck, &error);
-    if (!stamp.valid) {
-        if (error != ENOENT) {
-            m_context.prompter().message(QStringLiteral("File I/O error.  [checkWatchDog]: ") +
-                                             QString::fromLocal8Bit(std::strerror(error)),
-                                         errorTitle.arg(FailureNumber::PathAccess),
-                                         Prompter::Icon::Critical);
-            return false;
-        }
-        // A missing signal file is made empty; if even that fails the queue is left as listed.
-        QFile file(fileToCheck);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.close();
-        stamp = readFileStamp(fileToCheck);
-        m_lastSeen = stamp;
-        return stamp.valid;
-    }
-    m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] FileDateTime = ") +
-                  TextForms::logStamp(stamp.toDateTime()));
-    m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] Last FileDateTime = ") +
-                  (m_lastSeen.valid ? TextForms::logStamp(m_lastSeen.toDateTime()) : QString()));
-    bool changed = !m_lastSeen.valid || !(m_lastSeen == stamp);
-    if (unsignalledChange(m_context.params, m_unsignalledTold)) {
-        updateWatchDog(m_context);
-        stamp = readFileStamp(fileToCheck);
-        changed = true;
-    }
-    m_lastSeen = stamp;
-    m_context.log(QStringLiteral("[clsQuorvel.checkWatchDog] CheckWatchDog result is ") +
-                  (changed ? QStringLiteral("True") : QStringLiteral("False")));
-    return changed;
+    return m_context.store().checkChanged(m_changeMark, false);
 }

@@ -2,21 +2,18 @@
 
 #include "LooseTime.h"
 #include "QueueListing.h"
-#include "WatchDog.h"
+#include "Store.h"
 
 #include <QDate>
 #include <QString>
 #include <QTime>
 
 class CoreContext;
-class QueueDocument;
-struct Failure;
 class RepNames;
-struct Failure;
 
 /// The lobby entry object: the fields of one customer and every queue, history and
-/// change-signal operation. Each operation shows its own box on failure and returns its
-/// failure value; none throws.
+/// change-signal operation, carried out by the program's store. Each operation shows its own
+/// box on failure and returns its failure value; none throws.
 class clsQuorvel
 {
 public:
@@ -67,21 +64,15 @@ public:
     /// Writes the fields over the history row `recordNumber`; true unless a failure occurred.
     bool updateHistoryRecord(int recordNumber);
 
-    /// True when `fileToCheck` has a modification time other than the one last seen.
+    /// True when the store signalled a change since the last check (`fileToCheck`, the signal
+    /// file, only names it in the log).
     bool CheckWatchDog(const QString &fileToCheck);
 
 private:
-    bool replaceOrRemove(int recordID, bool remove);
-    /// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot
-    /// be read.
-    bool loadReadable(QueueDocument &doc, Failure &failure) const;
-    void report(const QString &prefix, const QString &title, const Failure &failure) const;
-
     CoreContext &m_context;
     int m_improperShutdown = 0;
     bool m_hasExpiredEntries = false;
     bool m_queueFileRead = false;
     QString m_queueReadProblem;
-    FileStamp m_lastSeen;
-    FileStamp m_unsignalledTold;
+    Store::ChangeMark m_changeMark;
 };

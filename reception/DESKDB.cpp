@@ -2,8 +2,8 @@
 
 #include "frmLobby.h"
 
-#include "Directory.h"
 #include "SharedFileCheck.h"
+#include "Store.h"
 #include "SystemParameters.h"
 #include "TextForms.h"
 
@@ -40,7 +40,7 @@ bool DESKDB::initiateProgram()
         loadSystemParameters(m_programFolder, params);
         formFilePaths(params);
         context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
-        if (!checkSharedFiles(context, ProgramKind::Reception) ||
+        if (!context.store().checkReachable(ProgramKind::Reception) ||
             !checkDataFormat(context, programInfo().instanceName))
             return false;
         m_presence = std::make_unique<DeskPresence>(params.dataPath, programInfo().instanceName);
@@ -80,7 +80,7 @@ void DESKDB::loadRepNames()
 {
     QList<Directory::User> users;
     Failure failure;
-    const bool read = Directory::activeUsers(context.params.systemPath, users, failure);
+    const bool read = context.store().activeUsers(users, failure);
     for (const Directory::User &user : users)
         repNames.add(user.userNumber, user.displayName());
     if (!read)

@@ -2,7 +2,7 @@
 
 #include "DESKDB.h"
 
-#include "Directory.h"
+#include "Store.h"
 
 #include <QComboBox>
 
@@ -10,7 +10,7 @@ void addActiveServices(DESKDB &desk, QComboBox *list)
 {
     QList<Directory::Service> services;
     Failure failure;
-    const bool read = Directory::activeServices(desk.context.params.systemPath, services, failure);
+    const bool read = desk.context.store().activeServices(services, failure);
     for (const Directory::Service &service : services)
         list->addItem(service.serviceName);
     if (!read)
@@ -21,7 +21,7 @@ void addActiveReps(DESKDB &desk, QComboBox *list)
 {
     QList<Directory::User> users;
     Failure failure;
-    Directory::activeUsers(desk.context.params.systemPath, users, failure);
+    desk.context.store().activeUsers(users, failure);
     for (const Directory::User &user : users)
         list->addItem(user.displayName(), user.userNumber);
 }

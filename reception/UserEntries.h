@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Directory.h"
+#include "Store.h"
 
 #include <QList>
 

@@ -7,10 +7,10 @@
 #include "frmModifyService.h"
 #include "frmModifyUser.h"
 
-#include "Directory.h"
 #include "IniFile.h"
 #include "ListRows.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -131,8 +131,7 @@ void frmAdmin::loadServiceList()
     QListWidget *list = m_ui->lstServices;
     QList<Directory::Service> services;
     Failure failure;
-    const bool read =
-        Directory::activeServices(m_desk.context.params.systemPath, services, failure);
+    const bool read = m_desk.context.store().activeServices(services, failure);
     ListRows::refill(list, [&] {
         for (const Directory::Service &service : std::as_const(services)) {
             auto *item = new QListWidgetItem(service.serviceName, list);
@@ -147,8 +146,7 @@ void frmAdmin::addService()
 {
     int id = 0;
     Failure failure;
-    if (!Directory::addService(m_desk.context.params.systemPath, m_ui->txtService->text(), id,
-                               failure)) {
+    if (!m_desk.context.store().addService(m_ui->txtService->text(), id, failure)) {
         m_desk.showDatabaseWarning(QStringLiteral("Error accessing services database!"), failure);
         return;
     }
@@ -179,7 +177,7 @@ void frmAdmin::removeSelectedService()
 void frmAdmin::deleteService(int id)
 {
     Failure failure;
-    if (!Directory::deleteService(m_desk.context.params.systemPath, id, failure)) {
+    if (!m_desk.context.store().deleteService(id, failure)) {
         m_desk.showFailure(QStringLiteral("Unable to remove service.  Error:  "), failure);
         return;
     }
@@ -199,7 +197,7 @@ void frmAdmin::loadUserList()
     m_desk.repNames.clear();
     QList<Directory::User> users;
     Failure failure;
-    const bool read = Directory::allUsers(m_desk.context.params.systemPath, users, failure);
+    const bool read = m_desk.context.store().allUsers(users, failure);
     ListRows::refill(list, [&] {
         for (const Directory::User &user : std::as_const(users)) {
             const QString name = user.displayName();
@@ -221,7 +219,7 @@ void frmAdmin::addUser()
     user.status = 1;
     int userNumber = 0;
     Failure failure;
-    if (!Directory::addUser(m_desk.context.params.systemPath, user, userNumber, failure)) {
+    if (!m_desk.context.store().addUser(user, userNumber, failure)) {
         m_desk.showFailure(QStringLiteral("Could not add user to the database.  Error:  "),
                            failure);
         return;
@@ -255,7 +253,7 @@ void frmAdmin::removeSelectedUser()
 void frmAdmin::deleteUser(int userNumber)
 {
     Failure failure;
-    if (!Directory::deleteUser(m_desk.context.params.systemPath, userNumber, failure)) {
+    if (!m_desk.context.store().deleteUser(userNumber, failure)) {
         m_desk.showFailure(QStringLiteral("Unable to delete user.  Error:  "), failure);
         return;
     }
@@ -269,8 +267,8 @@ void frmAdmin::setSelectedUserStatus(int status)
         return;
     const QString name = user->text(0);
     Failure failure;
-    if (!Directory::setUserStatus(m_desk.context.params.systemPath,
-                                  user->data(0, Qt::UserRole).toInt(), status, failure)) {
+    if (!m_desk.context.store().setUserStatus(user->data(0, Qt::UserRole).toInt(), status,
+                                              failure)) {
         m_desk.showFailure(QStringLiteral("Unable to change the user's status.  Error:  "),
                            failure);
         return;

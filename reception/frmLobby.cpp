@@ -11,15 +11,15 @@
 #include "frmStatistics.h"
 
 #include "AboutWindow.h"
+#include "ChangeFollower.h"
 #include "ElidedText.h"
-#include "HistoryList.h"
 #include "ListRows.h"
 #include "MaskedEntry.h"
 #include "QueueListView.h"
 #include "QuorvelLogo.h"
 #include "SelectAllOnFocus.h"
-#include "ServiceSequences.h"
 #include "StatusPanels.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "WindowPlacement.h"
 
@@ -55,6 +55,9 @@ frmLobby::frmLobby(DESKDB &desk) : m_ui(std::make_unique<Ui::frmLobby>()), m_des
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, this, &frmLobby::poll);
+    new ChangeFollower(
+        desk.context.store(), m_timer2, [this] { poll(); }, this);
+    connect(&desk.context.store(), &Store::reachability, m_status, &StatusPanels::setNotice);
 
     connect(m_ui->cmdCheckIn, &QPushButton::clicked, this, &frmLobby::checkIn);
     connect(m_ui->cmdRetrieve, &QPushButton::clicked, this, &frmLobby::retrieveHistory);
@@ -95,7 +98,7 @@ void frmLobby::loadit()
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
     m_status->showQueueUnreadable(queue.queueReadProblem());
-    m_waits.readHistory(m_desk.context.params.historyPath, m_desk.context.clock().now().date());
+    m_waits.readHistory(m_desk.context.store(), m_desk.context.clock().now().date());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
     showEstimates();
     QueueListView::showInService(m_ui->lstServing, m_listing.inService);
@@ -143,7 +146,7 @@ bool frmLobby::loadHistoryList(const QDate &day)
 {
     m_historyCount = 0;
     Failure failure;
-    const HistoryRows rows = historyOfDay(m_desk.context.params.historyPath, day, 0, failure);
+    const HistoryRows rows = m_desk.context.store().historyOfDay(day, 0, failure);
     QTreeWidget *list = m_ui->lstHistory;
     ListRows::refill(list, [&] {
         for (const HistoryRow &row : rows) {
@@ -240,8 +243,7 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
 void frmLobby::deleteQueueEntry(int recordId)
 {
     // A representative may have taken the customer while the question was open.
-    const SequenceOutcome outcome =
-        ServiceSequences::removeWaitingCustomer(m_desk.context, recordId);
+    const SequenceOutcome outcome = m_desk.context.store().removeWaitingCustomer(recordId);
     outcome.show(m_desk.context.prompter());
     if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();

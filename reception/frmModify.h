@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ServiceSequences.h"
+#include "Store.h"
 
 #include <QDialog>
 
@@ -61,5 +61,5 @@ private:
     const bool m_isHistory;
     bool m_activated = false;
     bool m_entryGone = false;
-    ServiceSequences::SeenEntry m_seen; // the queue entry as loaded, checked again on "&Update"
+    SeenEntry m_seen; // the queue entry as loaded, checked again on "&Update"
 };

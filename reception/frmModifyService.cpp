@@ -4,8 +4,8 @@
 
 #include "DESKDB.h"
 
-#include "Directory.h"
 #include "SelectAllOnFocus.h"
+#include "Store.h"
 
 frmModifyService::frmModifyService(DESKDB &desk, int id, const QString &serviceName,
                                    QWidget *parent)
@@ -29,7 +29,6 @@ frmModifyService::~frmModifyService() = default;
 void frmModifyService::modifyService()
 {
     Failure failure;
-    if (!Directory::renameService(m_desk.context.params.systemPath, m_id,
-                                  m_ui->txtServiceName->text(), failure))
+    if (!m_desk.context.store().renameService(m_id, m_ui->txtServiceName->text(), failure))
         m_desk.showFailure(QStringLiteral("Unable to revise service.  Error:  "), failure);
 }

@@ -25,8 +25,7 @@ void frmModifyUser::retrieveUserInfo()
     Directory::User user;
     bool found = false;
     Failure failure;
-    if (!Directory::userByNumber(m_desk.context.params.systemPath, m_userNumber, user, found,
-                                 failure))
+    if (!m_desk.context.store().userByNumber(m_userNumber, user, found, failure))
         m_desk.showFailure(QStringLiteral("Could not load user information.  Error:  "), failure);
     else if (!found)
         m_desk.context.prompter().message(QStringLiteral("Could not find user in database."),
@@ -38,8 +37,7 @@ void frmModifyUser::retrieveUserInfo()
 void frmModifyUser::modify()
 {
     Failure failure;
-    if (Directory::modifyUser(m_desk.context.params.systemPath, m_entries->user(m_userNumber),
-                              failure))
+    if (m_desk.context.store().modifyUser(m_entries->user(m_userNumber), failure))
         accept();
     else
         m_desk.showFailure(QStringLiteral("Unable to modify user.  Error:  "), failure);

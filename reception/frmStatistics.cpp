@@ -12,6 +12,7 @@
 #include "ListRows.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
+#include "Store.h"
 #include "TextForms.h"
 
 #include <QPageSize>
@@ -71,9 +72,11 @@ void work(QPromise<frmStatistics::Outcome> &promise, const QString &historyPath,
 } // namespace
 
 frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::frmStatistics>()), m_desk(desk), m_files(files),
-      m_historyPath(desk.context.params.historyPath)
+    : QDialog(parent), m_ui(std::make_unique<Ui::frmStatistics>()), m_desk(desk), m_files(files)
 {
+    Failure failure;
+    // Without it the first report says why, as for any history file that cannot be read.
+    desk.context.store().historyFile(m_historyPath, failure);
     m_ui->setupUi(this);
     setWindowFlag(Qt::Window);
     m_charts = std::make_unique<StatisticsCharts>(m_ui->fraCharts);
@@ -91,9 +94,8 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     m_ui->lstServices->addItem(QStringLiteral("All Services"));
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
-    Failure failure;
     // Left to us: whom the directory cannot name shows as "User N", without a box.
-    Directory::userNames(m_desk.context.params.systemPath, m_names, failure);
+    m_desk.context.store().userNames(m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
     m_ui->cboSort->addItems(StatisticsTable::headers(Grouping::Day));
 

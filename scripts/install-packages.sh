@@ -3,8 +3,8 @@
 # those a workstation needs to run the programs from a program folder.
 set -euo pipefail
 runtime=(
-  libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6multimedia6
-  libqt6charts6 libqt6concurrent6
+  libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql
+  libqt6multimedia6 libqt6charts6 libqt6concurrent6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libqt6texttospeech6 qt6-speech-flite-plugin
   libpugixml1v5 libsqlite3-0
@@ -12,7 +12,7 @@ runtime=(
 )
 build=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-charts-dev
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev qt6-charts-dev postgresql
   # qt6-speech-dev's CMake package needs Qt6QmlIntegration without depending on its package.
   qt6-speech-dev qt6-speech-flite-plugin qt6-declarative-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

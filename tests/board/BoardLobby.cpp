@@ -1,6 +1,6 @@
 #include "BoardLobby.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 
 #include <QFile>
@@ -12,10 +12,8 @@
 BoardLobby::BoardLobby(NameForm nameForm) : board(folder.context.params, folder.clock, nameForm)
 {
     Failure failure;
-    Directory::addUser(folder.context.params.systemPath, {0, "Dana", "Whitfield", "dana", 1}, dana,
-                       failure);
-    Directory::addUser(folder.context.params.systemPath, {0, "Marco", "Ruiz", "marco", 1}, marco,
-                       failure);
+    folder.context.store().addUser({0, "Dana", "Whitfield", "dana", 1}, dana, failure);
+    folder.context.store().addUser({0, "Marco", "Ruiz", "marco", 1}, marco, failure);
 }
 
 int BoardLobby::checkIn(const QString &firstName, const QString &lastName)

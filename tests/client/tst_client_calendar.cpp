@@ -1,7 +1,7 @@
 // The Calendar tab and the event dialog.
 #include "ClientDesk.h"
 #include "Database.h"
-#include "EventList.h"
+#include "Store.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -48,7 +48,7 @@ struct CalendarDesk
     {
         qint32 id = 0;
         Failure failure;
-        addEvent(folder.context.params.systemPath, {0, userNumber, day, time, text}, id, failure);
+        folder.context.store().addEvent({0, userNumber, day, time, text}, id, failure);
         return id;
     }
 
@@ -56,7 +56,7 @@ struct CalendarDesk
     {
         bool found = false;
         Failure failure;
-        return eventRecord(folder.context.params.systemPath, id, event, found, failure) && found;
+        return folder.context.store().eventRecord(id, event, found, failure) && found;
     }
 
     QStringList row(int index) const
@@ -243,7 +243,7 @@ void tst_client_calendar::refusedDateAndTime()
     QVERIFY(checked);
     QList<CalendarEvent> stored;
     Failure failure;
-    QVERIFY(eventsOfDay(d.folder.context.params.systemPath, 2, today, stored, failure));
+    QVERIFY(d.folder.context.store().eventsOfDay(2, today, stored, failure));
     QVERIFY(stored.isEmpty());
 }
 
@@ -285,7 +285,7 @@ void tst_client_calendar::revisingAnEventRemovedElsewhere()
     onNextDialog([&](QDialog *dialog) {
         QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(), QStringLiteral("Budget review"));
         Failure failure;
-        QVERIFY(removeEvent(d.folder.context.params.systemPath, id, failure));
+        QVERIFY(d.folder.context.store().removeEvent(id, failure));
         fillAndEnter(dialog, QStringLiteral("1100"), QStringLiteral("Budget review moved"));
     });
     doubleClickRow(d.events, 0);

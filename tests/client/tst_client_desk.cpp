@@ -3,7 +3,7 @@
 // machine without sound.
 #include "ClientDesk.h"
 #include "FocusChain.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "frmLobby.h"
 #include "frmPref.h"
 
@@ -178,9 +178,7 @@ void tst_client_desk::signOutOfACustomerAnotherDeskNowHoldsIsRefused()
     QVERIFY(m_desk->start());
     const auto marcosVisits = [this] {
         Failure failure;
-        return historyOfDay(m_folder->context.params.historyPath, m_folder->clock.today(), 2,
-                            failure)
-            .size();
+        return m_folder->context.store().historyOfDay(m_folder->clock.today(), 2, failure).size();
     };
     const auto visitsBefore = marcosVisits();
     const QString kaiId = id(kai, fernandez);

@@ -1,7 +1,7 @@
 // The representative's work in the main window: take, return and complete a customer, the
 // guards while serving, the poll with its overdue marks, and the notification.
 #include "ClientDesk.h"
-#include "HistoryList.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 #include "frmLobby.h"
 
@@ -22,8 +22,7 @@ int historyCount(TestFolder &folder, int userNumber)
 {
     Failure failure;
     return int(
-        historyOfDay(folder.context.params.historyPath, folder.clock.today(), userNumber, failure)
-            .size());
+        folder.context.store().historyOfDay(folder.clock.today(), userNumber, failure).size());
 }
 
 QStringList waitingNames(ClientDesk &desk)
@@ -154,8 +153,8 @@ void tst_client_lobby::completeServiceWritesTheVisit()
     QCOMPARE(queueIdOf(folder, QStringLiteral("Lena"), QStringLiteral("Vogel")), 0);
 
     Failure failure;
-    const HistoryRows rows = historyOfDay(folder.context.params.historyPath, folder.clock.today(),
-                                          desk.state().userNumber, failure);
+    const HistoryRows rows =
+        folder.context.store().historyOfDay(folder.clock.today(), desk.state().userNumber, failure);
     QCOMPARE(rows.size(), before + 1);
     const auto visit = std::find_if(rows.begin(), rows.end(), [](const HistoryRow &row) {
         return row.firstName == QLatin1String("Lena");

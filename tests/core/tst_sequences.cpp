@@ -1,8 +1,7 @@
 #include "TestSupport.h"
 
-#include "HistoryList.h"
+#include "Database.h"
 #include "QueueLock.h"
-#include "ServiceSequences.h"
 #include "clsQuorvel.h"
 
 #include <QFile>
@@ -15,7 +14,29 @@ namespace {
 HistoryRows historyOfToday(const TestFolder &folder)
 {
     Failure failure;
-    return historyOfDay(folder.context.params.historyPath, folder.clock.today(), 0, failure);
+    return folder.context.store().historyOfDay(folder.clock.today(), 0, failure);
+}
+
+/// The desk of every history row, as the store's history file holds it.
+QStringList historyDesks(const TestFolder &folder)
+{
+    QString path;
+    Failure failure;
+    if (!folder.context.store().historyFile(path, failure))
+        return {failure.description};
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << query.value(0).toString();
+    return desks;
+}
+
+bool onServer()
+{
+    return !TestFolder::testServer().isEmpty();
 }
 
 /// Records, for every box, whether the queue lock was free while it was shown.
@@ -48,18 +69,20 @@ void tst_sequences::take()
     folder.clock.setTime(QTime(14, 20, 31));
 
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    SequenceOutcome outcome = folder.context.store().takeCustomer(id, 7, mine, "Window 4");
     QVERIFY(outcome.done());
     QVERIFY(outcome.text.isEmpty());
     QCOMPARE(mine.lastName, QString("O'Neil"));
+    QCOMPARE(mine.desk, QString("Window 4"));
     QCOMPARE(mine.timeSeen.toTime(), QTime(14, 20, 31));
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(1));
     QCOMPARE(desk.repID, 7);
     QCOMPARE(desk.timeSeen.toTime(), QTime(14, 20, 31));
+    QCOMPARE(desk.desk, QString("Window 4"));
 
     clsQuorvel other(folder.context);
-    outcome = ServiceSequences::takeCustomer(folder.context, id, 8, other);
+    outcome = folder.context.store().takeCustomer(id, 8, other, {});
     QCOMPARE(outcome.kind, Kind::TakenByOther);
     QVERIFY(outcome.refused());
     QCOMPARE(outcome.text, QString("This customer has been taken by another representative."));
@@ -69,11 +92,11 @@ void tst_sequences::take()
 
     // The same representative may take it up again (after a restart, say).
     folder.clock.setTime(QTime(14, 30, 0));
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+    QVERIFY(folder.context.store().takeCustomer(id, 7, mine, {}).done());
     QCOMPARE(mine.timeSeen.toTime(), QTime(14, 30, 0));
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    outcome = ServiceSequences::takeCustomer(folder.context, id, 7, mine);
+    outcome = folder.context.store().takeCustomer(id, 7, mine, {});
     QCOMPARE(outcome.kind, Kind::Removed);
     QCOMPARE(outcome.text, QString("This customer has been removed from the Lobby Queue."));
     QCOMPARE(outcome.title, QString("Quorvel"));
@@ -90,20 +113,24 @@ void tst_sequences::returnKeepsUserAndTimeSeen()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     clsQuorvel mine(folder.context);
     folder.clock.setTime(QTime(14, 20, 31));
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 7, mine).done());
+    QVERIFY(folder.context.store().takeCustomer(id, 7, mine, "Window 4").done());
 
-    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::TakenByOther);
-    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 7).done());
-    const QByteArray queue = folder.readQueue();
-    QVERIFY(queue.contains("<LOBBY_STATUS value=\"0\"/>"));
-    QVERIFY(queue.contains("<USER_ID value=\"7\"/>"));
-    QVERIFY(queue.contains("<TIME_SEEN value=\"2:20:31 PM\"/>"));
+    QCOMPARE(folder.context.store().returnCustomer(id, 8).kind, Kind::TakenByOther);
+    QVERIFY(folder.context.store().returnCustomer(id, 7).done());
+    QVERIFY(desk.loadLobbyEntry(id));
+    QCOMPARE(desk.lobbystatus, qint16(0));
+    QVERIFY(desk.desk.isEmpty()); // no longer called anywhere
+    if (!onServer()) {
+        const QByteArray queue = folder.readQueue();
+        QVERIFY(queue.contains("<USER_ID value=\"7\"/>"));
+        QVERIFY(queue.contains("<TIME_SEEN value=\"2:20:31 PM\"/>"));
+    }
     // Waiting again: anyone may take it now.
     clsQuorvel other(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 8, other).done());
+    QVERIFY(folder.context.store().takeCustomer(id, 8, other, {}).done());
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    QCOMPARE(ServiceSequences::returnCustomer(folder.context, id, 8).kind, Kind::Removed);
+    QCOMPARE(folder.context.store().returnCustomer(id, 8).kind, Kind::Removed);
     QVERIFY(folder.prompter.boxes.isEmpty());
 }
 
@@ -115,10 +142,10 @@ void tst_sequences::signOut()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     folder.clock.setTime(QTime(14, 1, 10));
     clsQuorvel mine(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+    QVERIFY(folder.context.store().takeCustomer(id, 5, mine, "Window 4").done());
 
     folder.clock.setTime(QTime(14, 7, 41));
-    QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id).done());
+    QVERIFY(folder.context.store().signOutCustomer(mine, id).done());
     QCOMPARE(mine.Timeout, LooseTime::fromText("02:07:41 pm"));
     QVERIFY(!desk.verifyLobbyEntry(id));
     HistoryRows rows = historyOfToday(folder);
@@ -128,9 +155,10 @@ void tst_sequences::signOut()
     QCOMPARE(rows[0].timeOut, QTime(14, 7, 41));
     QCOMPARE(rows[0].servicedBy, 5);
     QCOMPARE(rows[0].serviceTime, 6);
+    QCOMPARE(historyDesks(folder), QStringList{"Window 4"});
 
     // A second sign-out of the same customer finds it gone and writes nothing.
-    const SequenceOutcome again = ServiceSequences::signOutCustomer(folder.context, mine, id);
+    const SequenceOutcome again = folder.context.store().signOutCustomer(mine, id);
     QCOMPARE(again.kind, Kind::Removed);
     QCOMPARE(again.text, QString("This customer record was removed by the Harbrin."));
     QCOMPARE(again.title, QString("Service Error"));
@@ -141,6 +169,8 @@ void tst_sequences::signOut()
 
 void tst_sequences::failureBoxesWaitForTheLock()
 {
+    if (onServer())
+        QSKIP("The data folder's lock and files only.");
     TestFolder folder;
     QList<bool> lockFree;
     watchLock(folder, lockFree);
@@ -151,7 +181,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
                       "<TIME_IN value=\"soon\"/><DATE_IN value=\"12/6/2026\"/>"
                       "<TIME_SEEN value=\"\"/></QUEUE_REC></LOBBY>");
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = ServiceSequences::takeCustomer(folder.context, 90000, 5, mine);
+    SequenceOutcome outcome = folder.context.store().takeCustomer(90000, 5, mine, {});
     QCOMPARE(outcome.kind, Kind::Failed);
     QVERIFY(outcome.text.isEmpty()); // shown already
     QCOMPARE(folder.prompter.boxes.size(), 1);
@@ -162,9 +192,9 @@ void tst_sequences::failureBoxesWaitForTheLock()
     folder.writeQueue("<?xml version=\"1.0\"?>\r\n<LOBBY></LOBBY>");
     clsQuorvel desk(folder.context);
     const int id = desk.addCustomerToQueue("Bob", "Ray", "Taxes");
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, mine).done());
+    QVERIFY(folder.context.store().takeCustomer(id, 5, mine, {}).done());
     QVERIFY(QFile::remove(folder.context.params.historyPath));
-    outcome = ServiceSequences::signOutCustomer(folder.context, mine, id);
+    outcome = folder.context.store().signOutCustomer(mine, id);
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 53"});
     QVERIFY(desk.verifyLobbyEntry(id));
@@ -173,6 +203,8 @@ void tst_sequences::failureBoxesWaitForTheLock()
 
 void tst_sequences::busyLockFailsTheStep()
 {
+    if (onServer())
+        QSKIP("The data folder's lock and files only.");
     TestFolder folder;
     clsQuorvel desk(folder.context);
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
@@ -180,15 +212,15 @@ void tst_sequences::busyLockFailsTheStep()
     QLockFile other(QueueLock::lockPathFor(folder.context.params.queuePath));
     QVERIFY(other.tryLock(0));
     clsQuorvel mine(folder.context);
-    const SequenceOutcome take = ServiceSequences::takeCustomer(folder.context, id, 5, mine);
+    const SequenceOutcome take = folder.context.store().takeCustomer(id, 5, mine, {});
     QCOMPARE(take.kind, Kind::Failed);
     QVERIFY(take.text.startsWith("Error.  [getMember]: "));
     QCOMPARE(take.title, QString("Error 70"));
     QCOMPARE(take.icon, Prompter::Icon::Critical);
-    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 5)
-                .text.startsWith("Error.  [updateLobbyEntry]: "));
-    QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id)
-                .text.startsWith("Error.  [completeService]: "));
+    QVERIFY(folder.context.store().returnCustomer(id, 5).text.startsWith(
+        "Error.  [updateLobbyEntry]: "));
+    QVERIFY(folder.context.store().signOutCustomer(mine, id).text.startsWith(
+        "Error.  [completeService]: "));
     QVERIFY(folder.prompter.boxes.isEmpty());
     other.unlock();
     QueueLock::resetTimeouts();

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "LockedSection.h"
+#include "WatchDog.h"
 #include "clsQuorvel.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "clsQuorvel.h"
+
 #include <QProcess>
 #include <QSet>
 #include <QTest>
-
-#include <pugixml.hpp>
 
 #include <memory>
 #include <vector>
@@ -45,15 +45,13 @@ void tst_checkin_race::eightProcessesKeepEveryCustomer()
     }
     QCOMPARE(printedIds.size(), processes * perProcess);
 
-    pugi::xml_document doc;
-    const QByteArray content = folder.readQueue();
-    QVERIFY(doc.load_buffer(content.constData(), size_t(content.size())));
+    QueueListing listing;
+    clsQuorvel(folder.context).loadQueue(listing, false);
     QSet<int> storedIds;
     QSet<QString> names;
-    for (const pugi::xml_node &rec : doc.child("LOBBY").children("QUEUE_REC")) {
-        storedIds.insert(rec.attribute("id").as_int());
-        names.insert(QString::fromUtf8(rec.child("FIRST_NAME").attribute("value").value()) + ' ' +
-                     rec.child("LAST_NAME").attribute("value").value());
+    for (const QueueRow &row : std::as_const(listing.waiting)) {
+        storedIds.insert(row.id);
+        names.insert(row.text());
     }
     QCOMPARE(storedIds, printedIds);
     QCOMPARE(names.size(), processes * perProcess);

@@ -1,8 +1,7 @@
 #include "ReceptionFixture.h"
 #include "frmModify.h"
 
-#include "HistoryList.h"
-#include "ServiceSequences.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 
 #include <QLabel>
@@ -115,8 +114,9 @@ void tst_reception_lobby::inServiceShowsTheDesk()
     Reception r(true);
     QVERIFY(r.start());
     clsQuorvel entry(r.folder.context);
-    const int ivy = r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItem(0)->data(0, Qt::UserRole).toInt();
-    QVERIFY(ServiceSequences::takeCustomer(r.folder.context, ivy, 2, entry, "Window 4").done());
+    const int ivy =
+        r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItem(0)->data(0, Qt::UserRole).toInt();
+    QVERIFY(r.folder.context.store().takeCustomer(ivy, 2, entry, "Window 4").done());
     r.lobby().loadit();
     QStringList rows;
     auto *list = r.lobbyControl<QTreeWidget>("lstServing");

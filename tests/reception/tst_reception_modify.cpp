@@ -1,7 +1,7 @@
 #include "ReceptionFixture.h"
 #include "frmModify.h"
 
-#include "HistoryList.h"
+#include "Store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -55,8 +55,8 @@ private:
     HistoryRows today() const
     {
         Failure failure;
-        return historyOfDay(m_reception->folder.context.params.historyPath,
-                            m_reception->folder.clock.today(), 0, failure);
+        return m_reception->folder.context.store().historyOfDay(m_reception->folder.clock.today(),
+                                                                0, failure);
     }
     QTreeWidget *lobbyList(const char *name) const
     {
@@ -234,8 +234,7 @@ void tst_reception_modify::apostrophesInHistoryNamesStayAsTyped()
     HistoryRow stored;
     bool found = false;
     Failure failure;
-    QVERIFY(historyRecord(m_reception->folder.context.params.historyPath, bob->id, stored, found,
-                          failure));
+    QVERIFY(m_reception->folder.context.store().historyRecord(bob->id, stored, found, failure));
     QVERIFY(found);
     QCOMPARE(stored.firstName, QString("D'Arcy"));
     QCOMPARE(stored.lastName, QString("O'Neil"));

@@ -2,8 +2,11 @@
 
 #include "Database.h"
 #include "Directory.h"
+#include "IniFile.h"
 #include "ProgramFolder.h"
 #include "QueueLock.h"
+#include "ServerConnection.h"
+#include "ServerSchema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,8 +58,59 @@ TestFolder::TestFolder(bool demo, const QString &parent)
               (!demo || ProgramFolder::addDemoData(m_dir.path(), clock.now(), error));
     if (!m_valid)
         qWarning("TestFolder: %s", qPrintable(error));
+    const QString server = testServer();
+    if (m_valid && !server.isEmpty())
+        m_valid = useServerSchema(server);
     loadSystemParameters(m_dir.path(), context.params);
     formFilePaths(context.params);
+}
+
+TestFolder::~TestFolder()
+{
+    if (m_schema.isEmpty())
+        return;
+    ServerConnection connection(testServer());
+    Failure failure;
+    QSqlQuery query;
+    if (connection.open(failure) &&
+        connection.exec(query, QStringLiteral("SET client_min_messages TO warning"), {}, failure))
+        connection.exec(query, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema), {}, failure);
+}
+
+QString TestFolder::testServer()
+{
+    const QString file = qEnvironmentVariable("QUORVEL_TEST_SERVER");
+    QFile connection(file);
+    return !file.isEmpty() && connection.open(QIODevice::ReadOnly)
+               ? QString::fromUtf8(connection.readAll()).trimmed()
+               : QString();
+}
+
+bool TestFolder::useServerSchema(const QString &server)
+{
+    // A schema of its own, so tests that run at once never meet.
+    static int serial = 0;
+    const QString schema =
+        QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    ServerConnection admin(server);
+    Failure failure;
+    QSqlQuery query;
+    if (!admin.open(failure) ||
+        !admin.exec(query, QStringLiteral("CREATE SCHEMA %1").arg(schema), {}, failure)) {
+        qWarning("TestFolder: %s", qPrintable(failure.description));
+        return false;
+    }
+    m_schema = schema;
+    const QString connection = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
+    ServerConnection office(connection);
+    QString report, error;
+    if (!ServerSchema::install(office, report, error) ||
+        !IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("server"),
+                              QStringLiteral("Connection"), connection, &error)) {
+        qWarning("TestFolder: %s", qPrintable(error));
+        return false;
+    }
+    return true;
 }
 
 void TestFolder::writeQueue(const QByteArray &content) const
@@ -113,8 +167,7 @@ bool addRepresentatives(const TestFolder &folder, int count)
         const QString name = QStringLiteral("R%1").arg(n);
         int userNumber = 0;
         Failure failure;
-        if (!Directory::addUser(folder.context.params.systemPath, {0, name, name, name, 1},
-                                userNumber, failure) ||
+        if (!folder.context.store().addUser({0, name, name, name, 1}, userNumber, failure) ||
             userNumber != n)
             return false;
     }

@@ -6,6 +6,7 @@
 #include "LockRecord.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
+#include "Store.h"
 
 #include <QList>
 #include <QProcess>
@@ -83,7 +84,15 @@ public:
 class TestFolder
 {
 public:
+    /// On the test server when QUORVEL_TEST_SERVER names its connection file, else on the folder;
+    /// the folder lies in `parent` when given, else in the temporary folder.
     explicit TestFolder(bool demo = false, const QString &parent = {});
+    ~TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
+
+    /// The test server's connection; empty when the tests run on the folder.
+    static QString testServer();
 
     bool isValid() const { return m_valid; }
     QString path() const { return m_dir.path(); }
@@ -99,8 +108,11 @@ public:
     QByteArray readQueue() const;
 
 private:
+    bool useServerSchema(const QString &server);
+
     QTemporaryDir m_dir;
     bool m_valid = false;
+    QString m_schema;
 };
 
 /// Adds the representatives R1 to R`count` to a folder that has none yet, so that they hold the

@@ -1,6 +1,6 @@
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
+#include "Store.h"
 
 #include <QFileInfo>
 
@@ -70,7 +70,7 @@ bool CtlEnvironment::loadRepNames(RepNames &names)
 {
     QList<Directory::User> users;
     Failure failure;
-    if (!Directory::activeUsers(m_context.params.systemPath, users, failure)) {
+    if (!m_context.store().activeUsers(users, failure)) {
         error(failure.description);
         return false;
     }
@@ -83,7 +83,11 @@ bool CtlEnvironment::takeSelection(QStringList &args, ExportSelection &selection
 {
     QString from, to;
     bool hasFrom = false, hasTo = false, hasDb = false, byUser = false;
-    database = m_context.params.historyPath;
+    Failure failure;
+    if (!m_context.store().historyFile(database, failure)) {
+        error(failure.description);
+        return false;
+    }
     if (!takeOption(args, QStringLiteral("--from"), from, hasFrom) ||
         !takeOption(args, QStringLiteral("--to"), to, hasTo) ||
         !takeOption(args, QStringLiteral("--service"), selection.service, selection.byService) ||

@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
+#include "Store.h"
 
 namespace {
 int failed(CtlEnvironment &env, const Failure &failure)
@@ -22,7 +22,7 @@ int addUser(CtlEnvironment &env, const QStringList &args)
     user.status = 1;
     int userNumber = 0;
     Failure failure;
-    if (!Directory::addUser(env.context().params.systemPath, user, userNumber, failure))
+    if (!env.context().store().addUser(user, userNumber, failure))
         return failed(env, failure);
     env.out() << userNumber << Qt::endl;
     return ExitStatus::Done;
@@ -34,7 +34,7 @@ int listUsers(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     QList<Directory::User> users;
     Failure failure;
-    if (!Directory::allUsers(env.context().params.systemPath, users, failure))
+    if (!env.context().store().allUsers(users, failure))
         return failed(env, failure);
     for (const Directory::User &user : std::as_const(users))
         env.out() << user.userNumber << '\t' << user.firstName << '\t' << user.lastName << '\t'
@@ -49,7 +49,7 @@ int addService(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     int id = 0;
     Failure failure;
-    if (!Directory::addService(env.context().params.systemPath, args.first(), id, failure))
+    if (!env.context().store().addService(args.first(), id, failure))
         return failed(env, failure);
     env.out() << id << Qt::endl;
     return ExitStatus::Done;
@@ -61,7 +61,7 @@ int listServices(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     QList<Directory::Service> services;
     Failure failure;
-    if (!Directory::activeServices(env.context().params.systemPath, services, failure))
+    if (!env.context().store().activeServices(services, failure))
         return failed(env, failure);
     for (const Directory::Service &service : std::as_const(services))
         env.out() << service.id << '\t' << service.serviceName << '\n';

@@ -5,6 +5,7 @@
 
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "Store.h"
 
 #include <QFileInfo>
 
@@ -47,7 +48,7 @@ int archive(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     QString archivePath;
     Failure failure;
-    if (!HistoryArchive::archiveDB(env.context(), archivePath, failure)) {
+    if (!env.context().store().archiveHistory(archivePath, failure)) {
         env.error(HistoryArchive::failureText(failure));
         return ExitStatus::Failed;
     }

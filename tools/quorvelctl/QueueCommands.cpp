@@ -3,9 +3,8 @@
 
 #include "LobbyWaits.h"
 #include "LockedSection.h"
-#include "QueueDocument.h"
+#include "Store.h"
 #include "clsQuorvel.h"
-#include "kzrXML.h"
 
 namespace {
 /// The estimated wait of each waiting customer by id; none when history cannot be read.
@@ -16,7 +15,7 @@ QHash<int, QString> waitEstimates(CtlEnvironment &env)
     clsQuorvel(context).loadQueue(listing, true);
     LobbyWaits waits;
     QHash<int, QString> estimates;
-    if (!waits.readHistory(context.params.historyPath, context.clock().now().date()))
+    if (!waits.readHistory(context.store(), context.clock().now().date()))
         env.error(QStringLiteral("The history cannot be read: no estimates."));
     const QStringList texts = waits.texts(listing, context.clock().now());
     for (qsizetype i = 0; i < listing.waiting.size(); ++i)
@@ -45,34 +44,32 @@ int list(CtlEnvironment &env, const QStringList &args)
     if (!CtlEnvironment::takeUserOption(rest, user, byUser) || !rest.isEmpty())
         return ExitStatus::Usage;
     const QHash<int, QString> estimates = withEstimate ? waitEstimates(env) : QHash<int, QString>();
-    QueueDocument doc;
-    const QueueDocument::LoadState state = doc.load(env.context().params.queuePath);
-    if (state == QueueDocument::LoadState::NotWellFormed ||
-        state == QueueDocument::LoadState::Unreadable) {
-        env.error(doc.loadFailure().description);
+    QList<StoredQueueRecord> records;
+    Failure failure;
+    if (!env.context().store().queueRecords(records, failure)) {
+        env.error(failure.description);
         return ExitStatus::Failed;
     }
-    kzrXML xml(env.prompter());
-    for (const pugi::xml_node &record : doc.records()) {
-        int id = 0;
-        QueueDocument::recordId(record, id);
+    for (const StoredQueueRecord &record : std::as_const(records)) {
+        const QueueRecordTexts &texts = record.texts;
         bool numeric = false;
-        const int userId = xml.getElementAttrVal(record, "USER_ID").toInt(&numeric);
+        const int userId = texts.userId.toInt(&numeric);
         if (byUser && userId != user)
             continue;
         QStringList fields = {
-            QString::number(id),
-            xml.getElementAttrVal(record, "LOBBY_STATUS"),
-            xml.getElementAttrVal(record, "FIRST_NAME"),
-            xml.getElementAttrVal(record, "LAST_NAME"),
-            xml.getElementAttrVal(record, "SERVICE"),
-            xml.getElementAttrVal(record, "DATE_IN"),
-            xml.getElementAttrVal(record, "TIME_IN"),
+            QString::number(record.id),
+            texts.lobbyStatus,
+            texts.firstName,
+            texts.lastName,
+            texts.service,
+            texts.dateIn,
+            texts.timeIn,
             QString::number(numeric ? userId : 0),
-            xml.getElementAttrVal(record, "TIME_SEEN"),
+            texts.timeSeen,
         };
         if (withEstimate)
-            fields.append(fields.at(1) == QLatin1String("0") ? estimates.value(id) : QString());
+            fields.append(fields.at(1) == QLatin1String("0") ? estimates.value(record.id)
+                                                             : QString());
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }
     env.out().flush();

@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
+#include "Store.h"
 #include "HistoryVisits.h"
 #include "StatisticsTable.h"
 
@@ -27,7 +27,7 @@ int report(CtlEnvironment &env, const QStringList &args)
 
     RepNames names;
     Failure failure;
-    if (!Directory::userNames(env.context().params.systemPath, names, failure)) {
+    if (!env.context().store().userNames(names, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }

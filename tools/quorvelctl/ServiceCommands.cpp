@@ -2,12 +2,10 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "Directory.h"
-#include "HistoryList.h"
 #include "LockedSection.h"
 #include "QueueRecord.h"
-#include "ServiceSequences.h"
 #include "StorableText.h"
+#include "Store.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -54,8 +52,7 @@ int take(CtlEnvironment &env, const QStringList &args)
     Directory::User representative;
     bool found = false;
     Failure failure;
-    if (!Directory::userByNumber(env.context().params.systemPath, user, representative, found,
-                                 failure)) {
+    if (!env.context().store().userByNumber(user, representative, found, failure)) {
         env.error(failure.description);
         return ExitStatus::Failed;
     }
@@ -64,7 +61,7 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, ServiceSequences::takeCustomer(env.context(), id, user, entry, desk));
+    return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
@@ -72,7 +69,7 @@ int giveBack(CtlEnvironment &env, const QStringList &args)
     int id = 0, user = 0;
     if (!customerAndUser(args, id, user))
         return ExitStatus::Usage;
-    return exitStatusOf(env, ServiceSequences::returnCustomer(env.context(), id, user));
+    return exitStatusOf(env, env.context().store().returnCustomer(id, user));
 }
 
 int complete(CtlEnvironment &env, const QStringList &args)
@@ -99,7 +96,7 @@ int complete(CtlEnvironment &env, const QStringList &args)
             return ExitStatus::Failed; // there, but unreadable: the load has said why
         // A customer gone by now is reported as such by the sign-out, which then writes nothing.
         if (inService)
-            outcome = ServiceSequences::signOutCustomer(env.context(), entry, id);
+            outcome = env.context().store().signOutCustomer(entry, id);
     }
     if (!inService) {
         env.error(
@@ -122,8 +119,7 @@ int history(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     }
     Failure failure;
-    const HistoryRows rows =
-        historyOfDay(env.context().params.historyPath, day, byUser ? user : 0, failure);
+    const HistoryRows rows = env.context().store().historyOfDay(day, byUser ? user : 0, failure);
     for (const HistoryRow &row : rows) {
         const QStringList fields = {QString::number(row.id),
                                     row.firstName,

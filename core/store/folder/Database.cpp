@@ -171,15 +171,3 @@ void Database::setFailureFrom(const QSqlQuery &query)
 {
     m_failure = failureOf(query.lastError().isValid() ? query.lastError() : m_db.lastError());
 }
-
-QVariant dbValue(const QDate &date)
-{
-    return date.isValid() ? QVariant(TextForms::dbDate(date))
-                          : QVariant(QMetaType(QMetaType::QString));
-}
-
-QVariant dbValue(const QTime &time)
-{
-    return time.isValid() ? QVariant(TextForms::dbTime(time))
-                          : QVariant(QMetaType(QMetaType::QString));
-}

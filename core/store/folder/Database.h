@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "QueueLock.h"
+#include "VisitColumns.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -74,7 +75,3 @@ private:
     QSqlDatabase m_db;
     Failure m_failure;
 };
-
-/// A bound value for a date or time column: ISO text, or NULL when invalid.
-QVariant dbValue(const QDate &date);
-QVariant dbValue(const QTime &time);

@@ -1,34 +1,15 @@
 #include "Directory.h"
 
 #include "Database.h"
-#include "StorableText.h"
+#include "DirectoryRules.h"
 
-#include <QCollator>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QVariant>
 
-#include <algorithm>
-
 namespace Directory {
 
 namespace {
-/// Sorts `items` as people read a list: by the locale, ignoring case and accents at first sight
-/// ("anna" beside "Anna", "Élise" among the E's), numbers by their value.
-template <typename T, typename Key> void sortForPeople(QList<T> &items, Key key)
-{
-    // The C locale would compare code points: it stands for no choice, so take the forms the
-    // programs use everywhere else.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::stable_sort(items.begin(), items.end(),
-                     [&](const T &a, const T &b) { return collator.compare(key(a), key(b)) < 0; });
-}
-
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 const QString allUsersInOrder = userColumns + QStringLiteral("ORDER BY userNumber");
@@ -127,34 +108,6 @@ bool change(const QString &path, const QString &statement, const QVariantList &v
     return true;
 }
 
-/// A name as it is stored: without characters no stored name may hold, nor blanks around it.
-QString storedName(const QString &name)
-{
-    return storableText(name).trimmed();
-}
-
-/// First name, last name and username as they are stored.
-QVariantList storedNames(const User &user)
-{
-    return {storedName(user.firstName), storedName(user.lastName), storedName(user.username)};
-}
-
-/// False, with the failure, when one of `names` would be stored empty: a list row of blanks
-/// names no one and cannot be told from another.
-bool namesGiven(const QVariantList &names, Failure &failure)
-{
-    for (const QVariant &name : names) {
-        if (name.toString().isEmpty()) {
-            failure = {FailureNumber::InvalidArgument,
-                       QStringLiteral("A name cannot be empty or only blanks.")};
-            return false;
-        }
-    }
-    return true;
-}
-
-const QString userGone = QStringLiteral("The user is no longer in the database.");
-const QString serviceGone = QStringLiteral("The service is no longer in the database.");
 } // namespace
 
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure)
@@ -162,22 +115,13 @@ bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure
     const bool read =
         readUsers(systemPath, userColumns + QStringLiteral("WHERE status=1 ORDER BY firstName"), {},
                   users, failure);
-    sortForPeople(users, [](const User &user) { return user.displayName(); });
+    sortForPeople(users);
     return read;
 }
 
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure)
 {
     return readUsers(systemPath, allUsersInOrder, {}, users, failure);
-}
-
-bool userNames(const QString &systemPath, RepNames &names, Failure &failure)
-{
-    QList<User> users;
-    const bool read = allUsers(systemPath, users, failure);
-    for (const User &user : users)
-        names.add(user.userNumber, user.displayName());
-    return read;
 }
 
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
@@ -196,28 +140,28 @@ bool userByNumber(const QString &systemPath, int userNumber, User &user, bool &f
 
 bool addUser(const QString &systemPath, const User &user, int &userNumber, Failure &failure)
 {
-    const QVariantList names = storedNames(user);
+    const QStringList names = storedNames(user);
     return namesGiven(names, failure) &&
            insert(systemPath,
                   QStringLiteral("INSERT INTO users (firstName, lastName, department, username, "
                                  "status) VALUES (?, ?, '', ?, ?)"),
-                  names + QVariantList{user.status}, userNumber, failure);
+                  QVariantList{names[0], names[1], names[2], user.status}, userNumber, failure);
 }
 
 bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
 {
-    const QVariantList names = storedNames(user);
+    const QStringList names = storedNames(user);
     return namesGiven(names, failure) &&
            change(systemPath,
                   QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
                                  "WHERE userNumber = ?"),
-                  names + QVariantList{user.userNumber}, userGone, failure);
+                  QVariantList{names[0], names[1], names[2], user.userNumber}, userGone(), failure);
 }
 
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)
 {
     return change(systemPath, QStringLiteral("UPDATE users SET status = ? WHERE userNumber = ?"),
-                  {status, userNumber}, userGone, failure);
+                  {status, userNumber}, userGone(), failure);
 }
 
 bool deleteUser(const QString &systemPath, int userNumber, Failure &failure)
@@ -239,7 +183,7 @@ bool activeServices(const QString &systemPath, QList<Service> &services, Failure
     while (query.next())
         services.append({query.value(0).toInt(), query.value(1).toString()});
     const bool read = walkedToEnd(db, query, failure);
-    sortForPeople(services, [](const Service &service) { return service.serviceName; });
+    sortForPeople(services);
     return read;
 }
 
@@ -257,7 +201,7 @@ bool renameService(const QString &systemPath, int id, const QString &serviceName
     const QString name = storedName(serviceName);
     return namesGiven({name}, failure) &&
            change(systemPath, QStringLiteral("UPDATE services SET serviceName = ? WHERE id = ?"),
-                  {name, id}, serviceGone, failure);
+                  {name, id}, serviceGone(), failure);
 }
 
 bool deleteService(const QString &systemPath, int id, Failure &failure)

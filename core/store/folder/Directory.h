@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DirectoryRecords.h"
 #include "Failure.h"
 #include "RepNames.h"
 
@@ -10,35 +11,12 @@
 /// around them; a name that is empty or only blanks is refused.
 namespace Directory {
 
-struct User
-{
-    int userNumber = 0;
-    QString firstName;
-    QString lastName;
-    QString username;
-    int status =
-        0; // 1 active, 0 inactive; NoStatus when the stored value is neither a number nor set
-
-    static constexpr int NoStatus = -1;
-
-    QString displayName() const { return firstName + QLatin1Char(' ') + lastName; }
-};
-
-struct Service
-{
-    int id = 0;
-    QString serviceName;
-};
-
 /// Active users ordered by name as people read it (by the locale, case and accents aside). Rows
 /// read before a failure stay in `users`.
 bool activeUsers(const QString &systemPath, QList<User> &users, Failure &failure);
 /// Every user, in user-number order. Reading never writes the file (a board may have no right
 /// to).
 bool allUsers(const QString &systemPath, QList<User> &users, Failure &failure);
-/// Every user's display name, active or not, as the figures of the history name them; the names
-/// read before a failure stay in `names`.
-bool userNames(const QString &systemPath, RepNames &names, Failure &failure);
 /// The user whose username is exactly `username`; `found` false when none.
 bool userByName(const QString &systemPath, const QString &username, User &user, bool &found,
                 Failure &failure);

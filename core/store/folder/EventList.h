@@ -1,21 +1,12 @@
 #pragma once
 
+#include "CalendarEvent.h"
 #include "Failure.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QTime>
-
-/// One row of `events`: a representative's own appointment or reminder.
-struct CalendarEvent
-{
-    qint32 eventID = 0;
-    qint32 userNumber = 0;
-    QDate eventDate;
-    QTime eventTime;
-    QString event;
-};
 
 /// The events of `userNumber` on `day`, ordered by time. False with `failure` set on failure.
 bool eventsOfDay(const QString &systemPath, qint32 userNumber, const QDate &day,

@@ -1,16 +1,13 @@
 #include "HistoryList.h"
 
 #include "Database.h"
+#include "HistoryRowColumns.h"
 #include "SqliteStatement.h"
 #include "TextForms.h"
 
 #include <QVariant>
 
 namespace {
-const QString rowColumns = QStringLiteral(
-    "SELECT id, firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, timeServiced, "
-    "timeOut, servicedBy, serviceTime FROM history ");
-
 /// A column as the QtSql driver would give it, for values stored in an unusual type.
 QVariant valueOf(sqlite3_stmt *row, int column)
 {
@@ -78,7 +75,7 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
     if (!connection)
         return rows;
     for (int pause = 0;;) {
-        SqliteStatement query(connection, rowColumns + where);
+        SqliteStatement query(connection, historyRowSelect() + where);
         if (query.bind(values)) {
             while (query.step())
                 rows.append(rowFrom(query.row()));
@@ -95,16 +92,6 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
     }
 }
 } // namespace
-
-QString HistoryRow::timeInText() const
-{
-    return TextForms::screenTime12(lobbyTimeIn);
-}
-
-QString HistoryRow::customerText() const
-{
-    return firstName + QStringLiteral("  ") + lastName;
-}
 
 HistoryRows historyOfDay(const QString &historyPath, const QDate &day, int servicedBy,
                          Failure &failure)

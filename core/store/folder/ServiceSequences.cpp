@@ -38,39 +38,17 @@ private:
     Prompter *m_inner;
 };
 
-SequenceOutcome outcome(SequenceOutcome::Kind kind, const QString &text = {},
-                        const QString &title = {},
-                        Prompter::Icon icon = Prompter::Icon::Information)
+SequenceOutcome outcome(SequenceOutcome::Kind kind)
 {
-    return {kind, text, title, icon};
+    return {kind, {}, {}, Prompter::Icon::Information};
 }
 
-/// `title` names the step refused: the take or return ("Customer Retrieval"), or the sign-out.
-SequenceOutcome takenByOther(const QString &title = QStringLiteral("Customer Retrieval"))
+/// The refusal of a sign-out names the step refused.
+SequenceOutcome signOutTakenByOther()
 {
-    return outcome(SequenceOutcome::Kind::TakenByOther,
-                   QStringLiteral("This customer has been taken by another representative."),
-                   title);
-}
-
-SequenceOutcome removedFromQueue()
-{
-    return outcome(SequenceOutcome::Kind::Removed,
-                   QStringLiteral("This customer has been removed from the Lobby Queue."),
-                   QStringLiteral("Quorvel"));
-}
-
-/// A failure whose box the operation has already shown.
-SequenceOutcome failedAndShown()
-{
-    return outcome(SequenceOutcome::Kind::Failed);
-}
-
-/// A failure no operation has reported yet: the window shows it as the step's own error.
-SequenceOutcome failed(const QString &prefix, const Failure &failure)
-{
-    return outcome(SequenceOutcome::Kind::Failed, prefix + failure.description,
-                   QStringLiteral("Error %1").arg(failure.number), Prompter::Icon::Critical);
+    SequenceOutcome refused = SequenceOutcome::takenByOther();
+    refused.title = QStringLiteral("Customer Sign Out");
+    return refused;
 }
 
 bool heldByOther(const clsQuorvel &entry, int userNumber)
@@ -86,7 +64,7 @@ SequenceOutcome readCurrent(CoreContext &context, int id, clsQuorvel &current,
     BoxCounter boxes(context);
     if (current.loadLobbyEntry(id))
         return outcome(SequenceOutcome::Kind::Done);
-    return boxes.count == 0 ? whenGone : failedAndShown();
+    return boxes.count == 0 ? whenGone : SequenceOutcome::failedAndShown();
 }
 
 /// Takes the lock `section` holds, then reads the entry `id` as above; a lock that cannot be had
@@ -96,16 +74,10 @@ SequenceOutcome lockAndRead(LockedSection &section, CoreContext &context, const 
 {
     Failure failure;
     if (!section.acquire(failure))
-        return failed(prefix, failure);
+        return SequenceOutcome::failed(prefix, failure);
     return readCurrent(context, id, current, whenGone);
 }
 } // namespace
-
-void SequenceOutcome::show(Prompter &prompter) const
-{
-    if (!text.isEmpty())
-        prompter.message(text, title, icon);
-}
 
 namespace ServiceSequences {
 
@@ -113,17 +85,19 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
                              const QString &desk)
 {
     LockedSection section(context);
-    const SequenceOutcome read = lockAndRead(
-        section, context, QStringLiteral("Error.  [getMember]: "), id, entry, removedFromQueue());
+    const SequenceOutcome read =
+        lockAndRead(section, context, QStringLiteral("Error.  [getMember]: "), id, entry,
+                    SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
-        return takenByOther();
+        return SequenceOutcome::takenByOther();
     entry.lobbystatus = 1;
     entry.repID = userNumber;
     entry.timeSeen = LooseTime::fromTime(context.clock().timeOfDay());
     entry.desk = desk;
-    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
+                                      : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
@@ -132,15 +106,16 @@ SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
     clsQuorvel entry(context);
     const SequenceOutcome read =
         lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, entry,
-                    removedFromQueue());
+                    SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
-        return takenByOther();
+        return SequenceOutcome::takenByOther();
     // The entry keeps what was read, the time seen among it; only the status goes back.
     entry.lobbystatus = 0;
     entry.repID = userNumber;
-    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+    return entry.updateLobbyEntry(id) ? outcome(SequenceOutcome::Kind::Done)
+                                      : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
@@ -152,21 +127,20 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     clsQuorvel current(context);
     const SequenceOutcome read =
         lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id, current,
-                    outcome(SequenceOutcome::Kind::Removed,
-                            QStringLiteral("This customer record was removed by the Harbrin."),
-                            QStringLiteral("Service Error"), Prompter::Icon::Critical));
+                    SequenceOutcome::removedBeforeSignOut());
     if (!read.done())
         return read;
     // The reception may have returned the customer and another desk taken them since.
     if (heldByOther(current, entry.repID))
-        return takenByOther(QStringLiteral("Customer Sign Out"));
+        return signOutTakenByOther();
     entry.desk = current.desk;
-    return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+    return entry.completeService(id) ? outcome(SequenceOutcome::Kind::Done)
+                                     : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)
 {
-    return readCurrent(context, id, entry, removedFromQueue());
+    return readCurrent(context, id, entry, SequenceOutcome::removedFromQueue());
 }
 
 SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
@@ -179,11 +153,9 @@ SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
     if (!read.done())
         return read;
     if (current.lobbystatus >= 1)
-        return outcome(SequenceOutcome::Kind::Changed,
-                       QStringLiteral("You can not remove a customer that is in service."),
-                       QStringLiteral("Error"), Prompter::Icon::Critical);
+        return SequenceOutcome::inServiceNow();
     return current.removeCustomerFromLobby(id) ? outcome(SequenceOutcome::Kind::Done)
-                                               : failedAndShown();
+                                               : SequenceOutcome::failedAndShown();
 }
 
 SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int id,
@@ -193,18 +165,14 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
     clsQuorvel current(context);
     const SequenceOutcome read =
         lockAndRead(section, context, QStringLiteral("XML error.  [updateLobbyEntry]: "), id,
-                    current, removedFromQueue());
+                    current, SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)
-        return outcome(SequenceOutcome::Kind::Changed,
-                       QStringLiteral("Another workstation has changed this entry since it was "
-                                      "opened.  Nothing was saved; the lists show it as it is "
-                                      "now."),
-                       QStringLiteral("Modify Entry"), Prompter::Icon::Warning);
+        return SequenceOutcome::changedElsewhere();
     entry.desk = current.desk;
     const bool written = signOut ? entry.completeService(id) : entry.updateLobbyEntry(id);
-    return written ? outcome(SequenceOutcome::Kind::Done) : failedAndShown();
+    return written ? outcome(SequenceOutcome::Kind::Done) : SequenceOutcome::failedAndShown();
 }
 
 } // namespace ServiceSequences

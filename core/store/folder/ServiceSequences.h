@@ -1,40 +1,9 @@
 #pragma once
 
-#include "Prompter.h"
-
-#include <QString>
+#include "SequenceOutcome.h"
 
 class CoreContext;
 class clsQuorvel;
-
-/// What a take, return or sign-out came to. The sequences hold the queue lock while they work
-/// and show the boxes of the operations they call only once it is released; the box of a
-/// refusal is left to the window, which shows it with `show` after the call returns.
-struct SequenceOutcome
-{
-    enum class Kind
-    {
-        Done,         // the customer was taken, returned or signed out
-        TakenByOther, // another representative holds the customer
-        Removed,      // the customer is no longer in the queue
-        Changed,      // another workstation changed the entry since it was read; nothing written
-        Failed,       // an operation failed; its box has been shown, or is in `text`
-    };
-
-    Kind kind = Kind::Done;
-    QString text; // the box the window shows; empty when there is none to show
-    QString title;
-    Prompter::Icon icon = Prompter::Icon::Information;
-
-    bool done() const { return kind == Kind::Done; }
-    bool refused() const
-    {
-        return kind == Kind::TakenByOther || kind == Kind::Removed || kind == Kind::Changed;
-    }
-
-    /// Shows the box, if there is one.
-    void show(Prompter &prompter) const;
-};
 
 namespace ServiceSequences {
 
@@ -62,14 +31,6 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
 /// Reads the queue entry `id` into `entry` as it is now: `Done`; `Removed`, with its box, when it
 /// is no longer in the queue; `Failed` when the read failed (its box has been shown).
 SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry);
-
-/// What the reception saw of an entry when it opened it: the checks below compare it with the
-/// entry as it is when the change is written.
-struct SeenEntry
-{
-    qint16 lobbystatus = 0;
-    qint32 repID = 0;
-};
 
 /// Removes the waiting customer `id`. Refused, with nothing written, when a representative has
 /// taken the customer meanwhile; an entry that is already gone counts as `Removed` (no box).

@@ -55,11 +55,3 @@ FileStamp readFileStamp(const QString &path, int *errorNumber)
     }
     return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, true};
 }
-
-bool WatchDogReader::changed(const SystemParameters &params)
-{
-    const FileStamp stamp = readFileStamp(params.watchDogPath());
-    const bool changed = !stamp.valid || !m_lastSeen.valid || !(stamp == m_lastSeen);
-    m_lastSeen = stamp;
-    return unsignalledChange(params, m_unsignalledTold) || changed;
-}

@@ -32,17 +32,3 @@ FileStamp readFileStamp(const QString &path, int *errorNumber = nullptr);
 /// True once for each replacement of the queue file newer than the change signal (`told` keeps
 /// the one told last): readers reload for it, and a reader that may write signals it to the rest.
 bool unsignalledChange(const SystemParameters &params, FileStamp &told);
-
-/// The change signal as a reader that may write nothing sees it (a display on a read-only
-/// share): unlike `CheckWatchDog`, a missing file is never created and nothing is reported.
-class WatchDogReader
-{
-public:
-    /// True when `path` has a modification time other than the one last seen, or none can be
-    /// read: then only a reload of the queue can tell whether anything changed.
-    bool changed(const SystemParameters &params);
-
-private:
-    FileStamp m_lastSeen;
-    FileStamp m_unsignalledTold;
-};

@@ -1,13 +1,14 @@
 // The history operations of the lobby entry object: completing a visit, and loading and
 // correcting one history row.
-#include "clsQuorvel.h"
+#include "FolderStore.h"
 
 #include "CoreContext.h"
 #include "Database.h"
 #include "Failure.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
-#include "TextForms.h"
+#include "VisitColumns.h"
+#include "clsQuorvel.h"
 
 #include <QVariant>
 
@@ -15,40 +16,6 @@ namespace {
 QString errorTitle(const Failure &failure)
 {
     return QStringLiteral("Error %1").arg(failure.number);
-}
-
-Failure typeMismatch(const char *field, const QString &text)
-{
-    return {FailureNumber::TypeMismatch,
-            QStringLiteral("Type mismatch: %1 holds \"%2\"").arg(QLatin1String(field), text)};
-}
-
-Failure invalidUseOfNull(const char *column)
-{
-    return {FailureNumber::InvalidUseOfNull,
-            QStringLiteral("Invalid use of Null: %1 is empty").arg(QLatin1String(column))};
-}
-
-/// The time of day minutes are counted from: unset reads as midnight, null or text that is not
-/// a time fails.
-bool countingTime(const LooseTime &time, const char *field, QTime &value, Failure &failure)
-{
-    value = time.toTime();
-    if (!value.isValid())
-        failure = time.isNull() ? invalidUseOfNull(field) : typeMismatch(field, time.text());
-    return value.isValid();
-}
-
-/// The bound value of a time column: NULL when no time is held; fails on text that is not a time.
-bool columnValue(const LooseTime &time, const char *field, QVariant &value, Failure &failure)
-{
-    const QTime parsed = time.toTime();
-    if (!time.isEmpty() && !parsed.isValid()) {
-        failure = typeMismatch(field, time.text());
-        return false;
-    }
-    value = dbValue(time.isEmpty() ? QTime() : parsed);
-    return true;
 }
 
 /// Whether the record is still in the queue file; false with `failure` set when it is not there
@@ -119,41 +86,17 @@ bool deleteRow(const QString &historyPath, int rowId, Failure &failure)
     return true;
 }
 
-/// A time column as the history object holds it: "hh:mm" text, or null.
-bool shortTime(const QVariant &column, const char *name, LooseTime &value, Failure &failure)
-{
-    if (column.isNull()) {
-        value = LooseTime::null();
-        return true;
-    }
-    const QTime time = TextForms::parseDbTime(column.toString());
-    if (!time.isValid()) {
-        failure = typeMismatch(name, column.toString());
-        return false;
-    }
-    value = LooseTime::fromText(TextForms::screenTimeShort(time));
-    return true;
-}
 } // namespace
 
-bool clsQuorvel::completeService(int recordNumber)
+bool FolderStore::completeService(clsQuorvel &entry, int recordNumber)
 {
     const QString prefix = QStringLiteral("Error.  [completeService]: ");
     Failure failure;
-    QTime taken, signedOut;
-    QVariant takenValue, signedOutValue;
-    if (!countingTime(timeSeen, "timeSeen", taken, failure) ||
-        !countingTime(Timeout, "Timeout", signedOut, failure) ||
-        !columnValue(timeSeen, "timeSeen", takenValue, failure) ||
-        !columnValue(Timeout, "Timeout", signedOutValue, failure)) {
+    QVariantList values;
+    if (!VisitColumns::newRow(entry, values, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    const QVariantList values = {
-        firstName,       lastName,   service,
-        signedOutValue,  repID,      dbValue(Timein),
-        dbValue(dateIn), takenValue, TextForms::minutesServed(taken, signedOut),
-        desk.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(desk)};
 
     // The row is written before the entry leaves the queue, both under one hold of the lock, so
     // the visit is never lost and a second completion of the same entry finds it gone. A visit
@@ -166,7 +109,7 @@ bool clsQuorvel::completeService(int recordNumber)
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    if (!removeCustomerFromLobby(recordNumber)) {
+    if (!removeEntry(recordNumber)) {
         if (recorded) {
             failure = {FailureNumber::PathAccess,
                        QStringLiteral("The customer stays in the lobby queue.")};
@@ -189,7 +132,7 @@ bool clsQuorvel::completeService(int recordNumber)
     return true;
 }
 
-bool clsQuorvel::loadHistoryData(int recordNumber)
+bool FolderStore::loadHistoryData(int recordNumber, clsQuorvel &entry)
 {
     const QString prefix = QStringLiteral("Error loading history data.  [loadHistoryData]: ");
     Database db(m_context.params.historyPath, Database::Mode::ReadOnly);
@@ -208,48 +151,23 @@ bool clsQuorvel::loadHistoryData(int recordNumber)
     if (!query.next())
         return true;
 
-    // Fields are set in this order; a failure leaves those before it set.
     Failure failure;
-    lobbystatus = 3;
-    QString *const texts[] = {&firstName, &lastName, &service};
-    const char *const textColumns[] = {"firstName", "lastName", "serviceRequested"};
-    for (int i = 0; i < 3; ++i) {
-        if (query.value(i).isNull()) {
-            failure = invalidUseOfNull(textColumns[i]);
-            report(prefix, errorTitle(failure), failure);
-            return false;
-        }
-        *texts[i] = query.value(i).toString();
-    }
-    const QTime timeIn = TextForms::parseDbTime(query.value(3).toString());
-    const QDate dateInValue = TextForms::parseDbDate(query.value(4).toString());
-    if (!timeIn.isValid() || !dateInValue.isValid()) {
-        failure = !timeIn.isValid() ? typeMismatch("lobbyTimeIn", query.value(3).toString())
-                                    : typeMismatch("lobbyDateIn", query.value(4).toString());
-        report(prefix, errorTitle(failure), failure);
-        return false;
-    }
-    Timein = timeIn;
-    dateIn = dateInValue;
-    timeSeen = LooseTime::null();
-    Timeout = LooseTime::null();
-    repID = query.value(5).toInt();
-    if (!shortTime(query.value(6), "timeOut", Timeout, failure) ||
-        !shortTime(query.value(7), "timeServiced", timeSeen, failure)) {
+    if (!VisitColumns::readRow({query.value(0), query.value(1), query.value(2), query.value(3),
+                                query.value(4), query.value(5), query.value(6), query.value(7)},
+                               entry, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }
     return true;
 }
 
-bool clsQuorvel::updateHistoryRecord(int recordNumber)
+bool FolderStore::updateHistoryRecord(int recordNumber, const clsQuorvel &entry)
 {
     const QString prefix =
         QStringLiteral("Error updating history database.  [updateHistoryRecord]: ");
     Failure failure;
-    QVariant signedOutValue, takenValue;
-    if (!columnValue(Timeout, "Timeout", signedOutValue, failure) ||
-        !columnValue(timeSeen, "timeSeen", takenValue, failure)) {
+    QVariantList values;
+    if (!VisitColumns::correction(entry, values, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }
@@ -260,8 +178,7 @@ bool clsQuorvel::updateHistoryRecord(int recordNumber)
             db.exec(QStringLiteral("UPDATE history SET firstName = ?, lastName = ?, "
                                    "serviceRequested = ?, lobbyTimeIn = ?, lobbyDateIn = ?, "
                                    "timeOut = ?, timeServiced = ?, servicedBy = ? WHERE id = ?"),
-                    {firstName, lastName, service, dbValue(Timein), dbValue(dateIn), signedOutValue,
-                     takenValue, repID, recordNumber}))
+                    values + QVariantList{recordNumber}))
             return true;
         failure = db.failure();
     }

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "CalendarEvent.h"
+#include "DirectoryRecords.h"
+#include "Failure.h"
+#include "HistoryRow.h"
+#include "QueueListing.h"
+#include "QueueRecord.h"
+#include "SequenceOutcome.h"
+#include "SystemParameters.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class clsQuorvel;
+class RepNames;
+
+/// What one queue listing learnt beside its rows.
+struct QueueScan
+{
+    int improperShutdown = 0;       // a record in service for the listing's user; 0 when none
+    bool hasExpiredEntries = false; // a waiting record was checked in before today
+    bool queueRead = false;         // false when the queue could not be read at all
+    QString readProblem;            // why, when it could not
+};
+
+/// Everything the programs do with the office's shared state. The windows, quorvelctl and the
+/// board hold a store and never ask which one: the data folder or a PostgreSQL server. Queue and
+/// history operations show their own boxes on failure, as the entry object always has; the list
+/// reads return a `Failure` for the caller to show.
+class Store : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The queue; the entry object's operations, with its fields in `entry`.
+    virtual int addCustomer(const QString &firstName, const QString &lastName,
+                            const QString &service) = 0;
+    virtual bool loadEntry(int id, clsQuorvel &entry) = 0;
+    virtual bool verifyEntry(int id) = 0;
+    virtual bool updateEntry(int id, const clsQuorvel &entry) = 0;
+    virtual bool removeEntry(int id) = 0;
+    virtual int loadQueue(QueueListing &listing, bool withInService, int userId,
+                          const RepNames *repNames, QueueScan &scan) = 0;
+    /// Every record as stored, in queue order, for a terminal's listing.
+    virtual bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) = 0;
+
+    // The visit's road through a desk: each step re-checks, when it writes, what the desk saw.
+    /// `desk` is where the customer is called to (empty for none).
+    virtual SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
+                                         const QString &desk) = 0;
+    virtual SequenceOutcome returnCustomer(int id, int userNumber) = 0;
+    virtual SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) = 0;
+    virtual SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) = 0;
+    virtual SequenceOutcome removeWaitingCustomer(int id) = 0;
+    virtual SequenceOutcome correctQueueEntry(clsQuorvel &entry, int id, const SeenEntry &seen,
+                                              bool signOut) = 0;
+
+    // History.
+    virtual bool completeService(clsQuorvel &entry, int id) = 0;
+    virtual bool loadHistoryData(int id, clsQuorvel &entry) = 0;
+    virtual bool updateHistoryRecord(int id, const clsQuorvel &entry) = 0;
+    virtual HistoryRows historyOfDay(const QDate &day, int servicedBy, Failure &failure) = 0;
+    virtual bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) = 0;
+    /// The rows checked in on `firstDay` or later, in no particular order, read without ever
+    /// writing (the board reads them too). On failure `failure` is set.
+    virtual HistoryRows historySince(const QDate &firstDay, Failure &failure) = 0;
+    /// The current history as a history database file, for the export and the statistics: the
+    /// folder's own file, or a snapshot of the server's rows in a temporary file.
+    virtual bool historyFile(QString &path, Failure &failure) = 0;
+    /// Moves the history up to now out of the current history; `archivePath` says where to.
+    virtual bool archiveHistory(QString &archivePath, Failure &failure) = 0;
+
+    // Users and services.
+    virtual bool activeUsers(QList<Directory::User> &users, Failure &failure) = 0;
+    /// Every user, in user-number order; reading never writes (a board may have no right to).
+    virtual bool allUsers(QList<Directory::User> &users, Failure &failure) = 0;
+    /// Every user's display name, active or not, as the figures of the history name them; the
+    /// names read before a failure stay in `names`.
+    bool userNames(RepNames &names, Failure &failure);
+    virtual bool userByName(const QString &username, Directory::User &user, bool &found,
+                            Failure &failure) = 0;
+    virtual bool userByNumber(int userNumber, Directory::User &user, bool &found,
+                              Failure &failure) = 0;
+    virtual bool addUser(const Directory::User &user, int &userNumber, Failure &failure) = 0;
+    virtual bool modifyUser(const Directory::User &user, Failure &failure) = 0;
+    virtual bool setUserStatus(int userNumber, int status, Failure &failure) = 0;
+    virtual bool deleteUser(int userNumber, Failure &failure) = 0;
+    virtual bool activeServices(QList<Directory::Service> &services, Failure &failure) = 0;
+    virtual bool addService(const QString &serviceName, int &id, Failure &failure) = 0;
+    virtual bool renameService(int id, const QString &serviceName, Failure &failure) = 0;
+    virtual bool deleteService(int id, Failure &failure) = 0;
+
+    // A representative's events.
+    virtual bool eventsOfDay(qint32 userNumber, const QDate &day, QList<CalendarEvent> &events,
+                             Failure &failure) = 0;
+    virtual bool eventRecord(qint32 eventID, CalendarEvent &event, bool &found,
+                             Failure &failure) = 0;
+    virtual bool addEvent(const CalendarEvent &event, qint32 &eventID, Failure &failure) = 0;
+    virtual bool reviseEvent(const CalendarEvent &event, bool &found, Failure &failure) = 0;
+    virtual bool removeEvent(qint32 eventID, Failure &failure) = 0;
+
+    /// The start-up check that the store is there to work on; reports and ends the program when
+    /// it is not.
+    virtual bool checkReachable(ProgramKind kind) = 0;
+
+    /// The change signal as a poll: true when another change may have happened since the last
+    /// call with this `mark`. `quiet` readers (the board) never create or report anything.
+    struct ChangeMark
+    {
+        qint64 stamp = 0; // the signal file's time, or the count of changes heard
+        bool valid = false;
+        qint64 unsignalled = 0; // the folder's queue replacement last told without a signal
+    };
+    virtual bool checkChanged(ChangeMark &mark, bool quiet) = 0;
+
+Q_SIGNALS:
+    /// A change committed anywhere was seen: listings reload now rather than at the next poll.
+    void changed();
+    /// The status bar's `notice` while the store cannot be reached (`shown`), and when it is
+    /// reached again (not `shown`).
+    void reachability(const QString &notice, bool shown);
+};
