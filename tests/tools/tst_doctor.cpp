@@ -1,5 +1,7 @@
 #include "FolderDoctor.h"
+#include "IniFile.h"
 #include "QueueLock.h"
+#include "ServerConnection.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -20,12 +22,43 @@ constexpr QFileDevice::Permissions readOnly =
 constexpr QFileDevice::Permissions openToRun =
     readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
 
+/// On the test server, names in vedez.ini a role of the office's own holding `privileges` on
+/// its tables, as an administrator sets the desks up; nothing to do on the folder.
+bool useOfficeRole(const TestFolder &folder, const QString &privileges)
+{
+    const QString admin = folder.context.params.serverConnection;
+    if (admin.isEmpty())
+        return true;
+    static int serial = 0;
+    const QString role =
+        QString("desk_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    ServerConnection server(admin);
+    Failure failure;
+    QSqlQuery query;
+    if (!server.open(failure) || !server.exec(query, "SELECT current_schema()", {}, failure) ||
+        !query.next())
+        return false;
+    const QString schema = query.value(0).toString();
+    for (const QString &statement :
+         {QString("CREATE ROLE %1 LOGIN"), QString("GRANT USAGE ON SCHEMA %2 TO %1"),
+          "GRANT " + privileges + " ON ALL TABLES IN SCHEMA %2 TO %1",
+          QString("GRANT USAGE ON ALL SEQUENCES IN SCHEMA %2 TO %1")})
+        if (!server.exec(query, QString(statement).replace("%1", role).replace("%2", schema), {},
+                         failure))
+            return false;
+    return IniFile::writeString(folder.filePath("vedez.ini"), "server", "Connection",
+                                admin + " user=" + role);
+}
+
 /// A program folder with the programs in place, as an administrator leaves it: everything but
-/// the data, the exports, the settings and the logs read-only.
+/// the data, the exports, the settings and the logs read-only; on the server, the desks' role
+/// holds only what the programs need.
 struct InstalledFolder : TestFolder
 {
     InstalledFolder() : TestFolder(true)
     {
+        if (!useOfficeRole(*this, "SELECT, INSERT, UPDATE, DELETE"))
+            qWarning("InstalledFolder: the office's role could not be made");
         for (const char *program : {"harbrin", "quorvelClient"}) {
             QFile file(filePath(program));
             file.open(QIODevice::WriteOnly);
@@ -120,6 +153,8 @@ private Q_SLOTS:
     void notAProgramFolderInOneLine();
     void attributeCacheOfShares_data();
     void attributeCacheOfShares();
+    void serverIsChecked_data();
+    void serverIsChecked();
 };
 
 void tst_doctor::healthyFolderPassesEveryCheck()
@@ -355,6 +390,44 @@ void tst_doctor::attributeCacheOfShares()
         FolderDoctor::mountHolding("/mnt/quorvel/data", {mountInfo, fstab});
     QCOMPARE(found.type, type);
     QCOMPARE(FolderDoctor::attributeCacheSeconds(found), seconds);
+}
+
+void tst_doctor::serverIsChecked_data()
+{
+    QTest::addColumn<QString>("privileges"); // empty: a connection no server answers
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("unreachable") << QString() << "server reachable"
+                                 << "connection to server on socket" << 1;
+    QTest::newRow("without DELETE")
+        << "SELECT, INSERT, UPDATE"
+        << "server privileges"
+        << "this role lacks SELECT, INSERT, UPDATE or DELETE on: queue, history, users" << 1;
+    QTest::newRow("more than needed") << "ALL"
+                                      << "server notifications"
+                                      << "ok (heard after" << 0;
+}
+
+void tst_doctor::serverIsChecked()
+{
+    QFETCH(QString, privileges);
+    QFETCH(QString, subject);
+    QFETCH(QString, expected);
+    QFETCH(int, exitCode);
+    InstalledFolder folder;
+    if (privileges.isEmpty())
+        QVERIFY(IniFile::writeString(folder.filePath("vedez.ini"), "server", "Connection",
+                                     "host=" + folder.filePath("nowhere") + " dbname=quorvel"));
+    else if (TestFolder::testServer().isEmpty())
+        QSKIP("no test server");
+    else
+        QVERIFY(useOfficeRole(folder, privileges));
+    const ProgramRun run = folder.doctor();
+    QVERIFY2(verdict(run, subject).contains(expected), qPrintable(verdict(run, subject)));
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.out));
+    // A server that does not answer is said once; one that does, in every respect.
+    QCOMPARE(run.out.count("\nserver "), privileges.isEmpty() ? 1 : 5);
 }
 
 int main(int argc, char *argv[])

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 #include "FolderDoctor.h"
+#include "ServerDoctor.h"
 #include "ShareDoctor.h"
 
 namespace {
@@ -18,7 +19,11 @@ int doctor(CtlEnvironment &env, const QStringList &args)
     FolderDoctor doctor(env.context().params);
     bool allPassed = true;
     env.out() << "Program folder " << env.context().params.programFolder << '\n';
-    for (const FolderDoctor::Check &check : doctor.run()) {
+    QList<FolderDoctor::Check> checks = doctor.run();
+    const QString &server = env.context().params.serverConnection;
+    if (!server.isEmpty())
+        checks += ServerDoctor::checks(server);
+    for (const FolderDoctor::Check &check : std::as_const(checks)) {
         QString verdict =
             check.warning ? QStringLiteral("warning: ") + check.problem : check.problem;
         if (check.problem.isEmpty())
@@ -52,7 +57,11 @@ QList<Command> doctorCommands()
               "modification times finer than a second, and a share's attribute cache short "
               "enough for the 2.5-second poll (on every kind of share: NFS, SMB, sshfs and "
               "other FUSE shares), and whether the share is one known to keep file locks to "
-              "each workstation. Changes nothing but a short-lived probe file in the data "
+              "each workstation. When vedez.ini names a server, it also checks that the server "
+              "answers, holds the schema this program works with, grants the programs SELECT, "
+              "INSERT, UPDATE and DELETE on their tables (and warns of more), delivers a "
+              "notification from a second connection, and keeps a clock within 2 seconds of "
+              "this workstation's. Changes nothing but a short-lived probe file in the data "
               "folder.\n\nRun it on every workstation after mounting the share, as the user who "
               "runs the programs. To see whether a lock made on one workstation reaches the "
               "others, run doctor --hold on one and doctor on each other within the minute it "
