@@ -2,6 +2,7 @@
 #include "CtlEnvironment.h"
 
 #include "LobbyWaits.h"
+#include "LockedSection.h"
 #include "Store.h"
 #include "clsQuorvel.h"
 
@@ -85,8 +86,21 @@ int remove(CtlEnvironment &env, const QStringList &args)
     if (!CtlEnvironment::takeOption(rest, QStringLiteral("--key"), entry.visitKey, keyed) ||
         rest.size() != 1 || !CtlEnvironment::parseNumber(rest.first(), id))
         return ExitStatus::Usage;
-    // With the key, the removal reaches only that visit, even once its id has passed on.
-    if (!entry.verifyLobbyEntry(id)) {
+    bool present = false, removed = false;
+    {
+        // One hold of the lock: the queue is read and parsed once for the look and the removal.
+        // With the key, the removal reaches only that visit, even once its id has passed on.
+        LockedSection section(env.context());
+        Failure failure;
+        if (!section.acquire(failure)) {
+            section.close();
+            env.error(failure.description);
+            return ExitStatus::Failed;
+        }
+        present = entry.verifyLobbyEntry(id);
+        removed = present && entry.removeCustomerFromLobby(id);
+    }
+    if (!present) {
         if (env.prompter().shown == 0)
             env.error(keyed ? QStringLiteral("No customer with id %1 and key %2 is in the queue.")
                                   .arg(id)
@@ -94,7 +108,7 @@ int remove(CtlEnvironment &env, const QStringList &args)
                             : QStringLiteral("No customer with id %1 is in the queue.").arg(id));
         return env.prompter().shown == 0 ? ExitStatus::Refused : ExitStatus::Failed;
     }
-    return entry.removeCustomerFromLobby(id) ? ExitStatus::Done : ExitStatus::Failed;
+    return removed ? ExitStatus::Done : ExitStatus::Failed;
 }
 } // namespace
 
