@@ -52,9 +52,8 @@ Waits deskWhile(CoreContext &context, const std::vector<QProcess *> &readers)
         change();
         into.push_back(double(timer.nsecsElapsed()) / 1e6);
     };
-    for (int visit = 0; std::any_of(readers.begin(), readers.end(), [](QProcess *reader) {
-             return !reader->waitForFinished(0);
-         });
+    for (int visit = 0; std::any_of(readers.begin(), readers.end(),
+                                    [](QProcess *reader) { return !reader->waitForFinished(0); });
          ++visit) {
         int id = 0;
         timed(waits.add, [&] {
@@ -70,9 +69,15 @@ Waits deskWhile(CoreContext &context, const std::vector<QProcess *> &readers)
 
 QStringList exportArguments(const QString &folder)
 {
-    return {QStringLiteral("--folder"), folder,          QStringLiteral("export"),
-            QStringLiteral("--from"),   "01/01/2026",    QStringLiteral("--to"),
-            "12/31/2026",               "--out",         folder + QStringLiteral("/year.csv")};
+    return {QStringLiteral("--folder"),
+            folder,
+            QStringLiteral("export"),
+            QStringLiteral("--from"),
+            "01/01/2026",
+            QStringLiteral("--to"),
+            "12/31/2026",
+            "--out",
+            folder + QStringLiteral("/year.csv")};
 }
 } // namespace
 

@@ -12,4 +12,10 @@ struct CalendarEvent
     QDate eventDate;
     QTime eventTime;
     QString event;
+
+    /// The same appointment as `other` says: day, time and text.
+    bool sameAs(const CalendarEvent &other) const
+    {
+        return eventDate == other.eventDate && eventTime == other.eventTime && event == other.event;
+    }
 };

@@ -17,6 +17,12 @@ struct User
     static constexpr int NoStatus = -1;
 
     QString displayName() const { return firstName + QLatin1Char(' ') + lastName; }
+    /// The same names as `other`: what Modify User shows and writes.
+    bool sameNames(const User &other) const
+    {
+        return firstName == other.firstName && lastName == other.lastName &&
+               username == other.username;
+    }
 };
 
 struct Service

@@ -155,11 +155,7 @@ bool modifyUser(const QString &systemPath, const User &seen, const User &user, F
     const GuardedChange change{
         userColumns + QStringLiteral("WHERE userNumber = ?"),
         {user.userNumber},
-        [&seen](const QSqlQuery &row) {
-            const User now = userFrom(row);
-            return now.firstName == seen.firstName && now.lastName == seen.lastName &&
-                   now.username == seen.username;
-        },
+        [&seen](const QSqlQuery &row) { return userFrom(row).sameNames(seen); },
         QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
                        "WHERE userNumber = ?"),
         QVariantList{names[0], names[1], names[2], user.userNumber}};

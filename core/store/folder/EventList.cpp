@@ -99,11 +99,7 @@ bool reviseEvent(const QString &systemPath, const CalendarEvent &seen, const Cal
     const GuardedChange change{
         eventColumns + QStringLiteral("WHERE eventID = ?"),
         {event.eventID},
-        [&seen](const QSqlQuery &row) {
-            const CalendarEvent now = eventFrom(row);
-            return now.eventDate == seen.eventDate && now.eventTime == seen.eventTime &&
-                   now.event == seen.event;
-        },
+        [&seen](const QSqlQuery &row) { return eventFrom(row).sameAs(seen); },
         QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
                        "WHERE eventID = ?"),
         {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),

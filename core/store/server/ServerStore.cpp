@@ -8,8 +8,8 @@
 #include "StorableText.h"
 #include "StoreMigration.h"
 #include "TextForms.h"
-#include "VisitKey.h"
 #include "VisitColumns.h"
+#include "VisitKey.h"
 #include "clsQuorvel.h"
 
 #include <QCoreApplication>
@@ -523,11 +523,10 @@ SequenceOutcome ServerStore::removeWaitingCustomer(int id, const QString &visitK
     if (!change(
             [&](Failure &f) {
                 QSqlQuery query;
-                if (!m_connection.exec(
-                        query,
-                        QStringLiteral("DELETE FROM queue WHERE ") + thisVisit +
-                            QStringLiteral(" AND lobbyStatus = 0"),
-                        {id, visitKey}, f))
+                if (!m_connection.exec(query,
+                                       QStringLiteral("DELETE FROM queue WHERE ") + thisVisit +
+                                           QStringLiteral(" AND lobbyStatus = 0"),
+                                       {id, visitKey}, f))
                     return false;
                 count = query.numRowsAffected();
                 return true;
@@ -823,11 +822,7 @@ bool ServerStore::modifyUser(const Directory::User &seen, const Directory::User 
     return Directory::namesGiven(names, failure) &&
            guardedChange(
                userColumns + QStringLiteral("WHERE userNumber = ?"), {user.userNumber},
-               [&seen](const QSqlQuery &row) {
-                   const Directory::User now = userFrom(row);
-                   return now.firstName == seen.firstName && now.lastName == seen.lastName &&
-                          now.username == seen.username;
-               },
+               [&seen](const QSqlQuery &row) { return userFrom(row).sameNames(seen); },
                QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
                               "WHERE userNumber = ?"),
                {names[0], names[1], names[2], user.userNumber}, Directory::userGone(), failure);
@@ -940,11 +935,7 @@ bool ServerStore::reviseEvent(const CalendarEvent &seen, const CalendarEvent &ev
     found = true;
     if (guardedChange(
             eventColumns + QStringLiteral("WHERE eventID = ?"), {event.eventID},
-            [&seen](const QSqlQuery &row) {
-                const CalendarEvent now = eventFrom(row);
-                return now.eventDate == seen.eventDate && now.eventTime == seen.eventTime &&
-                       now.event == seen.event;
-            },
+            [&seen](const QSqlQuery &row) { return eventFrom(row).sameAs(seen); },
             QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
                            "WHERE eventID = ?"),
             {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),
