@@ -2,7 +2,6 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "LockedSection.h"
 #include "QueueRecord.h"
 #include "StorableText.h"
 #include "Store.h"
@@ -83,12 +82,8 @@ int complete(CtlEnvironment &env, const QStringList &args)
     bool inService = true;
     {
         LockedSection section(env.context());
-        Failure failure;
-        if (!section.acquire(failure)) {
-            section.close();
-            env.error(failure.description);
+        if (!env.acquire(section))
             return ExitStatus::Failed;
-        }
         clsQuorvel entry(env.context());
         if (entry.loadLobbyEntry(id))
             inService = entry.lobbystatus == 1 && entry.repID == user;

@@ -252,7 +252,9 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
     scan.readProblem = scan.queueRead ? QString() : doc.loadFailure().description;
     Failure failure;
     using Field = QueueRecordReader::Field;
-    for (const pugi::xml_node &record : doc.records()) {
+    const QList<pugi::xml_node> records = doc.records();
+    listing.waiting.reserve(records.size());
+    for (const pugi::xml_node &record : records) {
         QueueRecordReader reader(record, m_context.prompter());
         QueueRow row;
         int status = 0;
@@ -321,7 +323,7 @@ bool FolderStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failu
         QueueRecordReader reader(record, m_context.prompter());
         StoredQueueRecord stored;
         QueueDocument::recordId(record, stored.id);
-        stored.texts = {reader.text(Field::FirstName), reader.text(Field::LastName),
+        stored.texts = {reader.text(Field::FirstName),   reader.text(Field::LastName),
                         reader.text(Field::LobbyStatus), reader.text(Field::Service),
                         reader.text(Field::UserId),      reader.text(Field::TimeIn),
                         reader.text(Field::DateIn),      reader.text(Field::TimeSeen),
