@@ -72,14 +72,13 @@ int work(const QString &folder, double seconds, const QString &name, const QStri
         clsQuorvel entry(context);
         const auto take = [&] {
             const Flock held(lock);
-            return context.store().takeCustomer(id, 1, entry, {}).done();
+            return context.store().takeCustomer(id, {}, 1, entry, {}).done();
         };
         const auto signOut = [&] {
             const Flock held(lock);
             return context.store().signOutCustomer(entry, id).done();
         };
-        if (id == 0 ||
-            !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
+        if (id == 0 || !context.store().userByNumber(1, user, found, failure) ||
             !found || !take() || !signOut()) {
             std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
             return 1;

@@ -5,6 +5,7 @@
 
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
 #include "Store.h"
 
 #include <QFileInfo>
@@ -27,6 +28,11 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
 
     HistoryExport job(database, selection, names);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
+    const QString refusal = OutputPath::refusal(outputPath, database, env.context().params);
+    if (!refusal.isEmpty()) {
+        env.error(refusal);
+        return ExitStatus::Failed;
+    }
     switch (job.writeTo(outputPath)) {
     case HistoryExport::Outcome::Written:
         env.out() << job.count() << Qt::endl;
@@ -44,11 +50,12 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
 
 int archive(CtlEnvironment &env, const QStringList &args)
 {
-    if (!args.isEmpty())
+    const bool toFile = args == QStringList{QStringLiteral("--to-file")};
+    if (!args.isEmpty() && !toFile)
         return ExitStatus::Usage;
     QString archivePath;
     Failure failure;
-    if (!env.context().store().archiveHistory(archivePath, failure)) {
+    if (!env.context().store().archiveHistory(toFile, archivePath, failure)) {
         env.error(HistoryArchive::failureText(failure));
         return ExitStatus::Failed;
     }
@@ -89,13 +96,15 @@ QList<Command> exportArchiveCommands()
               QList<HelpItem>{{QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
           {{QStringLiteral("0"), QStringLiteral("written; the number of visits is printed")},
            {QStringLiteral("1"),
-            QStringLiteral("no visit matches (no file is made), or a database or the file "
-                           "could not be read or written; the reason is printed")},
+            QStringLiteral("no visit matches (no file is made), FILE is refused (the history "
+                           "database, the queue file, any file in the data folder, or another "
+                           "database), or a database or the file could not be read or "
+                           "written; the reason is printed")},
            {QStringLiteral("2"),
             QStringLiteral("wrong usage, a day that is not a date, or --from after --to")}},
           QStringLiteral("quorvelctl export --from 12/01/2026 --to 12/31/2026 --out dec.csv")}},
         {QStringLiteral("archive"),
-         QString(),
+         QStringLiteral("[--to-file]"),
          true,
          archive,
          {QStringLiteral("move the history into the archive and start an empty one"),
@@ -104,8 +113,12 @@ QList<Command> exportArchiveCommands()
               "(QV, the date as MMddyy, the minute and the second, .mdb) and puts a copy of the "
               "empty system/history.mdb in its place, as the reception's archive does. Prints "
               "the archive's path. Safe while the programs run: every visit signed out "
-              "meanwhile lands in one of the two databases."),
-          {},
+              "meanwhile lands in one of the two databases. On a server, moves the history "
+              "into a new table named history_archive_ and the moment, and prints its name."),
+          {{QStringLiteral("--to-file"),
+            QStringLiteral("on a server, move the history into an archive file in data/archive "
+                           "instead, named as above, which the export reads; the data folder "
+                           "always archives so")}},
           {{QStringLiteral("0"), QStringLiteral("archived; the archive's path is printed")},
            {QStringLiteral("1"),
             QStringLiteral("nothing was changed: the history could not be moved, or the "

@@ -10,6 +10,7 @@
 #include "kzrXML.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlError>
 
 namespace {
@@ -31,7 +32,7 @@ const QList<Table> &tables()
         {"history",
          "history.mdb",
          {"id", "firstName", "lastName", "serviceRequested", "lobbyDateIn", "lobbyTimeIn",
-          "timeServiced", "timeOut", "servicedBy", "serviceTime", "desk"}},
+          "timeServiced", "timeOut", "servicedBy", "serviceTime", "desk", "visitKey"}},
         {"events",
          "systemData.mdb",
          {"eventID", "userNumber", "eventDate", "eventTime", "event", "eventAlarm"}},
@@ -39,11 +40,11 @@ const QList<Table> &tables()
     return all;
 }
 
-const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME", "LOBBY_STATUS",
-                                     "SERVICE",    "USER_ID",   "TIME_IN",
-                                     "DATE_IN",    "TIME_SEEN", "DESK"};
-const QString queueColumns = QStringLiteral(
-    "id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen, desk");
+const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME", "LOBBY_STATUS", "SERVICE",
+                                     "USER_ID",    "TIME_IN",   "DATE_IN",      "TIME_SEEN",
+                                     "VISIT_KEY",  "DESK"};
+const QString queueColumns = QStringLiteral("id, firstName, lastName, lobbyStatus, service, userId, "
+                                            "timeIn, dateIn, timeSeen, visitKey, desk");
 
 QString selectAll(const Table &table)
 {
@@ -67,6 +68,14 @@ QVariantList rowOf(const QSqlQuery &query, qsizetype columns)
     return values;
 }
 
+/// New rows of `table` go on from the highest `key` copied; an empty table starts at 1.
+QString continueKeys(const QString &table, const QString &key)
+{
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                          "COALESCE((SELECT max(%2) FROM %1), 0) + 1, false)")
+        .arg(table, key);
+}
+
 QVariant textOrNull(const QString &text)
 {
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
@@ -79,17 +88,14 @@ public:
     bool ask(const QString &, const QString &, Icon) override { return false; }
 };
 
-/// Appends the server's rows of `table` to the same table of the SQLite file `path`, in one
-/// transaction of the file.
-bool copyToFile(ServerConnection &server, const Table &table, const QString &path, qint64 &rows,
-                QString &error)
+/// Appends the rows `source` returns, in the column order of `table`, to the same table of the
+/// SQLite file `path`, in one transaction of the file.
+bool writeRows(QSqlQuery &source, const Table &table, const QString &path, qint64 &rows,
+               QString &error)
 {
     Database db(path);
-    QSqlQuery source;
-    Failure failure;
-    if (!db.open() || !server.exec(source, selectAll(table), {}, failure) ||
-        !db.connection().transaction()) {
-        error = db.failure().number ? db.failure().description : failure.description;
+    if (!db.open() || !db.connection().transaction()) {
+        error = db.failure().description;
         return false;
     }
     const QString insert = insertAll(
@@ -106,6 +112,24 @@ bool copyToFile(ServerConnection &server, const Table &table, const QString &pat
         return false;
     }
     return true;
+}
+
+/// Appends the server's rows of `table` to the same table of the SQLite file `path`.
+bool copyToFile(ServerConnection &server, const Table &table, const QString &path, qint64 &rows,
+                QString &error)
+{
+    QSqlQuery source;
+    Failure failure;
+    if (!server.exec(source, selectAll(table), {}, failure)) {
+        error = failure.description;
+        return false;
+    }
+    return writeRows(source, table, path, rows, error);
+}
+
+const Table &historyTable()
+{
+    return tables()[2];
 }
 
 bool verify(ServerConnection &server, const StoreMigration::Counts &counts, Failure &failure)
@@ -183,12 +207,9 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                         return false;
                     ++count.rows;
                 }
-                // New rows go on from the highest key copied.
                 if (!server.exec(
                         query,
-                        QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', "
-                                       "'%2'), GREATEST((SELECT max(%2) FROM %1), 1))")
-                            .arg(QLatin1String(table.name), table.columns.first().toLower()),
+                        continueKeys(QLatin1String(table.name), table.columns.first().toLower()),
                         {}, f))
                     return false;
                 counts << count;
@@ -207,21 +228,19 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                 for (const char *element : queueElements)
                     texts << QString::fromUtf8(record.child(element).attribute("value").value());
                 const QString userId = texts[4].trimmed();
-                if (!server.exec(query, insertAll(QStringLiteral("queue"), queueColumns, 10),
+                if (!server.exec(query, insertAll(QStringLiteral("queue"), queueColumns, 11),
                                  {id, texts[0], texts[1], texts[2].toInt(), texts[3],
                                   userId.isEmpty() ? QVariant(QMetaType(QMetaType::Int))
                                                    : QVariant(userId.toInt()),
                                   TextForms::parseQueueTime(texts[5]),
                                   TextForms::parseQueueDate(texts[6]), textOrNull(texts[7]),
-                                  textOrNull(texts[8])},
+                                  textOrNull(texts[8]), textOrNull(texts[9])},
                                  f))
                     return false;
                 ++queue.rows;
             }
             counts.prepend(queue);
-            return server.exec(query,
-                               QStringLiteral("SELECT setval(pg_get_serial_sequence('queue', "
-                                              "'id'), GREATEST((SELECT max(id) FROM queue), 1))"),
+            return server.exec(query, continueKeys(QStringLiteral("queue"), QStringLiteral("id")),
                                {}, f) &&
                    verify(server, counts, f);
         },
@@ -269,7 +288,8 @@ bool toFolder(const QString &connection, const QString &folder, Counts &counts, 
                                     rows.value(5).isNull() ? QString() : rows.value(5).toString(),
                                     TextForms::queueTime(rows.value(6).toTime()),
                                     TextForms::queueDate(rows.value(7).toDate()),
-                                    rows.value(8).toString(), rows.value(9).toString()},
+                                    rows.value(8).toString(), rows.value(9).toString(),
+                                    rows.value(10).toString()},
                                    xml);
         doc.append(scratch);
         ++queue.rows;
@@ -294,7 +314,35 @@ bool historyToFile(ServerConnection &server, const QString &path, QString &error
 {
     qint64 rows = 0;
     return ProgramFolder::createHistoryDatabase(path, error) &&
-           copyToFile(server, tables()[2], path, rows, error);
+           copyToFile(server, historyTable(), path, rows, error);
+}
+
+bool moveHistoryToFile(ServerConnection &server, const QString &path, QString &error)
+{
+    if (QFile::exists(path)) {
+        error = QStringLiteral("File already exists: ") + path;
+        return false;
+    }
+    // Made whole under a name of its own, then put in place, never over another file.
+    const QString partial = path + QStringLiteral(".partial");
+    QFile::remove(partial);
+    const Table &history = historyTable();
+    QSqlQuery rows;
+    Failure failure;
+    qint64 count = 0;
+    if (!ProgramFolder::createHistoryDatabase(partial, error))
+        return false;
+    if (!server.exec(rows,
+                     QStringLiteral("DELETE FROM history RETURNING ") +
+                         history.columns.join(QStringLiteral(", ")),
+                     {}, failure))
+        error = failure.description;
+    else if (writeRows(rows, history, partial, count, error) && !QFile::rename(partial, path))
+        error = QStringLiteral("File already exists: ") + path;
+    else if (error.isEmpty())
+        return true;
+    QFile::remove(partial);
+    return false;
 }
 
 } // namespace StoreMigration
