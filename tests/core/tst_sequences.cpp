@@ -108,6 +108,8 @@ void tst_sequences::take()
     QCOMPARE(desk.repID, 7);
     QCOMPARE(desk.timeSeen.toTime(), QTime(14, 20, 31));
     QCOMPARE(desk.desk, QString("Window 4"));
+    QVERIFY(!mine.visitKey.isEmpty()); // kept for the sign-out
+    QCOMPARE(mine.visitKey, desk.visitKey);
 
     clsQuorvel other(folder.context);
     outcome = folder.context.store().takeCustomer(id, {}, 8, other, {});
