@@ -25,8 +25,17 @@ public:
         formFilePaths(context.params);
     }
 
+    /// The program folder `existing`, made by another process of the benchmark.
+    explicit BenchFolder(const QString &existing) : context(m_prompter, m_clock, m_end)
+    {
+        m_valid = true;
+        m_existing = existing;
+        loadSystemParameters(existing, context.params);
+        formFilePaths(context.params);
+    }
+
     bool isValid() const { return m_valid; }
-    QString dir() const { return m_dir.path(); }
+    QString dir() const { return m_existing.isEmpty() ? m_dir.path() : m_existing; }
 
 private:
     class PrintingPrompter final : public Prompter
@@ -40,6 +49,7 @@ private:
     };
 
     QTemporaryDir m_dir;
+    QString m_existing;
     PrintingPrompter m_prompter;
     SystemClock m_clock;
     ProcessEnd m_end;

@@ -69,8 +69,10 @@ public:
     /// The current history as a history database file, for the export and the statistics: the
     /// folder's own file, or a snapshot of the server's rows in a temporary file.
     virtual bool historyFile(QString &path, Failure &failure) = 0;
-    /// Moves the history up to now out of the current history; `archivePath` says where to.
-    virtual bool archiveHistory(QString &archivePath, Failure &failure) = 0;
+    /// Moves the history up to now out of the current history; `archivePath` says where to. With
+    /// `toFile`, into a history database file in the archive folder, which the export reads, as
+    /// the folder always does; else where the store keeps its archives.
+    virtual bool archiveHistory(bool toFile, QString &archivePath, Failure &failure) = 0;
 
     // Users and services.
     virtual bool activeUsers(QList<Directory::User> &users, Failure &failure) = 0;

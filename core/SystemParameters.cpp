@@ -2,8 +2,6 @@
 
 #include "IniFile.h"
 
-#include <QRegularExpression>
-
 QString joinPath(const QString &folder, const QString &name)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
@@ -43,10 +41,37 @@ double parseMaxLimit(const QString &value)
 {
     if (value == QLatin1String("none"))
         return 10;
-    static const QRegularExpression leadingNumber(
-        QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
-    const QRegularExpressionMatch m = leadingNumber.match(value);
-    return m.hasMatch() ? m.captured(1).toDouble() : 0;
+    // The number at the start, as a number reads: blanks, a sign, digits with at most one
+    // point, an exponent only when digits follow it. Scanned by hand, as every program and
+    // every quorvelctl command reads it at start.
+    qsizetype at = 0;
+    const auto digits = [&] {
+        const qsizetype from = at;
+        while (at < value.size() && value.at(at) >= u'0' && value.at(at) <= u'9')
+            ++at;
+        return at - from;
+    };
+    while (at < value.size() && value.at(at).isSpace())
+        ++at;
+    const qsizetype start = at;
+    if (at < value.size() && (value.at(at) == u'+' || value.at(at) == u'-'))
+        ++at;
+    qsizetype mantissa = digits();
+    if (at < value.size() && value.at(at) == u'.') {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return 0;
+    const qsizetype end = at;
+    if (at < value.size() && (value.at(at) == u'e' || value.at(at) == u'E')) {
+        ++at;
+        if (at < value.size() && (value.at(at) == u'+' || value.at(at) == u'-'))
+            ++at;
+        if (digits() == 0)
+            at = end;
+    }
+    return value.mid(start, at - start).toDouble();
 }
 
 bool isLogSwitch(const QStringList &arguments)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -15,6 +16,9 @@ QString queueDate(const QDate &date);      // M/d/yyyy
 QString queueTime(const QTime &time);      // h:mm:ss AP
 QDate parseQueueDate(const QString &text); // invalid when it does not read as a date
 QTime parseQueueTime(const QString &text); // invalid when it does not read as a time
+// The same, from the UTF-8 a parser gives, without making text of it
+QDate parseQueueDateUtf8(QByteArrayView utf8);
+QTime parseQueueTimeUtf8(QByteArrayView utf8);
 
 // Log line stamp: M/d/yyyy h:mm:ss AP
 QString logStamp(const QDateTime &moment);
@@ -41,6 +45,8 @@ QString dbDate(const QDate &date); // yyyy-MM-dd
 QString dbTime(const QTime &time); // HH:mm:ss
 QDate parseDbDate(const QString &text);
 QTime parseDbTime(const QString &text);
+QDate parseDbDateUtf8(QByteArrayView utf8); // as SQLite gives it
+QTime parseDbTimeUtf8(QByteArrayView utf8);
 
 /// Minute boundaries passed from one time of day to another: seconds dropped from both before
 /// subtracting, so 10:00:59 to 10:01:00 is 1, and negative when `to` is earlier in the day.

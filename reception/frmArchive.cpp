@@ -37,7 +37,7 @@ void frmArchive::archive()
     QString archivePath;
     Failure failure;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool archived = context.store().archiveHistory(archivePath, failure);
+    const bool archived = context.store().archiveHistory(false, archivePath, failure);
     QGuiApplication::restoreOverrideCursor();
     if (!archived) {
         context.prompter().message(HistoryArchive::failureText(failure), QStringLiteral("Error"),

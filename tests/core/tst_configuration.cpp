@@ -43,6 +43,12 @@ void tst_configuration::maxLimit_data()
     QTest::newRow("leading blanks") << "   12" << 12.0;
     QTest::newRow("word first") << "ten" << 0.0;
     QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("signed") << "-3 " << -3.0;
+    QTest::newRow("point first") << "+.5x" << 0.5;
+    QTest::newRow("point last") << "5." << 5.0;
+    QTest::newRow("exponent") << "1.5e1" << 15.0;
+    QTest::newRow("no exponent digits") << "2e" << 2.0;
+    QTest::newRow("point alone") << "." << 0.0;
 }
 
 void tst_configuration::maxLimit()

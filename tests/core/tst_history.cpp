@@ -3,9 +3,9 @@
 #include "DataFormat.h"
 #include "Database.h"
 #include "HistoryArchive.h"
+#include "HistoryList.h"
 #include "IniFile.h"
 #include "ServiceSequences.h"
-#include "HistoryList.h"
 #include "TextForms.h"
 #include "clsQuorvel.h"
 
@@ -81,6 +81,8 @@ private Q_SLOTS:
     void lockedDatabaseWaitsThenFails();
     void readerRecoversAWriteLeftHalfDone();
     void dayList();
+    void rowReadsAsStored_data();
+    void rowReadsAsStored();
     void deskColumnAddedToOlderDatabases();
 };
 
@@ -99,6 +101,7 @@ void tst_history::textForms_data()
     QTest::newRow("hour 25") << "25:00:00" << QTime();
     QTest::newRow("13 pm") << "13:00 PM" << QTime();
     QTest::newRow("word") << "noon" << QTime();
+    QTest::newRow("no-break space") << "\u00A02:05 PM" << QTime(14, 5);
 }
 
 void tst_history::textForms()
@@ -106,6 +109,8 @@ void tst_history::textForms()
     QFETCH(QString, text);
     QFETCH(QTime, time);
     QCOMPARE(TextForms::parseLooseTime(text), time);
+    QCOMPARE(TextForms::parseQueueTimeUtf8(text.toUtf8()), time);
+    QCOMPARE(TextForms::parseDbTimeUtf8(text.toUtf8()), time);
     if (time.isValid()) // every form the screens write reads back
         for (const QString &written :
              {TextForms::screenTime24(time), TextForms::screenTime12Seconds(time),
@@ -523,6 +528,47 @@ void tst_history::dayList()
     QVERIFY(QFile::remove(path));
     QVERIFY(!historyRecord(path, 3, row, found, failure));
     QCOMPARE(failure.number, 53);
+}
+
+void tst_history::rowReadsAsStored_data()
+{
+    const QVariant null(QMetaType(QMetaType::QString));
+    QTest::addColumn<QVariantList>("stored"); // first name, date, time in, seen, by, minutes
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("timeIn");
+    QTest::addColumn<QTime>("seen");
+    QTest::addColumn<int>("servicedBy");
+    QTest::addColumn<int>("minutes");
+    QTest::newRow("nulls") << QVariantList{null, "2026-12-06", null, null, QVariant(), QVariant()}
+                           << QString() << QDate(2026, 12, 6) << QTime() << QTime() << 0 << 0;
+    QTest::newRow("loose times")
+        << QVariantList{"Zoë", "2026-12-06 08:00", "2:05:09 PM", "\u00A014:07", 5, 3} << "Zoë"
+        << QDate(2026, 12, 6) << QTime(14, 5, 9) << QTime(14, 7) << 5 << 3;
+    QTest::newRow("no time") << QVariantList{"Ann", "12/6/2026", "25:00:00", "14:05:", 5, 3}
+                             << "Ann" << QDate() << QTime() << QTime() << 5 << 3;
+    QTest::newRow("numbers in other types")
+        << QVariantList{42, "2026-12-06", "09:00:00", "09:10:00", "7x", 12.0} << "42"
+        << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << 0 << 12;
+}
+
+void tst_history::rowReadsAsStored()
+{
+    QFETCH(QVariantList, stored);
+    TestFolder folder;
+    QVERIFY(insertRow(folder, {1, stored[0], "Lee", "Taxes", stored[1], stored[2], stored[3],
+                               QVariant(), stored[4], stored[5]}));
+    HistoryRow row;
+    bool found = false;
+    Failure failure;
+    QVERIFY(historyRecord(folder.context.params.historyPath, 1, row, found, failure) && found);
+    QTEST(row.firstName, "firstName");
+    QTEST(row.lobbyDateIn, "date");
+    QTEST(row.lobbyTimeIn, "timeIn");
+    QTEST(row.timeServiced, "seen");
+    QVERIFY(!row.timeOut.isValid());
+    QTEST(row.servicedBy, "servicedBy");
+    QTEST(row.serviceTime, "minutes");
 }
 
 namespace {

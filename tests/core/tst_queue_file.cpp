@@ -55,6 +55,8 @@ private Q_SLOTS:
     void recordsInsideRecordsAreFound_data();
     void recordsInsideRecordsAreFound();
     void deskAcrossVersions();
+    void unusualRecordsList_data();
+    void unusualRecordsList();
 };
 
 void tst_queue_file::keepsEncodingAcrossChanges_data()
@@ -290,3 +292,56 @@ void tst_queue_file::deskAcrossVersions()
 
 QTEST_GUILESS_MAIN(tst_queue_file)
 #include "tst_queue_file.moc"
+
+void tst_queue_file::unusualRecordsList_data()
+{
+    QTest::addColumn<QString>("children"); // of record 90001, checked in by "Ann Lee"
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<int>("representative"); // 0: waiting
+    QTest::addColumn<QTime>("timeIn");
+    QTest::addColumn<QDate>("dateIn");
+    const QString usual = "<FIRST_NAME value=\"Ann\"/><LAST_NAME value=\"Lee\"/>"
+                          "<SERVICE value=\"Taxes\"/><USER_ID value=\"\"/>"
+                          "<TIME_SEEN value=\"\"/>";
+    QTest::newRow("reordered, with comments and others")
+        << "<DATE_IN value=\"12/6/2026\"/><!-- x --><OTHER value=\"1\"/>"
+           "<TIME_IN value=\"9:00:00 AM\"/>\n<LOBBY_STATUS value=\"0\"/>" +
+               usual
+        << "Taxes" << 0 << QTime(9, 0) << QDate(2026, 12, 6);
+    QTest::newRow("first of two counts")
+        << "<SERVICE value=\"Permits\"/><LOBBY_STATUS value=\"0\"/><LOBBY_STATUS value=\"1\"/>"
+           "<TIME_IN value=\"9:00:00 AM\"/><DATE_IN value=\"12/6/2026\"/>" +
+               usual
+        << "Permits" << 0 << QTime(9, 0) << QDate(2026, 12, 6);
+    QTest::newRow("blanks, signs, loose forms")
+        << "<LOBBY_STATUS value=\" +1 \"/><USER_ID value=\"\t5\"/><SERVICE value=\"Café\"/>"
+           "<TIME_IN value=\" 2:05 pm\"/><DATE_IN value=\"12/06/26\"/>" +
+               usual
+        << "Café" << 5 << QTime(14, 5) << QDate(2026, 12, 6);
+    QTest::newRow("characters a number or time does not have")
+        << "<LOBBY_STATUS value=\"\u00A00\"/><TIME_IN value=\"\u00A09:00\"/>"
+           "<DATE_IN value=\"12/6/2026\"/><SERVICE value=\"李\"/>" +
+               usual
+        << "李" << 0 << QTime(9, 0) << QDate(2026, 12, 6);
+}
+
+void tst_queue_file::unusualRecordsList()
+{
+    QFETCH(QString, children);
+    QFETCH(int, representative);
+    TestFolder folder;
+    folder.writeQueue(("<LOBBY><QUEUE_REC id=\"90001\">" + children + "</QUEUE_REC>" +
+                       record(90002, "Bo", "Day") + "</LOBBY>")
+                          .toUtf8());
+    clsQuorvel desk(folder.context);
+    QueueListing listing;
+    QCOMPARE(desk.loadQueue(listing, true), representative == 0 ? 2 : 1);
+    const QueueRow &row = representative == 0 ? listing.waiting[0] : listing.inService[0];
+    QCOMPARE(row.id, 90001);
+    QCOMPARE(row.text(), QString("Ann Lee"));
+    QTEST(row.service, "service");
+    QCOMPARE(row.userId, representative);
+    QTEST(row.timeIn, "timeIn");
+    QTEST(row.dateIn, "dateIn");
+    QVERIFY(folder.prompter.boxes.isEmpty());
+}

@@ -44,11 +44,12 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
 
 int archive(CtlEnvironment &env, const QStringList &args)
 {
-    if (!args.isEmpty())
+    const bool toFile = args == QStringList{QStringLiteral("--to-file")};
+    if (!args.isEmpty() && !toFile)
         return ExitStatus::Usage;
     QString archivePath;
     Failure failure;
-    if (!env.context().store().archiveHistory(archivePath, failure)) {
+    if (!env.context().store().archiveHistory(toFile, archivePath, failure)) {
         env.error(HistoryArchive::failureText(failure));
         return ExitStatus::Failed;
     }
@@ -95,7 +96,7 @@ QList<Command> exportArchiveCommands()
             QStringLiteral("wrong usage, a day that is not a date, or --from after --to")}},
           QStringLiteral("quorvelctl export --from 12/01/2026 --to 12/31/2026 --out dec.csv")}},
         {QStringLiteral("archive"),
-         QString(),
+         QStringLiteral("[--to-file]"),
          true,
          archive,
          {QStringLiteral("move the history into the archive and start an empty one"),
@@ -104,8 +105,12 @@ QList<Command> exportArchiveCommands()
               "(QV, the date as MMddyy, the minute and the second, .mdb) and puts a copy of the "
               "empty system/history.mdb in its place, as the reception's archive does. Prints "
               "the archive's path. Safe while the programs run: every visit signed out "
-              "meanwhile lands in one of the two databases."),
-          {},
+              "meanwhile lands in one of the two databases. On a server, moves the history "
+              "into a new table named history_archive_ and the moment, and prints its name."),
+          {{QStringLiteral("--to-file"),
+            QStringLiteral("on a server, move the history into an archive file in data/archive "
+                           "instead, named as above, which the export reads; the data folder "
+                           "always archives so")}},
           {{QStringLiteral("0"), QStringLiteral("archived; the archive's path is printed")},
            {QStringLiteral("1"),
             QStringLiteral("nothing was changed: the history could not be moved, or the "

@@ -2,6 +2,7 @@
 #include "CtlEnvironment.h"
 
 #include "LobbyWaits.h"
+#include "LockedSection.h"
 #include "Store.h"
 #include "clsQuorvel.h"
 
@@ -81,12 +82,25 @@ int remove(CtlEnvironment &env, const QStringList &args)
     if (args.size() != 1 || !CtlEnvironment::parseNumber(args.first(), id))
         return ExitStatus::Usage;
     clsQuorvel entry(env.context());
-    if (!entry.verifyLobbyEntry(id)) {
+    bool present = false, removed = false;
+    {
+        // One hold of the lock: the queue is read and parsed once for the look and the removal.
+        LockedSection section(env.context());
+        Failure failure;
+        if (!section.acquire(failure)) {
+            section.close();
+            env.error(failure.description);
+            return ExitStatus::Failed;
+        }
+        present = entry.verifyLobbyEntry(id);
+        removed = present && entry.removeCustomerFromLobby(id);
+    }
+    if (!present) {
         if (env.prompter().shown == 0)
             env.error(QStringLiteral("No customer with id %1 is in the queue.").arg(id));
         return env.prompter().shown == 0 ? ExitStatus::Refused : ExitStatus::Failed;
     }
-    return entry.removeCustomerFromLobby(id) ? ExitStatus::Done : ExitStatus::Failed;
+    return removed ? ExitStatus::Done : ExitStatus::Failed;
 }
 } // namespace
 

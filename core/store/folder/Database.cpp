@@ -124,6 +124,14 @@ bool Database::exec(QSqlQuery &query)
     return true;
 }
 
+bool Database::retryRead(const Failure &failure, int &pause)
+{
+    m_failure = failure;
+    if (pause == 0)
+        pause = FirstPause;
+    return waitForWholeFile(pause);
+}
+
 bool Database::waitForWholeFile(int &pause)
 {
     if (m_mode != Mode::ReadOnly || !halfWritten(m_failure.number) || pause > 640)

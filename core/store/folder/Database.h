@@ -51,6 +51,11 @@ public:
     /// Records the error of `query` (or of the connection) as this operation's failure.
     void setFailureFrom(const QSqlQuery &query);
 
+    /// For a read through the connection's own SQLite handle that failed with `failure`: records
+    /// it and, where the file was half-written by another workstation, waits `pause` (longer
+    /// each time, starting at 0) and says whether to try again.
+    bool retryRead(const Failure &failure, int &pause);
+
     /// How long a statement waits for another instance's lock before it fails: 10 s, which
     /// tests shorten. Takes effect for connections opened afterwards.
     static void setBusyTimeout(int milliseconds);

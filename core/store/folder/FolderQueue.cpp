@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
+#include "QueueRecordReader.h"
 #include "RepNames.h"
 #include "TextForms.h"
 #include "WatchDog.h"
@@ -21,60 +22,6 @@ constexpr int FirstId = 86400;
 constexpr int LastId = 172799;
 
 const QString errorTitle = QStringLiteral("Error %1");
-
-Failure typeMismatch(const char *element, const QString &text)
-{
-    return {FailureNumber::TypeMismatch,
-            QStringLiteral("Type mismatch: %1 holds \"%2\"").arg(QLatin1String(element), text)};
-}
-
-/// Reads the fields of one record, reporting a missing value through kzrXML and a value that
-/// does not convert through `failure`.
-class RecordReader
-{
-public:
-    RecordReader(pugi::xml_node record, Prompter &prompter) : m_record(record), m_xml(prompter) {}
-
-    QString text(const char *element) { return m_xml.getElementAttrVal(m_record, element); }
-
-    bool number(const char *element, int &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        bool ok = false;
-        value = raw.trimmed().toInt(&ok);
-        if (!ok)
-            failure = typeMismatch(element, raw);
-        return ok;
-    }
-
-    bool time(const char *element, QTime &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        value = TextForms::parseQueueTime(raw);
-        if (!value.isValid())
-            failure = typeMismatch(element, raw);
-        return value.isValid();
-    }
-
-    bool date(const char *element, QDate &value, Failure &failure)
-    {
-        const QString raw = text(element);
-        value = TextForms::parseQueueDate(raw);
-        if (!value.isValid())
-            failure = typeMismatch(element, raw);
-        return value.isValid();
-    }
-
-private:
-    pugi::xml_node m_record;
-    kzrXML m_xml;
-};
-
-/// The desk of a record, read quietly: records written before desks have none.
-QString deskOf(pugi::xml_node record)
-{
-    return QString::fromUtf8(record.child("DESK").attribute("value").value());
-}
 
 /// Loads the queue file into `doc`; false (with `failure` set) when it is there but cannot be
 /// read. A missing file holds no entry; one that cannot be read may hold any, so it answers
@@ -185,14 +132,15 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
     if (!match)
         return false;
 
-    RecordReader reader(match, m_context.prompter());
-    entry.firstName = reader.text("FIRST_NAME");
-    entry.lastName = reader.text("LAST_NAME");
-    entry.service = reader.text("SERVICE");
+    using Field = QueueRecordReader::Field;
+    QueueRecordReader reader(match, m_context.prompter());
+    entry.firstName = reader.text(Field::FirstName);
+    entry.lastName = reader.text(Field::LastName);
+    entry.service = reader.text(Field::Service);
     int status = 0;
-    if (!reader.number("LOBBY_STATUS", status, failure) ||
-        !reader.time("TIME_IN", entry.Timein, failure) ||
-        !reader.date("DATE_IN", entry.dateIn, failure)) {
+    if (!reader.number(Field::LobbyStatus, status, failure) ||
+        !reader.time(Field::TimeIn, entry.Timein, failure) ||
+        !reader.date(Field::DateIn, entry.dateIn, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
@@ -201,18 +149,17 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
     entry.repID = 0;
     entry.desk.clear();
     if (entry.lobbystatus == 1) {
-        entry.desk = deskOf(match);
+        entry.desk = reader.quietText(Field::Desk);
         int user = 0;
-        if (!reader.number("USER_ID", user, failure)) {
+        if (!reader.number(Field::UserId, user, failure)) {
             report(prefix, errorTitle.arg(failure.number), failure);
             return false;
         }
         entry.repID = user;
-        const QString seenText = reader.text("TIME_SEEN");
-        if (!seenText.isEmpty()) {
-            const QTime time = TextForms::parseQueueTime(seenText);
-            if (!time.isValid()) {
-                failure = typeMismatch("TIME_SEEN", seenText);
+        const char *seenText = reader.raw(Field::TimeSeen);
+        if (seenText && *seenText) {
+            QTime time;
+            if (!reader.time(Field::TimeSeen, time, failure)) {
                 report(prefix, errorTitle.arg(failure.number), failure);
                 return false;
             }
@@ -304,26 +251,34 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
     scan.queueRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
     scan.readProblem = scan.queueRead ? QString() : doc.loadFailure().description;
     Failure failure;
+    using Field = QueueRecordReader::Field;
     for (const pugi::xml_node &record : doc.records()) {
-        RecordReader reader(record, m_context.prompter());
+        QueueRecordReader reader(record, m_context.prompter());
         QueueRow row;
         int status = 0;
         if (!QueueDocument::recordId(record, row.id)) {
-            failure = typeMismatch("id", QString::fromUtf8(record.attribute("id").value()));
+            failure = QueueRecordReader::typeMismatch("id", record.attribute("id").value());
             break;
         }
-        row.firstName = reader.text("FIRST_NAME");
-        row.lastName = reader.text("LAST_NAME");
-        if (!reader.time("TIME_IN", row.timeIn, failure) ||
-            !reader.date("DATE_IN", row.dateIn, failure) ||
-            !reader.number("LOBBY_STATUS", status, failure))
+        // Read in the order every load has read them, so the same field is reported first.
+        const char *first = reader.raw(Field::FirstName);
+        const char *last = reader.raw(Field::LastName);
+        if (!reader.time(Field::TimeIn, row.timeIn, failure) ||
+            !reader.date(Field::DateIn, row.dateIn, failure) ||
+            !reader.number(Field::LobbyStatus, status, failure))
             break;
-        row.service = reader.text("SERVICE");
+        const char *service = reader.raw(Field::Service);
         if (status > 0) {
-            if (!reader.number("USER_ID", row.userId, failure))
+            if (!reader.number(Field::UserId, row.userId, failure))
                 break;
             if (row.userId == userID)
                 scan.improperShutdown = row.id;
+        }
+        // Text is made only for the rows listed.
+        if (status == 0 || (status == 1 && withInService)) {
+            row.firstName = QString::fromUtf8(first ? first : "");
+            row.lastName = QString::fromUtf8(last ? last : "");
+            row.service = QString::fromUtf8(service ? service : "");
         }
         if (status == 0) {
             if (row.dateIn < now.date())
@@ -333,15 +288,14 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
             if (row.overdue)
                 ++listing.overdueCount;
             ++listing.waitingCount;
-            listing.waiting.append(row);
+            listing.waiting.append(std::move(row));
         } else if (status == 1 && withInService) {
             if (repNames)
                 row.repName = repNames->name(row.userId);
             // Read quietly: the lists never needed it, so a record without it is no failure.
-            row.timeSeen = TextForms::parseQueueTime(
-                QString::fromUtf8(record.child("TIME_SEEN").attribute("value").value()));
-            row.desk = deskOf(record);
-            listing.inService.append(row);
+            row.timeSeen = TextForms::parseQueueTimeUtf8(reader.quietRaw(Field::TimeSeen));
+            row.desk = reader.quietText(Field::Desk);
+            listing.inService.append(std::move(row));
         }
     }
     if (failure.number != 0) {
@@ -362,20 +316,17 @@ bool FolderStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failu
         failure = doc.loadFailure();
         return false;
     }
-    kzrXML xml(m_context.prompter());
+    using Field = QueueRecordReader::Field;
     for (const pugi::xml_node &record : doc.records()) {
+        QueueRecordReader reader(record, m_context.prompter());
         StoredQueueRecord stored;
         QueueDocument::recordId(record, stored.id);
-        stored.texts = {xml.getElementAttrVal(record, "FIRST_NAME"),
-                        xml.getElementAttrVal(record, "LAST_NAME"),
-                        xml.getElementAttrVal(record, "LOBBY_STATUS"),
-                        xml.getElementAttrVal(record, "SERVICE"),
-                        xml.getElementAttrVal(record, "USER_ID"),
-                        xml.getElementAttrVal(record, "TIME_IN"),
-                        xml.getElementAttrVal(record, "DATE_IN"),
-                        xml.getElementAttrVal(record, "TIME_SEEN"),
-                        deskOf(record)};
-        records.append(stored);
+        stored.texts = {reader.text(Field::FirstName), reader.text(Field::LastName),
+                        reader.text(Field::LobbyStatus), reader.text(Field::Service),
+                        reader.text(Field::UserId),      reader.text(Field::TimeIn),
+                        reader.text(Field::DateIn),      reader.text(Field::TimeSeen),
+                        reader.quietText(Field::Desk)};
+        records.append(std::move(stored));
     }
     return true;
 }

@@ -85,7 +85,7 @@ bool FolderStore::historyFile(QString &path, Failure &)
     return true;
 }
 
-bool FolderStore::archiveHistory(QString &archivePath, Failure &failure)
+bool FolderStore::archiveHistory(bool, QString &archivePath, Failure &failure)
 {
     return HistoryArchive::archiveDB(m_context, archivePath, failure);
 }

@@ -39,7 +39,7 @@ public:
     bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) override;
     HistoryRows historySince(const QDate &firstDay, Failure &failure) override;
     bool historyFile(QString &path, Failure &failure) override;
-    bool archiveHistory(QString &archivePath, Failure &failure) override;
+    bool archiveHistory(bool toFile, QString &archivePath, Failure &failure) override;
 
     bool activeUsers(QList<Directory::User> &users, Failure &failure) override;
     bool allUsers(QList<Directory::User> &users, Failure &failure) override;

@@ -2,12 +2,66 @@
 
 #include "Database.h"
 #include "HistoryRowColumns.h"
+#include "SqliteStatement.h"
 #include "TextForms.h"
 
-#include <QSqlError>
 #include <QVariant>
 
 namespace {
+/// A column as the QtSql driver would give it, for values stored in an unusual type.
+QVariant valueOf(sqlite3_stmt *row, int column)
+{
+    switch (sqlite3_column_type(row, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(row, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(row, column);
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(row, column)),
+                          sqlite3_column_bytes(row, column));
+    }
+    return QString::fromUtf8(columnText(row, column));
+}
+
+/// The UTF-8 of a text column as it lies; any other value as its text would read.
+QByteArrayView textOf(sqlite3_stmt *row, int column, QByteArray &converted)
+{
+    const int type = sqlite3_column_type(row, column);
+    if (type == SQLITE_TEXT || type == SQLITE_NULL)
+        return columnText(row, column);
+    converted = valueOf(row, column).toString().toUtf8();
+    return converted;
+}
+
+int numberOf(sqlite3_stmt *row, int column)
+{
+    return sqlite3_column_type(row, column) == SQLITE_INTEGER ? sqlite3_column_int(row, column)
+                                                              : valueOf(row, column).toInt();
+}
+
+HistoryRow rowFrom(sqlite3_stmt *row)
+{
+    QByteArray converted;
+    const auto text = [&](int column) { return QString::fromUtf8(textOf(row, column, converted)); };
+    const auto time = [&](int column) {
+        return TextForms::parseDbTimeUtf8(textOf(row, column, converted));
+    };
+    return {numberOf(row, 0),
+            text(1),
+            text(2),
+            text(3),
+            TextForms::parseDbDateUtf8(textOf(row, 4, converted)),
+            time(5),
+            time(6),
+            time(7),
+            numberOf(row, 8),
+            numberOf(row, 9)};
+}
+
+// Read through the connection's own SQLite handle: through QSqlQuery every value became a
+// QVariant and a UTF-16 text before it was read, several times what SQLite itself takes.
 HistoryRows readRows(const QString &historyPath, const QString &where, const QVariantList &values,
                      Failure &failure, Database::Mode mode = Database::Mode::ReadOnly)
 {
@@ -17,21 +71,25 @@ HistoryRows readRows(const QString &historyPath, const QString &where, const QVa
         failure = db.failure();
         return rows;
     }
-    QSqlQuery query = db.prepare(historyRowSelect() + where);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (db.failure().number != 0 || !db.exec(query)) {
-        failure = db.failure();
+    sqlite3 *connection = SqliteStatement::handleOf(db, failure);
+    if (!connection)
         return rows;
+    for (int pause = 0;;) {
+        SqliteStatement query(connection, historyRowSelect() + where);
+        if (query.bind(values)) {
+            while (query.step())
+                rows.append(rowFrom(query.row()));
+            if (!query.failed())
+                return rows;
+        }
+        // A step that fails part-way (a file locked or damaged meanwhile) ends the rows early;
+        // a file half-written by another workstation before the first row is read again.
+        const Failure stepFailure = SqliteStatement::failureOf(connection);
+        if (!rows.isEmpty() || !db.retryRead(stepFailure, pause)) {
+            failure = stepFailure;
+            return rows;
+        }
     }
-    while (query.next())
-        rows.append(historyRowFrom(query));
-    // A step that fails part-way (a file locked or damaged meanwhile) ends the rows early.
-    if (query.lastError().isValid()) {
-        db.setFailureFrom(query);
-        failure = db.failure();
-    }
-    return rows;
 }
 } // namespace
 

@@ -11,35 +11,16 @@
 namespace HistoryVisits {
 
 namespace {
-int digit(char c)
-{
-    return c >= '0' && c <= '9' ? c - '0' : -1;
-}
-
-int twoDigits(QByteArrayView text, qsizetype at)
-{
-    const int tens = digit(text[at]), ones = digit(text[at + 1]);
-    return tens < 0 || ones < 0 ? -1 : tens * 10 + ones;
-}
-
 /// A stored time as seconds since midnight; -1 when empty or no time.
 qint32 secondsOf(QByteArrayView stored)
 {
-    if (stored.isEmpty())
-        return -1;
-    // The form this system stores, read without a detour through QString.
-    if (stored.size() == 8 && stored[2] == ':' && stored[5] == ':') {
-        const int h = twoDigits(stored, 0), m = twoDigits(stored, 3), s = twoDigits(stored, 6);
-        if (h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s < 60)
-            return h * 3600 + m * 60 + s;
-    }
-    const QTime time = TextForms::parseDbTime(QString::fromUtf8(stored));
+    const QTime time = TextForms::parseDbTimeUtf8(stored);
     return time.isValid() ? time.msecsSinceStartOfDay() / 1000 : -1;
 }
 
 qint32 julianDayOf(QByteArrayView stored)
 {
-    const QDate date = TextForms::parseDbDate(QString::fromUtf8(stored));
+    const QDate date = TextForms::parseDbDateUtf8(stored);
     return date.isValid() ? qint32(date.toJulianDay()) : 0;
 }
 

@@ -27,17 +27,22 @@ bool kzrXML::addXMLElement(pugi::xml_node objPNode, const QString &sElementName,
 QString kzrXML::getElementAttrVal(pugi::xml_node objNode, const char *sNodeName,
                                   const char *sAttrName)
 {
-    const pugi::xml_node child = objNode.child(sNodeName);
+    const char *value = attributeValue(objNode.child(sNodeName), sNodeName, sAttrName);
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+const char *kzrXML::attributeValue(pugi::xml_node child, const char *sNodeName,
+                                   const char *sAttrName)
+{
     const pugi::xml_attribute attribute = child.attribute(sAttrName);
-    if (!attribute) {
-        const QString what =
-            child ? QStringLiteral("element %1 has no attribute %2")
-                        .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
-                  : QStringLiteral("record has no element %1").arg(QLatin1String(sNodeName));
-        m_prompter.message(QStringLiteral("XML error:  [getElementAttrVal]: ") + what,
-                           QStringLiteral("Error %1").arg(FailureNumber::MissingNode),
-                           Prompter::Icon::Critical);
-        return {};
-    }
-    return QString::fromUtf8(attribute.value());
+    if (attribute)
+        return attribute.value();
+    const QString what =
+        child ? QStringLiteral("element %1 has no attribute %2")
+                    .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
+              : QStringLiteral("record has no element %1").arg(QLatin1String(sNodeName));
+    m_prompter.message(QStringLiteral("XML error:  [getElementAttrVal]: ") + what,
+                       QStringLiteral("Error %1").arg(FailureNumber::MissingNode),
+                       Prompter::Icon::Critical);
+    return nullptr;
 }

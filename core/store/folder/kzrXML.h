@@ -23,6 +23,11 @@ public:
     QString getElementAttrVal(pugi::xml_node objNode, const char *sNodeName,
                               const char *sAttrName = "value");
 
+    /// The same for the child `child` (found by its name `sNodeName`, or null), as the parser
+    /// holds it (UTF-8); null after a reported failure.
+    const char *attributeValue(pugi::xml_node child, const char *sNodeName,
+                               const char *sAttrName = "value");
+
 private:
     Prompter &m_prompter;
 };

@@ -2,6 +2,7 @@
 
 #include "CoreContext.h"
 #include "DirectoryRules.h"
+#include "HistoryArchive.h"
 #include "HistoryRowColumns.h"
 #include "RepNames.h"
 #include "StorableText.h"
@@ -660,10 +661,13 @@ bool ServerStore::historyFile(QString &path, Failure &failure)
     return true;
 }
 
-bool ServerStore::archiveHistory(QString &archivePath, Failure &failure)
+bool ServerStore::archiveHistory(bool toFile, QString &archivePath, Failure &failure)
 {
-    const QString table = QStringLiteral("history_archive_") +
-                          m_context.clock().now().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    const QDateTime now = m_context.clock().now();
+    if (toFile)
+        return archiveToFile(now, archivePath, failure);
+    const QString table =
+        QStringLiteral("history_archive_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
     archivePath = table;
     // The table name is ours, made from the clock: no value of anyone's is spliced in.
     return change(
@@ -675,6 +679,37 @@ bool ServerStore::archiveHistory(QString &archivePath, Failure &failure)
                    m_connection.exec(query, QStringLiteral("DELETE FROM history"), {}, f);
         },
         failure);
+}
+
+bool ServerStore::archiveToFile(const QDateTime &now, QString &archivePath, Failure &failure)
+{
+    archivePath =
+        QDir(m_context.params.archiveFolder()).filePath(HistoryArchive::archiveFileName(now));
+    bool written = false;
+    if (change(
+            [&](Failure &f) {
+                QString error;
+                written = StoreMigration::moveHistoryToFile(m_connection, archivePath, error);
+                if (!written)
+                    f = {FailureNumber::PathAccess, error};
+                return written;
+            },
+            failure))
+        return true;
+    if (!written)
+        return false;
+    if (m_connection.isOpen()) {
+        // The rows stay on the server: the file would only repeat them.
+        QFile::remove(archivePath);
+        return false;
+    }
+    // The server went away before it said whether the rows left: keep both rather than lose one.
+    failure.description = QStringLiteral("The server went away before it confirmed; the archive "
+                                         "%1 was kept, and its visits may still be on the "
+                                         "server as well: ")
+                              .arg(archivePath) +
+                          failure.description;
+    return false;
 }
 
 bool ServerStore::activeUsers(QList<Directory::User> &users, Failure &failure)

@@ -43,7 +43,7 @@ public:
     bool historyRecord(int id, HistoryRow &row, bool &found, Failure &failure) override;
     HistoryRows historySince(const QDate &firstDay, Failure &failure) override;
     bool historyFile(QString &path, Failure &failure) override;
-    bool archiveHistory(QString &archivePath, Failure &failure) override;
+    bool archiveHistory(bool toFile, QString &archivePath, Failure &failure) override;
 
     bool activeUsers(QList<Directory::User> &users, Failure &failure) override;
     bool allUsers(QList<Directory::User> &users, Failure &failure) override;
@@ -82,6 +82,7 @@ private:
     /// with it.
     bool changeRows(const QString &statement, const QVariantList &values, const QString &gone,
                     Failure &failure);
+    bool archiveToFile(const QDateTime &now, QString &archivePath, Failure &failure);
     bool connect(Failure &failure);
     void lost();
     void retry();

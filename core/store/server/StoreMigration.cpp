@@ -10,6 +10,7 @@
 #include "kzrXML.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlError>
 
 namespace {
@@ -79,17 +80,14 @@ public:
     bool ask(const QString &, const QString &, Icon) override { return false; }
 };
 
-/// Appends the server's rows of `table` to the same table of the SQLite file `path`, in one
-/// transaction of the file.
-bool copyToFile(ServerConnection &server, const Table &table, const QString &path, qint64 &rows,
-                QString &error)
+/// Appends the rows `source` returns, in the column order of `table`, to the same table of the
+/// SQLite file `path`, in one transaction of the file.
+bool writeRows(QSqlQuery &source, const Table &table, const QString &path, qint64 &rows,
+               QString &error)
 {
     Database db(path);
-    QSqlQuery source;
-    Failure failure;
-    if (!db.open() || !server.exec(source, selectAll(table), {}, failure) ||
-        !db.connection().transaction()) {
-        error = db.failure().number ? db.failure().description : failure.description;
+    if (!db.open() || !db.connection().transaction()) {
+        error = db.failure().description;
         return false;
     }
     const QString insert = insertAll(
@@ -106,6 +104,24 @@ bool copyToFile(ServerConnection &server, const Table &table, const QString &pat
         return false;
     }
     return true;
+}
+
+/// Appends the server's rows of `table` to the same table of the SQLite file `path`.
+bool copyToFile(ServerConnection &server, const Table &table, const QString &path, qint64 &rows,
+                QString &error)
+{
+    QSqlQuery source;
+    Failure failure;
+    if (!server.exec(source, selectAll(table), {}, failure)) {
+        error = failure.description;
+        return false;
+    }
+    return writeRows(source, table, path, rows, error);
+}
+
+const Table &historyTable()
+{
+    return tables()[2];
 }
 
 bool verify(ServerConnection &server, const StoreMigration::Counts &counts, Failure &failure)
@@ -294,7 +310,35 @@ bool historyToFile(ServerConnection &server, const QString &path, QString &error
 {
     qint64 rows = 0;
     return ProgramFolder::createHistoryDatabase(path, error) &&
-           copyToFile(server, tables()[2], path, rows, error);
+           copyToFile(server, historyTable(), path, rows, error);
+}
+
+bool moveHistoryToFile(ServerConnection &server, const QString &path, QString &error)
+{
+    if (QFile::exists(path)) {
+        error = QStringLiteral("File already exists: ") + path;
+        return false;
+    }
+    // Made whole under a name of its own, then put in place, never over another file.
+    const QString partial = path + QStringLiteral(".partial");
+    QFile::remove(partial);
+    const Table &history = historyTable();
+    QSqlQuery rows;
+    Failure failure;
+    qint64 count = 0;
+    if (!ProgramFolder::createHistoryDatabase(partial, error))
+        return false;
+    if (!server.exec(rows,
+                     QStringLiteral("DELETE FROM history RETURNING ") +
+                         history.columns.join(QStringLiteral(", ")),
+                     {}, failure))
+        error = failure.description;
+    else if (writeRows(rows, history, partial, count, error) && !QFile::rename(partial, path))
+        error = QStringLiteral("File already exists: ") + path;
+    else if (error.isEmpty())
+        return true;
+    QFile::remove(partial);
+    return false;
 }
 
 } // namespace StoreMigration

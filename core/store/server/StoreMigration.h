@@ -32,4 +32,9 @@ bool toFolder(const QString &connection, const QString &folder, Counts &counts, 
 /// folder's history is, for the export and the statistics.
 bool historyToFile(ServerConnection &server, const QString &path, QString &error);
 
+/// Within the caller's transaction on `server`, deletes every history row and writes the rows
+/// deleted into a new history database file at `path`, which must not exist yet. On failure the
+/// caller rolls back and no file is left.
+bool moveHistoryToFile(ServerConnection &server, const QString &path, QString &error);
+
 } // namespace StoreMigration
