@@ -78,7 +78,7 @@ int work(const QString &folder, double seconds, const QString &name, const QStri
             const Flock held(lock);
             return context.store().signOutCustomer(entry, id).done();
         };
-        if (id == 0 || !Directory::userByNumber(context.params.systemPath, 1, user, found, failure) ||
+        if (id == 0 || !context.store().userByNumber(1, user, found, failure) ||
             !found || !take() || !signOut()) {
             std::fprintf(stderr, "%s: round %d failed\n", qPrintable(name), round);
             return 1;

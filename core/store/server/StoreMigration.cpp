@@ -68,6 +68,14 @@ QVariantList rowOf(const QSqlQuery &query, qsizetype columns)
     return values;
 }
 
+/// New rows of `table` go on from the highest `key` copied; an empty table starts at 1.
+QString continueKeys(const QString &table, const QString &key)
+{
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                          "COALESCE((SELECT max(%2) FROM %1), 0) + 1, false)")
+        .arg(table, key);
+}
+
 QVariant textOrNull(const QString &text)
 {
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
@@ -199,12 +207,9 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                         return false;
                     ++count.rows;
                 }
-                // New rows go on from the highest key copied.
                 if (!server.exec(
                         query,
-                        QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', "
-                                       "'%2'), GREATEST((SELECT max(%2) FROM %1), 1))")
-                            .arg(QLatin1String(table.name), table.columns.first().toLower()),
+                        continueKeys(QLatin1String(table.name), table.columns.first().toLower()),
                         {}, f))
                     return false;
                 counts << count;
@@ -235,9 +240,7 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                 ++queue.rows;
             }
             counts.prepend(queue);
-            return server.exec(query,
-                               QStringLiteral("SELECT setval(pg_get_serial_sequence('queue', "
-                                              "'id'), GREATEST((SELECT max(id) FROM queue), 1))"),
+            return server.exec(query, continueKeys(QStringLiteral("queue"), QStringLiteral("id")),
                                {}, f) &&
                    verify(server, counts, f);
         },
