@@ -110,7 +110,7 @@ int main(int argc, char *argv[])
     const auto checkInAndTake = [&] {
         checkIn();
         clsQuorvel entry(context);
-        context.store().takeCustomer(id, user, entry, {});
+        context.store().takeCustomer(id, {}, user, entry, {});
     };
     const QString dir = folder.dir();
     const Command commands[] = {

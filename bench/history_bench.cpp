@@ -164,16 +164,17 @@ int main(int argc, char *argv[])
     const Figures insert = timed(300, nothing, insertRow);
     print("insert of one history row", insert);
 
-    // Ten customers wait; each sign-out comes after an untimed check-in and take.
+    // Ten customers wait; each sign-out comes after an untimed check-in and take, of a customer
+    // of its own: every sign-out writes its row.
     clsQuorvel desk(context);
     for (int i = 0; i < 10; ++i)
         desk.addCustomerToQueue(QStringLiteral("Waiting"), QString::number(i),
                                 QStringLiteral("Taxes"));
     int id = 0;
     clsQuorvel mine(context);
-    const auto checkInAndTake = [&](int) {
-        id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
-        context.store().takeCustomer(id, 5, mine, {});
+    const auto checkInAndTake = [&](int i) {
+        id = desk.addCustomerToQueue("Ann", QStringLiteral("Lee %1").arg(i), "Taxes");
+        context.store().takeCustomer(id, {}, 5, mine, {});
     };
     const auto signOut = [&](int) {
         if (!context.store().signOutCustomer(mine, id).done())

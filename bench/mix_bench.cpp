@@ -72,7 +72,7 @@ int work(const QString &folder, double seconds, const QString &name, const QStri
         clsQuorvel entry(context);
         const auto take = [&] {
             const Flock held(lock);
-            return context.store().takeCustomer(id, 1, entry, {}).done();
+            return context.store().takeCustomer(id, {}, 1, entry, {}).done();
         };
         const auto signOut = [&] {
             const Flock held(lock);

@@ -5,6 +5,7 @@
 #include "BenchFolder.h"
 #include "Store.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "clsQuorvel.h"
 
 #include <QCoreApplication>
@@ -75,12 +76,13 @@ QByteArray queueOf(int records)
                               "<LAST_NAME value=\"Last%2\"/><LOBBY_STATUS value=\"%3\"/>"
                               "<SERVICE value=\"Taxes\"/><USER_ID value=\"%4\"/>"
                               "<TIME_IN value=\"%5\"/><DATE_IN value=\"12/6/2026\"/>"
-                              "<TIME_SEEN value=\"\"/></QUEUE_REC>")
+                              "<TIME_SEEN value=\"\"/><VISIT_KEY value=\"%6\"/></QUEUE_REC>")
                    .arg(86400 + in.msecsSinceStartOfDay() / 1000)
                    .arg(i)
                    .arg(i % 5 == 0 ? 1 : 0)
                    .arg(i % 5 == 0 ? QStringLiteral("3") : QString())
                    .arg(TextForms::queueTime(in))
+                   .arg(VisitKey::make())
                    .toUtf8();
     }
     return xml + "</LOBBY>";
@@ -123,19 +125,24 @@ int main(int argc, char *argv[])
         desk.loadQueue(listing, true);
         const int middle = listing.waiting.at(listing.waiting.size() / 2).id;
         desk.loadLobbyEntry(middle);
+        desk.visitKey.clear(); // the desk adds and removes other customers too
 
         int added = 0;
+        int visits = 0;
         clsQuorvel mine(context);
-        const auto checkIn = [&] { added = desk.addCustomerToQueue("Ann", "Lee", "Taxes"); };
+        // A customer of its own each time, so every sign-out writes its history row.
+        const auto checkIn = [&] {
+            added = desk.addCustomerToQueue("Ann", QStringLiteral("Lee %1").arg(++visits), "Taxes");
+        };
         const auto removeAdded = [&] { desk.removeCustomerFromLobby(added); };
         const auto checkInAndTake = [&] {
             checkIn();
-            context.store().takeCustomer(added, 5, mine, {});
+            context.store().takeCustomer(added, {}, 5, mine, {});
         };
         const Operation operations[] = {
             {"add", nothing, checkIn, removeAdded},
             {"update", nothing, [&] { desk.updateLobbyEntry(middle); }, nothing},
-            {"take", checkIn, [&] { context.store().takeCustomer(added, 5, mine, {}); },
+            {"take", checkIn, [&] { context.store().takeCustomer(added, {}, 5, mine, {}); },
              removeAdded},
             {"remove", checkIn, removeAdded, nothing},
             {"signout", checkInAndTake, [&] { context.store().signOutCustomer(mine, added); },

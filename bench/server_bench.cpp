@@ -93,7 +93,7 @@ int main(int argc, char **argv)
         clsQuorvel entry(desk.context);
         QElapsedTimer timer;
         timer.start();
-        desk.context.store().takeCustomer(id, 1, entry, {});
+        desk.context.store().takeCustomer(id, {}, 1, entry, {});
         take.ms << since(timer);
         timer.restart();
         desk.context.store().signOutCustomer(entry, id);

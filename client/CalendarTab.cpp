@@ -106,6 +106,10 @@ void CalendarTab::reviseSelected()
 void CalendarTab::openEventDialog()
 {
     frmEvent dialog(m_program, m_window);
+    connect(&dialog, &frmEvent::changedElsewhere, this, [this] {
+        if (m_shownDay.isValid())
+            loadEventList(m_shownDay);
+    });
     dialog.exec();
     const QDate written = dialog.writtenDay();
     if (written.isValid()) {

@@ -29,6 +29,7 @@ struct ClientState
     // The customer in service
     bool servicing = false;
     qint32 currentEntryId = 0;
+    QString visitKey; // the customer's, as taken: the id may pass to another customer
     QString customerName;
     QString firstName;
     QString lastName;

@@ -13,6 +13,7 @@
 
 namespace {
 const QString eventsUnreadable = QStringLiteral("Error accessing events database!");
+const QString eventRemoved = QStringLiteral("This event has been removed from the calendar.");
 } // namespace
 
 frmEvent::frmEvent(lobbyDB &program, QWidget *parent)
@@ -54,23 +55,33 @@ void frmEvent::showEvent(QShowEvent *event)
 
 void frmEvent::getEvent()
 {
-    CalendarEvent event;
     bool found = false;
     Failure failure;
-    if (!m_program.context().store().eventRecord(m_program.state().eventId, event, found,
+    Prompter &prompter = m_program.context().prompter();
+    if (!m_program.context().store().eventRecord(m_program.state().eventId, m_seen, found,
                                                  failure)) {
-        m_program.context().prompter().message(failure.message(eventsUnreadable),
-                                               QStringLiteral("Database Error"),
-                                               Prompter::Icon::Warning);
+        prompter.message(failure.message(eventsUnreadable), QStringLiteral("Database Error"),
+                         Prompter::Icon::Warning);
         return;
     }
-    if (found) {
-        m_ui->txtEventDate->setText(TextForms::screenDate(event.eventDate));
-        m_ui->txtEventTime->setText(TextForms::screenTimeShort(event.eventTime));
-        m_ui->txtEvent->setText(event.event);
+    if (!found) {
+        m_eventGone = true;
+        prompter.message(eventRemoved, windowTitle(), Prompter::Icon::Information);
+        reject();
+        return;
     }
+    m_ui->txtEventDate->setText(TextForms::screenDate(m_seen.eventDate));
+    m_ui->txtEventTime->setText(TextForms::screenTimeShort(m_seen.eventTime));
+    m_ui->txtEvent->setText(m_seen.event);
     m_ui->txtEventTime->setFocus();
     m_ui->cmdOK->setEnabled(false);
+}
+
+void frmEvent::addInstead()
+{
+    m_revising = false;
+    setWindowTitle(QStringLiteral("New Event"));
+    m_ui->cmdOK->setText(QStringLiteral("&Add Event"));
 }
 
 void frmEvent::enableOK()
@@ -119,9 +130,19 @@ void frmEvent::write()
     bool written = false;
     bool found = true;
     if (m_revising)
-        written = store.reviseEvent(event, found, failure);
+        written = store.reviseEvent(m_seen, event, found, failure);
     else
         written = store.addEvent(event, event.eventID, failure);
+    // Another desk of the same representative changed or removed the event: what was typed
+    // stays, for the representative to write knowingly.
+    if (!written && failure.number == FailureNumber::ChangedElsewhere) {
+        bool stillThere = false;
+        Failure reread;
+        if (store.eventRecord(event.eventID, m_seen, stillThere, reread) && stillThere)
+            Q_EMIT changedElsewhere();
+        prompter.message(failure.description, windowTitle(), Prompter::Icon::Warning);
+        return;
+    }
     if (!written) {
         prompter.message(failure.message(QStringLiteral("Error writing to the events database!")),
                          QStringLiteral("Database Error"), Prompter::Icon::Warning);
@@ -129,9 +150,11 @@ void frmEvent::write()
     }
     if (!found) {
         m_eventGone = true;
-        prompter.message(QStringLiteral("This event has been removed from the calendar."),
-                         QStringLiteral("Revise Event"), Prompter::Icon::Information);
-        reject();
+        Q_EMIT changedElsewhere();
+        prompter.message(eventRemoved + QStringLiteral("  What you typed stays; Add Event adds it "
+                                                       "as a new event."),
+                         windowTitle(), Prompter::Icon::Information);
+        addInstead();
         return;
     }
     m_writtenDay = event.eventDate;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EventList.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -22,16 +24,22 @@ public:
 
     /// The day of the event written; invalid while nothing was written.
     QDate writtenDay() const { return m_writtenDay; }
-    /// True when the event to revise was removed elsewhere while the dialog was open.
+    /// True when the event to revise was removed elsewhere, before or while the dialog was open.
     bool eventGone() const { return m_eventGone; }
+
+Q_SIGNALS:
+    /// Revising found the event changed by another desk since it was read; nothing was written.
+    void changedElsewhere();
 
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    /// Fills the fields from the event to revise.
+    /// Fills the fields from the event to revise; closes the dialog when the event is gone.
     void getEvent();
+    /// Turns the dialog into one that adds what was typed as a new event.
+    void addInstead();
     void enableOK();
     void write();
 
@@ -41,4 +49,5 @@ private:
     bool m_loaded = false;
     QDate m_writtenDay;
     bool m_eventGone = false;
+    CalendarEvent m_seen; // the event to revise as read: revising writes only while it is so
 };

@@ -152,9 +152,9 @@ void frmLobby::emptyEventAndHistoryLists()
 void frmLobby::takeSelected()
 {
     // The row the representative chose; the keyboard cursor alone takes nobody.
-    const int id = ListRows::rowId(ListRows::selectedRow(m_ui->lstMembers));
-    if (id != 0)
-        m_program.takeCustomer(id);
+    const QTreeWidgetItem *row = ListRows::selectedRow(m_ui->lstMembers);
+    if (const int id = ListRows::rowId(row))
+        m_program.takeCustomer(id, QueueListView::rowKey(row));
 }
 
 bool frmLobby::eventFilter(QObject *watched, QEvent *event)

@@ -318,6 +318,7 @@ bool lobbyDB::getMember(int id, Failure &failure)
 void lobbyDB::holdCustomer(int id, const clsQuorvel &entry)
 {
     m_state.currentEntryId = id;
+    m_state.visitKey = entry.visitKey;
     m_state.customerName = entry.firstName + QLatin1Char(' ') + entry.lastName;
     m_state.firstName = entry.firstName;
     m_state.lastName = entry.lastName;
@@ -334,7 +335,7 @@ void lobbyDB::releaseCustomer()
     m_mainWindow->showCustomerInService();
 }
 
-void lobbyDB::takeCustomer(int id)
+void lobbyDB::takeCustomer(int id, const QString &visitKey)
 {
     if (m_state.servicing) {
         m_context.prompter().message(
@@ -346,7 +347,7 @@ void lobbyDB::takeCustomer(int id)
     startWaiting();
     clsQuorvel entry(m_context);
     const SequenceOutcome outcome =
-        m_context.store().takeCustomer(id, m_state.userNumber, entry, m_state.desk);
+        m_context.store().takeCustomer(id, visitKey, m_state.userNumber, entry, m_state.desk);
     stopWaiting();
     outcome.show(m_context.prompter());
     if (outcome.done()) {
@@ -364,8 +365,8 @@ void lobbyDB::returnCustomer()
             QStringLiteral("This customer will be placed back in the waiting queue.  Continue?"),
             QStringLiteral("Quorvel"), Prompter::Icon::Question))
         return;
-    const SequenceOutcome outcome =
-        m_context.store().returnCustomer(m_state.currentEntryId, m_state.userNumber);
+    const SequenceOutcome outcome = m_context.store().returnCustomer(
+        m_state.currentEntryId, m_state.visitKey, m_state.userNumber);
     outcome.show(m_context.prompter());
     // A refused return means the customer is no longer ours either: gone, or handed on.
     if (outcome.done() || outcome.refused()) {
@@ -396,6 +397,7 @@ bool lobbyDB::completeService(int id)
     entry.lastName = m_state.lastName;
     entry.service = m_state.service;
     entry.Timein = m_state.timeIn;
+    entry.visitKey = m_state.visitKey;
     const SequenceOutcome outcome = m_context.store().signOutCustomer(entry, id);
     outcome.show(m_context.prompter());
     // A failed sign-out leaves the visit in the queue in this representative's service: the

@@ -71,8 +71,9 @@ public:
     /// One tick of `Timer2`: reload when the change signal moved, else re-mark overdue rows.
     void poll();
 
-    /// Takes the customer `id` into this representative's service.
-    void takeCustomer(int id);
+    /// Takes the customer `id` (the visit `visitKey`, when given) into this representative's
+    /// service.
+    void takeCustomer(int id, const QString &visitKey = QString());
     /// Puts the customer in service back into the waiting list, after asking.
     void returnCustomer();
     /// Completes the service of the customer in service, after asking.

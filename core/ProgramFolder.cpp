@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include "HistoryColumns.h"
 #include "DataFormat.h"
 #include "Database.h"
 #include "IniFile.h"
@@ -7,6 +8,7 @@
 #include "QueueDocument.h"
 #include "QueueRecord.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "kzrXML.h"
 
 #include <QDir>
@@ -96,7 +98,15 @@ const char *const dataFiles[] = {"data/lobbyData.xml", "data/history.mdb",   "da
 
 bool createHistoryDatabase(const QString &path, QString &error)
 {
-    return createDatabase(path, historySchema, error);
+    // The first version's table, then what was added since: one way to every history table.
+    Failure failure;
+    if (!createDatabase(path, historySchema, error))
+        return false;
+    if (!HistoryColumns::addMissing(path, failure)) {
+        error = failure.description;
+        return false;
+    }
+    return true;
 }
 
 QByteArray chimeWav()
@@ -327,7 +337,8 @@ bool addDemoData(const QString &folder, const QDateTime &now, QString &error)
                                      TextForms::queueTime(in.time()),
                                      TextForms::queueDate(in.date()),
                                      w.status ? TextForms::queueTime(in.time().addSecs(300))
-                                              : QString()};
+                                              : QString(),
+                                     VisitKey::make()};
         QueueDocument::buildRecord(scratch, id, texts, xml);
         doc.append(scratch);
     }

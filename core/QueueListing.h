@@ -9,6 +9,7 @@
 struct QueueRow
 {
     int id = 0;
+    QString visitKey; // empty for a record from before visits had keys
     QString firstName;
     QString lastName;
     QString service;

@@ -6,7 +6,8 @@
 constexpr int MaxDeskLength = 30;
 
 /// The `value` texts of one `QUEUE_REC`, in the order they are written: the eight every record
-/// has, then the desk of a customer in service at one.
+/// has, then the visit key and the desk of a customer in service at one, each written only
+/// when there is one: records of older files have neither.
 struct QueueRecordTexts
 {
     QString firstName;
@@ -17,6 +18,7 @@ struct QueueRecordTexts
     QString timeIn;
     QString dateIn;
     QString timeSeen;
+    QString visitKey;
     QString desk; // empty: no `DESK` element, as in files written before desks
 };
 

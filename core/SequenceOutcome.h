@@ -52,6 +52,7 @@ struct SequenceOutcome
 /// entry as it is when the change is written.
 struct SeenEntry
 {
+    QString visitKey;
     qint16 lobbystatus = 0;
     qint32 repID = 0;
 };

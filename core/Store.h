@@ -38,22 +38,26 @@ public:
     virtual int addCustomer(const QString &firstName, const QString &lastName,
                             const QString &service) = 0;
     virtual bool loadEntry(int id, clsQuorvel &entry) = 0;
-    virtual bool verifyEntry(int id) = 0;
+    /// `visitKey` (empty: any) names the visit the caller means: another customer given the id
+    /// since is no match, as if the entry were gone. An update checks the entry's own key.
+    virtual bool verifyEntry(int id, const QString &visitKey) = 0;
     virtual bool updateEntry(int id, const clsQuorvel &entry) = 0;
-    virtual bool removeEntry(int id) = 0;
+    virtual bool removeEntry(int id, const QString &visitKey) = 0;
     virtual int loadQueue(QueueListing &listing, bool withInService, int userId,
                           const RepNames *repNames, QueueScan &scan) = 0;
     /// Every record as stored, in queue order, for a terminal's listing.
     virtual bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) = 0;
 
     // The visit's road through a desk: each step re-checks, when it writes, what the desk saw.
+    /// `visitKey` (or the key `entry` holds) names the visit: a step aimed at a customer whose id
+    /// has passed to another since finds the customer gone. Empty: the id alone names it.
     /// `desk` is where the customer is called to (empty for none).
-    virtual SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
-                                         const QString &desk) = 0;
-    virtual SequenceOutcome returnCustomer(int id, int userNumber) = 0;
+    virtual SequenceOutcome takeCustomer(int id, const QString &visitKey, int userNumber,
+                                         clsQuorvel &entry, const QString &desk) = 0;
+    virtual SequenceOutcome returnCustomer(int id, const QString &visitKey, int userNumber) = 0;
     virtual SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) = 0;
-    virtual SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) = 0;
-    virtual SequenceOutcome removeWaitingCustomer(int id) = 0;
+    virtual SequenceOutcome readQueueEntry(int id, const QString &visitKey, clsQuorvel &entry) = 0;
+    virtual SequenceOutcome removeWaitingCustomer(int id, const QString &visitKey) = 0;
     virtual SequenceOutcome correctQueueEntry(clsQuorvel &entry, int id, const SeenEntry &seen,
                                               bool signOut) = 0;
 
@@ -86,7 +90,9 @@ public:
     virtual bool userByNumber(int userNumber, Directory::User &user, bool &found,
                               Failure &failure) = 0;
     virtual bool addUser(const Directory::User &user, int &userNumber, Failure &failure) = 0;
-    virtual bool modifyUser(const Directory::User &user, Failure &failure) = 0;
+    /// Written only while the row still holds what was `seen`; else `changedElsewhere()`.
+    virtual bool modifyUser(const Directory::User &seen, const Directory::User &user,
+                            Failure &failure) = 0;
     virtual bool setUserStatus(int userNumber, int status, Failure &failure) = 0;
     virtual bool deleteUser(int userNumber, Failure &failure) = 0;
     virtual bool activeServices(QList<Directory::Service> &services, Failure &failure) = 0;
@@ -100,7 +106,9 @@ public:
     virtual bool eventRecord(qint32 eventID, CalendarEvent &event, bool &found,
                              Failure &failure) = 0;
     virtual bool addEvent(const CalendarEvent &event, qint32 &eventID, Failure &failure) = 0;
-    virtual bool reviseEvent(const CalendarEvent &event, bool &found, Failure &failure) = 0;
+    /// Written only while the event still holds what was `seen`; else `changedElsewhere()`.
+    virtual bool reviseEvent(const CalendarEvent &seen, const CalendarEvent &event, bool &found,
+                             Failure &failure) = 0;
     virtual bool removeEvent(qint32 eventID, Failure &failure) = 0;
 
     /// The start-up check that the store is there to work on; reports and ends the program when

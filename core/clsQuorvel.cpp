@@ -18,7 +18,7 @@ bool clsQuorvel::loadLobbyEntry(int recordID)
 
 bool clsQuorvel::verifyLobbyEntry(int recordID)
 {
-    return m_context.store().verifyEntry(recordID);
+    return m_context.store().verifyEntry(recordID, visitKey);
 }
 
 bool clsQuorvel::updateLobbyEntry(int recordID)
@@ -28,7 +28,7 @@ bool clsQuorvel::updateLobbyEntry(int recordID)
 
 bool clsQuorvel::removeCustomerFromLobby(int recordID)
 {
-    return m_context.store().removeEntry(recordID);
+    return m_context.store().removeEntry(recordID, visitKey);
 }
 
 int clsQuorvel::loadQueue(QueueListing &listing, bool withInService, int userID,

@@ -29,6 +29,10 @@ public:
     QTime Timein = QTime(0, 0);
     LooseTime timeSeen;
     LooseTime Timeout;
+    /// The visit's key, as loaded with the record; empty for a record from before keys. While it
+    /// is set, an update, removal or completion reaches the record `recordID` only if it still
+    /// holds this key: the id may have passed to another customer since.
+    QString visitKey;
     QString desk; // where a customer in service was called to; empty for none
 
     /// Id of a record the last listing found in service for the listing's user; 0 until then.

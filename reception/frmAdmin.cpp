@@ -235,6 +235,7 @@ void frmAdmin::modifySelectedUser()
     if (!user)
         return;
     frmModifyUser dialog(m_desk, user->data(0, Qt::UserRole).toInt(), this);
+    connect(&dialog, &frmModifyUser::changedElsewhere, this, &frmAdmin::loadUserList);
     dialog.exec();
     // Also after Close: a failed modify may have found the user deleted at another desk.
     loadUserList();

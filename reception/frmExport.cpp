@@ -7,6 +7,7 @@
 
 #include "FileDialog.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
 #include "SelectAllOnFocus.h"
 #include "TextForms.h"
 
@@ -122,6 +123,12 @@ void frmExport::exportData()
         QDir::cleanPath(QDir(exportFolder()).absoluteFilePath(m_ui->txtFilename->text()));
     const QString databasePath = QDir::cleanPath(
         QDir(m_desk.context.params.dataPath).absoluteFilePath(m_ui->txtDBFilename->text()));
+    const QString refusal = OutputPath::refusal(outputPath, databasePath, m_desk.context.params);
+    if (!refusal.isEmpty()) {
+        prompter.message(refusal, QStringLiteral("Error"), Prompter::Icon::Critical);
+        m_ui->txtFilename->setFocus();
+        return;
+    }
     HistoryExport job(databasePath, selection, m_desk.repNames);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const qint64 rows = job.countRows();

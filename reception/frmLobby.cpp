@@ -190,7 +190,7 @@ void frmLobby::openForCorrection(QTreeWidget *list)
     const QTreeWidgetItem *row = ListRows::selectedRow(list);
     if (list->topLevelItemCount() == 0 || (history && m_historyCount == 0) || !row)
         return;
-    frmModify dialog(m_desk, ListRows::rowId(row), history, this);
+    frmModify dialog(m_desk, ListRows::rowId(row), history, this, QueueListView::rowKey(row));
     // An entry another workstation removed has been reported by the dialog; it never shows.
     if (dialog.entryGone()) {
         loadit();
@@ -236,14 +236,17 @@ void frmLobby::removeSelectedCustomer(QTreeWidget *list)
         return;
     }
     const int recordId = ListRows::rowId(row);
+    const QString visitKey = QueueListView::rowKey(row);
     if (prompter.ask(QStringLiteral("Delete this entry?"), QStringLiteral("Remove Customer")))
-        deleteQueueEntry(recordId);
+        deleteQueueEntry(recordId, visitKey);
 }
 
-void frmLobby::deleteQueueEntry(int recordId)
+void frmLobby::deleteQueueEntry(int recordId, const QString &visitKey)
 {
-    // A representative may have taken the customer while the question was open.
-    const SequenceOutcome outcome = m_desk.context.store().removeWaitingCustomer(recordId);
+    // A representative may have taken the customer while the question was open, or the
+    // customer left and the id passed to the next check-in.
+    const SequenceOutcome outcome =
+        m_desk.context.store().removeWaitingCustomer(recordId, visitKey);
     outcome.show(m_desk.context.prompter());
     if (outcome.kind != SequenceOutcome::Kind::Failed)
         loadit();

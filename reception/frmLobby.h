@@ -47,7 +47,7 @@ public:
     bool loadHistoryList(const QDate &day);
 
     /// Removes the waiting customer `recordId` and reloads.
-    void deleteQueueEntry(int recordId);
+    void deleteQueueEntry(int recordId, const QString &visitKey);
 
     /// Holds the poll while the history database changes hands, and lets it go on.
     void stopPolling() { m_timer2.stop(); }

@@ -18,7 +18,8 @@ QString boxText(const LooseTime &time)
 }
 } // namespace
 
-frmModify::frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *parent)
+frmModify::frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *parent,
+                     const QString &visitKey)
     : QDialog(parent), m_ui(std::make_unique<Ui::frmModify>()), m_desk(desk),
       m_editRecordID(editRecordID), m_isHistory(isHistory)
 {
@@ -32,7 +33,7 @@ frmModify::frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *pa
     connect(m_ui->cmdUpdate, &QPushButton::clicked, this, &frmModify::update);
     connect(m_ui->Command1, &QPushButton::clicked, this, &QDialog::reject);
 
-    load();
+    load(visitKey);
     adjustSize();
     // Shown, the dialog centres itself on the window it belongs to.
 }
@@ -54,7 +55,7 @@ QLabel *frmModify::label(int index) const
     return labels[index];
 }
 
-void frmModify::load()
+void frmModify::load(const QString &visitKey)
 {
     clsQuorvel entry(m_desk.context);
     bool loaded = false;
@@ -62,12 +63,13 @@ void frmModify::load()
         // A history row that is not there leaves the object as new: its status stays 0.
         loaded = entry.loadHistoryData(m_editRecordID) && entry.lobbystatus == 3;
     } else {
-        const SequenceOutcome read = m_desk.context.store().readQueueEntry(m_editRecordID, entry);
+        const SequenceOutcome read =
+            m_desk.context.store().readQueueEntry(m_editRecordID, visitKey, entry);
         read.show(m_desk.context.prompter());
         m_entryGone = read.kind == SequenceOutcome::Kind::Removed;
         loaded = read.done();
         if (loaded)
-            m_seen = {entry.lobbystatus, entry.repID};
+            m_seen = {entry.visitKey, entry.lobbystatus, entry.repID};
     }
     const int status = loaded ? entry.lobbystatus : 0;
     if (loaded) {

@@ -21,7 +21,10 @@ class frmModify : public QDialog
 
 public:
     /// `editRecordID` is the queue record's id, or the history row's id when `isHistory`.
-    frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *parent = nullptr);
+    /// `visitKey` names the queue entry with its id (empty for a history row or an entry from
+    /// before keys): an entry whose id has passed to another customer is reported as removed.
+    frmModify(DESKDB &desk, int editRecordID, bool isHistory, QWidget *parent = nullptr,
+              const QString &visitKey = QString());
     ~frmModify() override;
 
     /// True when the queue entry was no longer there to open; the dialog has said so and is
@@ -45,7 +48,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void load();
+    void load(const QString &visitKey);
     void fillReps(int repID);
     void signOutRule(bool ticked);
     void changeRule();

@@ -20,9 +20,8 @@ frmModifyUser::frmModifyUser(DESKDB &desk, int userNumber, QWidget *parent)
 
 frmModifyUser::~frmModifyUser() = default;
 
-void frmModifyUser::retrieveUserInfo()
+bool frmModifyUser::readUser(Directory::User &user)
 {
-    Directory::User user;
     bool found = false;
     Failure failure;
     if (!m_desk.context.store().userByNumber(m_userNumber, user, found, failure))
@@ -30,15 +29,31 @@ void frmModifyUser::retrieveUserInfo()
     else if (!found)
         m_desk.context.prompter().message(QStringLiteral("Could not find user in database."),
                                           QStringLiteral("Error"), Prompter::Icon::Critical);
-    else
-        m_entries->show(user);
+    return found;
+}
+
+void frmModifyUser::retrieveUserInfo()
+{
+    if (readUser(m_seen))
+        m_entries->show(m_seen);
 }
 
 void frmModifyUser::modify()
 {
     Failure failure;
-    if (m_desk.context.store().modifyUser(m_entries->user(m_userNumber), failure))
+    if (m_desk.context.store().modifyUser(m_seen, m_entries->user(m_userNumber), failure)) {
         accept();
-    else
+        return;
+    }
+    if (failure.number != FailureNumber::ChangedElsewhere) {
         m_desk.showFailure(QStringLiteral("Unable to modify user.  Error:  "), failure);
+        return;
+    }
+    // What was typed stays. The list behind now shows the user as stored, and a second OK,
+    // made knowing that, writes over it.
+    Directory::User now;
+    if (readUser(now))
+        m_seen = now;
+    Q_EMIT changedElsewhere();
+    m_desk.context.prompter().message(failure.description, windowTitle(), Prompter::Icon::Warning);
 }

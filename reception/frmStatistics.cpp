@@ -10,6 +10,7 @@
 #include "ElidedText.h"
 #include "FileDialog.h"
 #include "ListRows.h"
+#include "OutputPath.h"
 #include "SelectAllOnFocus.h"
 #include "StatisticsTable.h"
 #include "Store.h"
@@ -298,7 +299,7 @@ void frmStatistics::saveChart()
                joinPath(m_desk.context.params.programFolder, QStringLiteral("export")),
                {QStringLiteral("PNG Images (*.png)"), QStringLiteral("PDF Documents (*.pdf)")},
                0});
-    if (path.isEmpty())
+    if (path.isEmpty() || refused(path))
         return;
     QWidget *charts = m_ui->fraCharts;
     QSaveFile file(path);
@@ -328,7 +329,7 @@ void frmStatistics::exportTable()
                joinPath(m_desk.context.params.programFolder, QStringLiteral("export")),
                {QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*)")},
                0});
-    if (path.isEmpty())
+    if (path.isEmpty() || refused(path))
         return;
     // In the order the table shows.
     QTreeWidget *list = m_ui->lstFigures;
@@ -350,6 +351,15 @@ void frmStatistics::exportTable()
     }
     prompter.message(QStringLiteral("The table was exported to ") + path,
                      QStringLiteral("Export Complete"), Prompter::Icon::Information);
+}
+
+bool frmStatistics::refused(const QString &path)
+{
+    const QString refusal = OutputPath::refusal(path, m_historyPath, m_desk.context.params);
+    if (!refusal.isEmpty())
+        m_desk.context.prompter().message(refusal, QStringLiteral("Error"),
+                                          Prompter::Icon::Critical);
+    return !refusal.isEmpty();
 }
 
 void frmStatistics::openArchive()

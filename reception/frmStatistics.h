@@ -68,6 +68,8 @@ private:
     void sortChosen();
     void saveChart();
     void exportTable();
+    /// Says why `path` may not be written, if it may not; true then.
+    bool refused(const QString &path);
     void openArchive();
     Grouping grouping() const;
 

@@ -7,6 +7,8 @@
 namespace QueueListView {
 
 namespace {
+constexpr int KeyRole = Qt::UserRole + 1;
+
 void markOverdue(QTreeWidgetItem *item, bool overdue)
 {
     const QColor colour = overdue ? QColor(255, 0, 0) : QColor(0, 0, 0);
@@ -25,6 +27,7 @@ void refill(QTreeWidget *list, const QList<QueueRow> &rows, Columns columns)
         for (const QueueRow &row : rows) {
             auto *item = new QTreeWidgetItem(list, columns(row));
             item->setData(0, Qt::UserRole, row.id);
+            item->setData(0, KeyRole, row.visitKey);
         }
     });
 }
@@ -56,6 +59,11 @@ void showOverdueMarks(QTreeWidget *list, const QList<QueueRow> &rows)
 {
     for (int i = 0; i < rows.size() && i < list->topLevelItemCount(); ++i)
         markOverdue(list->topLevelItem(i), rows.at(i).overdue);
+}
+
+QString rowKey(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, KeyRole).toString() : QString();
 }
 
 } // namespace QueueListView

@@ -89,7 +89,8 @@ private Q_SLOTS:
     void refusedDateAndTime_data();
     void refusedDateAndTime();
     void proposedDay();
-    void revisingAnEventRemovedElsewhere();
+    void revisingAnEventChangedElsewhere_data();
+    void revisingAnEventChangedElsewhere();
     void unreadableEventKeepsTheDialogEmpty();
     void optionsSaveEmptiesBothLists();
     void idsBeyondSixteenBits();
@@ -276,24 +277,63 @@ void tst_client_calendar::proposedDay()
     QCOMPARE(proposed, QStringLiteral("01/20/2027"));
 }
 
-void tst_client_calendar::revisingAnEventRemovedElsewhere()
+void tst_client_calendar::revisingAnEventChangedElsewhere_data()
 {
+    QTest::addColumn<QString>("elsewhere");
+    QTest::newRow("removed while open") << "removed";
+    QTest::newRow("changed while open") << "changed";
+    QTest::newRow("removed before it opens") << "removed before";
+}
+
+// Another desk of the same representative changes or removes the event: nothing is written
+// over it, and what was typed stays.
+void tst_client_calendar::revisingAnEventChangedElsewhere()
+{
+    QFETCH(QString, elsewhere);
     CalendarDesk d;
     const qint32 id = d.add(2, today, QTime(10, 0), QStringLiteral("Budget review"));
     QVERIFY(d.open());
     QCOMPARE(d.events->topLevelItemCount(), 1);
-    onNextDialog([&](QDialog *dialog) {
-        QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(), QStringLiteral("Budget review"));
-        Failure failure;
+    Failure failure;
+    bool found = true;
+    if (elsewhere == "removed before")
         QVERIFY(d.folder.context.store().removeEvent(id, failure));
-        fillAndEnter(dialog, QStringLiteral("1100"), QStringLiteral("Budget review moved"));
-    });
+    QString title, typed;
+    // Removed before it opens, the dialog says so at once and closes by itself.
+    if (elsewhere != "removed before")
+        onNextDialog([&](QDialog *dialog) {
+            QTRY_COMPARE(child<QLineEdit>(dialog, "txtEvent")->text(),
+                         QStringLiteral("Budget review"));
+            if (elsewhere == "removed")
+                QVERIFY(d.folder.context.store().removeEvent(id, failure));
+            else
+                QVERIFY(d.folder.context.store().reviseEvent(
+                    {id, 2, today, QTime(10, 0), "Budget review"},
+                    {id, 2, today, QTime(9, 0), "Budget review, earlier"}, found, failure));
+            fillAndEnter(dialog, QStringLiteral("1100"), QStringLiteral("Budget review moved"));
+            title = dialog->windowTitle();
+            typed = child<QLineEdit>(dialog, "txtEvent")->text();
+            dialog->reject();
+        });
     doubleClickRow(d.events, 0);
-    QCOMPARE(d.desk.prompter.texts(),
-             QStringList{"This event has been removed from the calendar."});
+    const QString said = elsewhere == "changed"
+                             ? changedElsewhere().description
+                             : QStringLiteral("This event has been removed from the calendar.");
+    QCOMPARE(d.desk.prompter.texts().size(), 1);
+    QVERIFY(d.desk.prompter.texts()[0].startsWith(said));
     CalendarEvent event;
-    QVERIFY(!d.stored(id, event));
-    QCOMPARE(d.events->topLevelItemCount(), 0);
+    QCOMPARE(d.stored(id, event), elsewhere == "changed");
+    if (elsewhere == "removed before")
+        return;
+    QCOMPARE(typed, QStringLiteral("Budget review moved"));
+    // Removed, the dialog offers to add it anew; changed, a second press writes knowingly.
+    QCOMPARE(title,
+             elsewhere == "removed" ? QStringLiteral("New Event") : QStringLiteral("Revise Event"));
+    QCOMPARE(event.event,
+             elsewhere == "changed" ? QStringLiteral("Budget review, earlier") : QString());
+    QCOMPARE(d.events->topLevelItemCount(), elsewhere == "changed" ? 1 : 0);
+    if (elsewhere == "changed")
+        QCOMPARE(d.row(0).first(), QStringLiteral("Budget review, earlier"));
 }
 
 void tst_client_calendar::unreadableEventKeepsTheDialogEmpty()

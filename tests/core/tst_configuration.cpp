@@ -99,6 +99,9 @@ void tst_configuration::iniWriteChangesOnlyItsLine_data()
     QTest::newRow("section missing, no final line break")
         << QByteArray("\xEF\xBB\xBF; office\r\n[other]\r\nx=1")
         << QByteArray("\xEF\xBB\xBF; office\r\n[other]\r\nx=1\r\n[time]\r\nMaxLimit=25\r\n");
+    QTest::newRow("byte-order mark directly before the section")
+        << QByteArray("\xEF\xBB\xBF[time]\r\nMaxLimit=7\r\n")
+        << QByteArray("\xEF\xBB\xBF[time]\r\nMaxLimit=25\r\n");
     QTest::newRow("empty file") << QByteArray() << QByteArray("[time]\nMaxLimit=25\n");
 }
 

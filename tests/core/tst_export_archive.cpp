@@ -3,10 +3,15 @@
 #include "Database.h"
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
+#include "QueueLock.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlRecord>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 HistoryRow visit(const QString &first, const QString &last, const QString &service,
@@ -25,11 +30,6 @@ HistoryRow visit(const QString &first, const QString &last, const QString &servi
     return row;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -49,6 +49,12 @@ QStringList firstNames(const QString &historyPath)
         while (query.next())
             names << query.value(0).toString();
     return names;
+}
+
+bool hasColumn(const QString &databasePath, const QString &name)
+{
+    Database db(databasePath);
+    return db.open() && db.connection().record(QStringLiteral("history")).contains(name);
 }
 
 RepNames annLee()
@@ -87,10 +93,14 @@ private Q_SLOTS:
     void fortyThousandRows();
     void failureKeepsExistingFile();
     void noRecordsMakesNoFile();
+    void outputOntoTheSystemIsRefused_data();
+    void outputOntoTheSystemIsRefused();
     void archiveFileNames();
     void archiveAndExportFromArchive();
     void archiveTwiceInOneSecond();
     void writeOnTheMovedFileIsRefused();
+    void archiveWaitsForEveryWriter_data();
+    void archiveWaitsForEveryWriter();
     void archiveRefusedChangesNothing_data();
     void archiveRefusedChangesNothing();
 };
@@ -107,6 +117,12 @@ void tst_export_archive::exactBytes()
         folder.context.params.historyPath,
         {visit(QStringLiteral("Jo \"JJ\""), QStringLiteral("O'Doe"), QStringLiteral("Loans"), day),
          unnamed}));
+    {
+        // A service time never worked out is written empty, not as 0.
+        Database db(folder.context.params.historyPath);
+        QVERIFY(db.open() &&
+                db.exec("UPDATE history SET serviceTime = NULL WHERE servicedBy = 99"));
+    }
     const QString out = folder.filePath(QStringLiteral("export/out.csv"));
     HistoryExport job(folder.context.params.historyPath, range("01/15/2004", "01/15/2004"),
                       annLee());
@@ -117,7 +133,7 @@ void tst_export_archive::exactBytes()
                         "09:40,28\r\n"
                         "1/15/2004,\"Zo\xc3\xab\",\"\xc3\x91\xc3\xba\xc3\xb1"
                         "ez, Jr.\","
-                        "\"Loans\",\"\",10:00,,09:40,28\r\n"));
+                        "\"Loans\",\"\",10:00,,09:40,\r\n"));
     QCOMPARE(job.completeText(out),
              QStringLiteral("Export Complete.  2 records were exported to ") + out);
 }
@@ -283,6 +299,56 @@ void tst_export_archive::noRecordsMakesNoFile()
     QVERIFY(!QFile::exists(out));
 }
 
+void tst_export_archive::outputOntoTheSystemIsRefused_data()
+{
+    QTest::addColumn<QString>("output"); // in the program folder
+    QTest::addColumn<QString>("linkTo"); // when not empty, `output` is a link to this
+    QTest::newRow("the history") << "data/history.mdb"
+                                 << "";
+    QTest::newRow("the history through ..") << "export/../data/history.mdb"
+                                            << "";
+    QTest::newRow("the history through a link") << "export/link.csv"
+                                                << "data/history.mdb";
+    QTest::newRow("a link to a new file in data") << "export/link.csv"
+                                                  << "data/new.csv";
+    QTest::newRow("the queue file") << "data/lobbyData.xml"
+                                    << "";
+    QTest::newRow("an archive") << "data/archive/QV1206261.mdb"
+                                << "";
+    QTest::newRow("the template") << "system/history.mdb"
+                                  << "";
+    QTest::newRow("a file of the export folder") << "export/december.csv"
+                                                 << "";
+}
+
+// A refused path is refused alike by the window and by quorvelctl, and nothing is written.
+void tst_export_archive::outputOntoTheSystemIsRefused()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, linkTo);
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QVERIFY(addHistory(params.historyPath, {visit("Jane", "Doe", "Loans", QDate(2026, 12, 6))}));
+    QVERIFY(QFile::copy(params.historyTemplatePath(),
+                        params.archiveFolder() + QStringLiteral("/QV1206261.mdb")));
+    const QString path = folder.filePath(output);
+    if (!linkTo.isEmpty())
+        QVERIFY(QFile::link(folder.filePath(linkTo), path));
+    const QByteArray before = readFile(path);
+
+    const bool refused = output != "export/december.csv";
+    const QString refusal = OutputPath::refusal(path, params.historyPath, params);
+    QCOMPARE(!refusal.isEmpty(), refused);
+    QCOMPARE(runQuorvelctl(folder,
+                           {"export", "--from", "12/06/2026", "--to", "12/06/2026", "--out", path}),
+             refused ? 1 : 0);
+    if (refused) {
+        QVERIFY(refusal.startsWith("The export can not be written to " + path + ": it "));
+        QCOMPARE(readFile(path), before);
+        QVERIFY(!QFile::exists(folder.filePath("data/new.csv")));
+    }
+}
+
 void tst_export_archive::archiveFileNames()
 {
     QCOMPARE(HistoryArchive::archiveFileName(QDateTime(QDate(2003, 12, 6), QTime(10, 5, 7))),
@@ -297,6 +363,8 @@ void tst_export_archive::archiveAndExportFromArchive()
 {
     TestFolder folder;
     const SystemParameters &params = folder.context.params;
+    // A template of the first version gains the visit key before it is copied.
+    QVERIFY(makeFirstVersionHistory(params.historyTemplatePath()));
     QVERIFY(addHistory(params.historyPath, {visit("Jane", "Doe", "Loans", QDate(2026, 12, 6))}));
     QVERIFY(QFile::setPermissions(params.historyPath, QFile::permissions(params.historyPath) |
                                                           QFile::ReadGroup | QFile::WriteGroup));
@@ -311,6 +379,8 @@ void tst_export_archive::archiveAndExportFromArchive()
              qPrintable(failure.description));
     QCOMPARE(archivePath, params.archiveFolder() + QStringLiteral("/QV12062659.mdb"));
     QCOMPARE(firstNames(params.historyPath), QStringList());
+    QVERIFY(hasColumn(params.historyPath, "visitKey"));
+    QVERIFY(hasColumn(params.historyTemplatePath(), "visitKey"));
     QCOMPARE(QFile::permissions(params.historyPath), QFile::permissions(archivePath));
     QCOMPARE(filesBeside(params.dataPath),
              QStringList({QStringLiteral("format.ini"), QStringLiteral("history.mdb"),
@@ -356,21 +426,71 @@ void tst_export_archive::writeOnTheMovedFileIsRefused()
     QCOMPARE(firstNames(params.historyPath), QStringList());
 }
 
+void tst_export_archive::archiveWaitsForEveryWriter_data()
+{
+    QTest::addColumn<bool>("queueLock");
+    QTest::newRow("a sign-out half-way, the queue locked") << true;
+    QTest::newRow("a history write not yet committed") << false;
+}
+
+// The archive never moves the history from under a write; it gives up instead.
+void tst_export_archive::archiveWaitsForEveryWriter()
+{
+    QFETCH(bool, queueLock);
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    QueueLock::setTimeouts(300, 60000);
+    Database::setBusyTimeout(300);
+    std::optional<LiveLockHolder> signingOut;
+    Database writer(params.historyPath);
+    if (queueLock) {
+        signingOut.emplace(params.queuePath);
+        QVERIFY(signingOut->isHolding());
+    } else {
+        QVERIFY(writer.open() && writer.exec("BEGIN IMMEDIATE"));
+        QVERIFY(writer.exec("INSERT INTO history (firstName) VALUES ('Late')"));
+    }
+    QString archivePath;
+    Failure failure;
+    const bool archived = HistoryArchive::archiveDB(folder.context, archivePath, failure);
+    QueueLock::resetTimeouts();
+    Database::setBusyTimeout(10000);
+    QVERIFY(!archived);
+    QCOMPARE(failure.number, queueLock ? FailureNumber::FileLocked : 5); // 5: SQLite's busy
+    if (!queueLock)
+        QVERIFY(writer.exec("COMMIT"));
+    signingOut.reset(); // a reader of the history waits for the queue lock too
+    QCOMPARE(firstNames(params.historyPath),
+             queueLock ? QStringList() : QStringList{QStringLiteral("Late")});
+    QVERIFY(filesBeside(params.archiveFolder()).isEmpty());
+}
+
 void tst_export_archive::archiveRefusedChangesNothing_data()
 {
-    QTest::addColumn<bool>("templateGone");
-    QTest::newRow("archive folder missing") << false;
-    QTest::newRow("template missing") << true;
+    QTest::addColumn<QString>("broken");
+    QTest::newRow("archive folder missing") << "archive folder";
+    QTest::newRow("template missing") << "template missing";
+    // The office's next sign-out would fail on it.
+    QTest::newRow("template empty") << "template empty";
+    QTest::newRow("template of another database") << "template of systemData";
 }
 
 void tst_export_archive::archiveRefusedChangesNothing()
 {
-    QFETCH(bool, templateGone);
+    QFETCH(QString, broken);
     TestFolder folder;
     const SystemParameters &params = folder.context.params;
     QVERIFY(addHistory(params.historyPath, {visit("Kept", "Here", "Loans", QDate(2026, 12, 6))}));
-    const QString gone = templateGone ? params.historyTemplatePath() : params.archiveFolder();
-    QVERIFY(templateGone ? QFile::remove(gone) : QDir(gone).removeRecursively());
+    const QString gone =
+        broken == "archive folder" ? params.archiveFolder() : params.historyTemplatePath();
+    if (broken == "archive folder")
+        QVERIFY(QDir(gone).removeRecursively());
+    else if (broken == "template missing")
+        QVERIFY(QFile::remove(gone));
+    else if (broken == "template empty")
+        writeFile(gone, QByteArray());
+    else
+        writeFile(gone, readFile(params.systemPath));
     QString archivePath;
     Failure failure;
     QVERIFY(!HistoryArchive::archiveDB(folder.context, archivePath, failure));

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <sys/wait.h>
@@ -73,7 +74,9 @@ private Q_SLOTS:
     void completionThatCannotStartChangesNothing_data();
     void completionThatCannotStartChangesNothing();
     void failedRemovalKeepsTheVisitInTheQueue();
+    void signOutRetriedAfterACrashWritesOneRow_data();
     void signOutRetriedAfterACrashWritesOneRow();
+    void visitsAlikeToTheSecondKeepTheirOwnRows();
     void loadHistoryData();
     void updateHistoryRecord();
     void keysAboveSixteenBits();
@@ -281,15 +284,32 @@ void tst_history::failedRemovalKeepsTheVisitInTheQueue()
                  {"format.ini", "history.mdb", "lobbyData.xml", "systemData.mdb", "watchdog.dat"}));
 }
 
+void tst_history::signOutRetriedAfterACrashWritesOneRow_data()
+{
+    QTest::addColumn<bool>("fromBeforeKeys");
+    QTest::newRow("visit with its key") << false;
+    // A queue and a history of the version before keys: recognised by names and times, and the
+    // history gains the key's column.
+    QTest::newRow("from before keys") << true;
+}
+
 // A sign-out killed after its history row and before the queue's rewrite leaves the visit in
 // both places; signing it out again, by the client or the reception, only takes the entry away.
 void tst_history::signOutRetriedAfterACrashWritesOneRow()
 {
+    QFETCH(bool, fromBeforeKeys);
     TestFolder folder;
+    if (fromBeforeKeys)
+        QVERIFY(makeFirstVersionHistory(folder.context.params.historyPath));
     clsQuorvel entry(folder.context);
     const int id = visit(folder, entry, "Ann", "Lee", "Taxes");
     const int other = visit(folder, entry, "Ann", "Lee", "Taxes", QTime(14, 30, 0));
+    if (fromBeforeKeys)
+        folder.writeQueue(QString::fromUtf8(folder.readQueue())
+                              .remove(QRegularExpression("<VISIT_KEY value=\"\\w+\"/>"))
+                              .toUtf8());
     QVERIFY(entry.loadLobbyEntry(id));
+    QCOMPARE(entry.visitKey.isEmpty(), fromBeforeKeys);
     entry.lobbystatus = 3;
     entry.repID = 5;
     entry.timeSeen = LooseTime::fromTime(QTime(14, 1, 10));
@@ -310,6 +330,29 @@ void tst_history::signOutRetriedAfterACrashWritesOneRow()
     entry.timeSeen = LooseTime::fromTime(QTime(14, 31, 0));
     QVERIFY(entry.completeService(other));
     QCOMPARE(column(folder, "id").size(), 2);
+    const QVariantList keys = column(folder, "visitKey"); // the column is there in both cases
+    QCOMPARE(keys.size(), 2);
+    for (const QVariant &key : keys)
+        QCOMPARE(key.isNull(), fromBeforeKeys);
+}
+
+// Ids come round again within the second; two visits alike in everything else stay two.
+void tst_history::visitsAlikeToTheSecondKeepTheirOwnRows()
+{
+    TestFolder folder;
+    clsQuorvel desk(folder.context);
+    for (int i = 0; i < 10; ++i) {
+        const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+        clsQuorvel mine(folder.context);
+        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 5, mine).done());
+        QVERIFY(ServiceSequences::signOutCustomer(folder.context, mine, id).done());
+    }
+    QCOMPARE(column(folder, "id").size(), 10);
+    QStringList keys;
+    for (const QVariant &key : column(folder, "visitKey"))
+        keys << key.toString();
+    keys.removeDuplicates();
+    QCOMPARE(keys.size(), 10);
 }
 
 void tst_history::loadHistoryData()
@@ -614,7 +657,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
         folder.clock.advance(60);
         const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
         clsQuorvel entry(folder.context);
-        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 2, entry, desk).done());
+        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
     QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));

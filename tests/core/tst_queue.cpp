@@ -40,6 +40,8 @@ private Q_SLOTS:
     void idsStayUnique();
     void hostileTextRoundTrips();
     void loadAndUpdate();
+    void recordsOfOtherVersions_data();
+    void recordsOfOtherVersions();
     void firstMatchOnDuplicateIds();
     void missingIdStillRewrites();
     void missingAndEmptyFiles();
@@ -132,6 +134,38 @@ void tst_queue::loadAndUpdate()
     QVERIFY(folder.readQueue().contains("<TIME_SEEN value=\"\""));
     QVERIFY(taken.loadLobbyEntry(100000));
     QVERIFY(taken.timeSeen.isNull());
+    QVERIFY(folder.prompter.boxes.isEmpty());
+}
+
+void tst_queue::recordsOfOtherVersions_data()
+{
+    QTest::addColumn<QByteArray>("added");
+    QTest::addColumn<QString>("visitKey");
+    QTest::newRow("before keys") << QByteArray() << QString();
+    // What a later version adds is read past, and kept by a version that does not know it.
+    QTest::newRow("key and a later element")
+        << QByteArray("<VISIT_KEY value=\"k1\"/><PRIORITY value=\"3\"/>") << QString("k1");
+}
+
+void tst_queue::recordsOfOtherVersions()
+{
+    QFETCH(QByteArray, added);
+    QFETCH(QString, visitKey);
+    TestFolder folder;
+    folder.writeQueue(lobby(record(100000, "Ann", 0, "1:58:02 PM", "12/6/2026")
+                                .replace("</QUEUE_REC>", added + "</QUEUE_REC>")));
+    clsQuorvel entry(folder.context);
+    QVERIFY(entry.loadLobbyEntry(100000));
+    QCOMPARE(entry.visitKey, visitKey);
+    QueueListing listing;
+    QCOMPARE(entry.loadQueue(listing, true), 1);
+    QCOMPARE(listing.waiting[0].visitKey, visitKey);
+
+    clsQuorvel fresh(folder.context); // as the reception's correction writes, without a key
+    fresh.firstName = "Anne";
+    fresh.dateIn = QDate(2026, 12, 6);
+    QVERIFY(fresh.updateLobbyEntry(100000));
+    QVERIFY(folder.readQueue().contains("<TIME_SEEN value=\"\"/>" + added + "</QUEUE_REC>"));
     QVERIFY(folder.prompter.boxes.isEmpty());
 }
 

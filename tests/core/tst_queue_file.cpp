@@ -81,7 +81,7 @@ void tst_queue_file::keepsEncodingAcrossChanges()
     const int id = desk.addCustomerToQueue("Renée", "Ørsted", "Café €5");
     QVERIFY(id != 0);
     clsQuorvel taken(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, {}, 5, taken).done());
     QVERIFY(desk.removeCustomerFromLobby(90000));
     QVERIFY(folder.prompter.boxes.isEmpty());
 
@@ -253,9 +253,9 @@ void tst_queue_file::deskAcrossVersions()
     TestFolder folder;
     const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
     clsQuorvel taken(folder.context);
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken, "Window 4").done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 5, taken, "Window 4").done());
 
-    // The desk follows the eight elements every version writes and reads by name, so a build
+    // The key and the desk follow the eight elements every version writes and reads by name, so a build
     // without desks reads the record as it always did.
     pugi::xml_document doc;
     QVERIFY(doc.load_string(folder.readQueue().constData()));
@@ -266,7 +266,8 @@ void tst_queue_file::deskAcrossVersions()
     QCOMPARE(children.mid(0, 3),
              (QStringList{"FIRST_NAME=Ann", "LAST_NAME=Lee", "LOBBY_STATUS=1"}));
     QCOMPARE(children.at(4), QStringLiteral("USER_ID=5"));
-    QCOMPARE(children.size(), 9);
+    QCOMPARE(children.size(), 10);
+    QVERIFY(children.at(8).startsWith("VISIT_KEY="));
     QCOMPARE(children.last(), QStringLiteral("DESK=Window 4"));
 
     QueueListing listing;
@@ -285,8 +286,8 @@ void tst_queue_file::deskAcrossVersions()
     QVERIFY(folder.prompter.boxes.isEmpty());
 
     // Back in the queue, the customer has no desk until the next take.
-    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, 5, taken, "Window 4").done());
-    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, 5).done());
+    QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 5, taken, "Window 4").done());
+    QVERIFY(ServiceSequences::returnCustomer(folder.context, id, QString(), 5).done());
     QVERIFY(!folder.readQueue().contains("DESK"));
 }
 

@@ -59,6 +59,8 @@ private Q_SLOTS:
     void signOut();
     void failureBoxesWaitForTheLock();
     void busyLockFailsTheStep();
+    void anIdPassedOnIsNotTheVisitAimedAt_data();
+    void anIdPassedOnIsNotTheVisitAimedAt();
 };
 
 void tst_sequences::take()
@@ -69,7 +71,7 @@ void tst_sequences::take()
     folder.clock.setTime(QTime(14, 20, 31));
 
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = folder.context.store().takeCustomer(id, 7, mine, "Window 4");
+    SequenceOutcome outcome = folder.context.store().takeCustomer(id, {}, 7, mine, "Window 4");
     QVERIFY(outcome.done());
     QVERIFY(outcome.text.isEmpty());
     QCOMPARE(mine.lastName, QString("O'Neil"));
@@ -82,7 +84,7 @@ void tst_sequences::take()
     QCOMPARE(desk.desk, QString("Window 4"));
 
     clsQuorvel other(folder.context);
-    outcome = folder.context.store().takeCustomer(id, 8, other, {});
+    outcome = folder.context.store().takeCustomer(id, {}, 8, other, {});
     QCOMPARE(outcome.kind, Kind::TakenByOther);
     QVERIFY(outcome.refused());
     QCOMPARE(outcome.text, QString("This customer has been taken by another representative."));
@@ -92,11 +94,11 @@ void tst_sequences::take()
 
     // The same representative may take it up again (after a restart, say).
     folder.clock.setTime(QTime(14, 30, 0));
-    QVERIFY(folder.context.store().takeCustomer(id, 7, mine, {}).done());
+    QVERIFY(folder.context.store().takeCustomer(id, {}, 7, mine, {}).done());
     QCOMPARE(mine.timeSeen.toTime(), QTime(14, 30, 0));
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    outcome = folder.context.store().takeCustomer(id, 7, mine, {});
+    outcome = folder.context.store().takeCustomer(id, {}, 7, mine, {});
     QCOMPARE(outcome.kind, Kind::Removed);
     QCOMPARE(outcome.text, QString("This customer has been removed from the Lobby Queue."));
     QCOMPARE(outcome.title, QString("Quorvel"));
@@ -113,10 +115,10 @@ void tst_sequences::returnKeepsUserAndTimeSeen()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     clsQuorvel mine(folder.context);
     folder.clock.setTime(QTime(14, 20, 31));
-    QVERIFY(folder.context.store().takeCustomer(id, 7, mine, "Window 4").done());
+    QVERIFY(folder.context.store().takeCustomer(id, {}, 7, mine, "Window 4").done());
 
-    QCOMPARE(folder.context.store().returnCustomer(id, 8).kind, Kind::TakenByOther);
-    QVERIFY(folder.context.store().returnCustomer(id, 7).done());
+    QCOMPARE(folder.context.store().returnCustomer(id, {}, 8).kind, Kind::TakenByOther);
+    QVERIFY(folder.context.store().returnCustomer(id, {}, 7).done());
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(0));
     QVERIFY(desk.desk.isEmpty()); // no longer called anywhere
@@ -127,10 +129,10 @@ void tst_sequences::returnKeepsUserAndTimeSeen()
     }
     // Waiting again: anyone may take it now.
     clsQuorvel other(folder.context);
-    QVERIFY(folder.context.store().takeCustomer(id, 8, other, {}).done());
+    QVERIFY(folder.context.store().takeCustomer(id, {}, 8, other, {}).done());
 
     QVERIFY(desk.removeCustomerFromLobby(id));
-    QCOMPARE(folder.context.store().returnCustomer(id, 8).kind, Kind::Removed);
+    QCOMPARE(folder.context.store().returnCustomer(id, {}, 8).kind, Kind::Removed);
     QVERIFY(folder.prompter.boxes.isEmpty());
 }
 
@@ -142,7 +144,7 @@ void tst_sequences::signOut()
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
     folder.clock.setTime(QTime(14, 1, 10));
     clsQuorvel mine(folder.context);
-    QVERIFY(folder.context.store().takeCustomer(id, 5, mine, "Window 4").done());
+    QVERIFY(folder.context.store().takeCustomer(id, {}, 5, mine, "Window 4").done());
 
     folder.clock.setTime(QTime(14, 7, 41));
     QVERIFY(folder.context.store().signOutCustomer(mine, id).done());
@@ -181,7 +183,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
                       "<TIME_IN value=\"soon\"/><DATE_IN value=\"12/6/2026\"/>"
                       "<TIME_SEEN value=\"\"/></QUEUE_REC></LOBBY>");
     clsQuorvel mine(folder.context);
-    SequenceOutcome outcome = folder.context.store().takeCustomer(90000, 5, mine, {});
+    SequenceOutcome outcome = folder.context.store().takeCustomer(90000, {}, 5, mine, {});
     QCOMPARE(outcome.kind, Kind::Failed);
     QVERIFY(outcome.text.isEmpty()); // shown already
     QCOMPARE(folder.prompter.boxes.size(), 1);
@@ -192,7 +194,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
     folder.writeQueue("<?xml version=\"1.0\"?>\r\n<LOBBY></LOBBY>");
     clsQuorvel desk(folder.context);
     const int id = desk.addCustomerToQueue("Bob", "Ray", "Taxes");
-    QVERIFY(folder.context.store().takeCustomer(id, 5, mine, {}).done());
+    QVERIFY(folder.context.store().takeCustomer(id, {}, 5, mine, {}).done());
     QVERIFY(QFile::remove(folder.context.params.historyPath));
     outcome = folder.context.store().signOutCustomer(mine, id);
     QCOMPARE(outcome.kind, Kind::Failed);
@@ -212,12 +214,12 @@ void tst_sequences::busyLockFailsTheStep()
     QLockFile other(QueueLock::lockPathFor(folder.context.params.queuePath));
     QVERIFY(other.tryLock(0));
     clsQuorvel mine(folder.context);
-    const SequenceOutcome take = folder.context.store().takeCustomer(id, 5, mine, {});
+    const SequenceOutcome take = folder.context.store().takeCustomer(id, {}, 5, mine, {});
     QCOMPARE(take.kind, Kind::Failed);
     QVERIFY(take.text.startsWith("Error.  [getMember]: "));
     QCOMPARE(take.title, QString("Error 70"));
     QCOMPARE(take.icon, Prompter::Icon::Critical);
-    QVERIFY(folder.context.store().returnCustomer(id, 5).text.startsWith(
+    QVERIFY(folder.context.store().returnCustomer(id, {}, 5).text.startsWith(
         "Error.  [updateLobbyEntry]: "));
     QVERIFY(folder.context.store().signOutCustomer(mine, id).text.startsWith(
         "Error.  [completeService]: "));
@@ -226,6 +228,51 @@ void tst_sequences::busyLockFailsTheStep()
     QueueLock::resetTimeouts();
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(0));
+}
+
+void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt_data()
+{
+    QTest::addColumn<QString>("step");
+    for (const char *step : {"take", "return", "sign-out", "remove", "correction"})
+        QTest::newRow(step) << QString(step);
+}
+
+// Ann leaves; Bob, checked in within the same second, gets her id. Every step aimed at Ann, by
+// her key, leaves Bob alone.
+void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt()
+{
+    QFETCH(QString, step);
+    if (onServer())
+        QSKIP("a server's ids come from a sequence: none ever passes to another customer");
+    TestFolder folder;
+    CoreContext &context = folder.context;
+    clsQuorvel desk(context);
+    const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
+    clsQuorvel ann(context);
+    QVERIFY(ann.loadLobbyEntry(id));
+    ann.repID = 5;
+    ann.timeSeen = LooseTime::fromTime(folder.clock.timeOfDay());
+    QVERIFY(desk.removeCustomerFromLobby(id));
+    QCOMPARE(desk.addCustomerToQueue("Bob", "Ray", "Taxes"), id);
+    clsQuorvel bob(context);
+    if (step == "return" || step == "sign-out")
+        QVERIFY(context.store().takeCustomer(id, {}, 5, bob, {}).done());
+    const QByteArray queue = folder.readQueue();
+
+    SequenceOutcome outcome;
+    if (step == "take")
+        outcome = context.store().takeCustomer(id, ann.visitKey, 5, bob, {});
+    else if (step == "return")
+        outcome = context.store().returnCustomer(id, ann.visitKey, 5);
+    else if (step == "sign-out")
+        outcome = context.store().signOutCustomer(ann, id);
+    else if (step == "remove")
+        outcome = context.store().removeWaitingCustomer(id, ann.visitKey);
+    else
+        outcome = context.store().correctQueueEntry(ann, id, {ann.visitKey, 0, 0}, false);
+    QCOMPARE(outcome.kind, Kind::Removed);
+    QCOMPARE(folder.readQueue(), queue);
+    QVERIFY(historyOfToday(folder).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_sequences)

@@ -150,7 +150,11 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     const Run nobody = ctl(folder, {"take", id, "--user", "99"});
     QCOMPARE(nobody.exitCode, 3);
     QCOMPARE(nobody.err, QString("quorvelctl: There is no user with number 99.\n"));
-    QCOMPARE(ctl(folder, {"take", id, "--user", "1"}).exitCode, 0);
+    const QString key = ctl(folder, {"list"}).out.trimmed().split('\t').last();
+    QCOMPARE(key.size(), 32);
+    QCOMPARE(ctl(folder, {"remove", id, "--key", "another"}).exitCode, 3);
+    QCOMPARE(ctl(folder, {"take", id, "--user", "1", "--key", "another"}).exitCode, 3);
+    QCOMPARE(ctl(folder, {"take", id, "--user", "1", "--key", key}).exitCode, 0);
     const Run refused = ctl(folder, {"take", id, "--user", "2"});
     QCOMPARE(refused.exitCode, 3);
     QCOMPARE(

@@ -30,6 +30,7 @@ private Q_SLOTS:
     void addUserNeedsAllThreeEntries();
     void namesRoundTripAsTyped();
     void modifyingAUserDeletedMeanwhile();
+    void modifyingAUserChangedMeanwhile();
     void deleteUserAsksFirst();
     void largeUserNumbersAndUnknownStatus();
     void activeAndInactive();
@@ -237,6 +238,37 @@ void tst_reception_admin::modifyingAUserDeletedMeanwhile()
     QCOMPARE(prompter().texts(), QStringList{"Unable to modify user.  Error:  The user is no "
                                              "longer in the database."});
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+// Another workstation renames the user while the dialog is open: OK writes nothing over it, and
+// what was typed stays for a second, knowing OK.
+void tst_reception_admin::modifyingAUserChangedMeanwhile()
+{
+    open(frmAdmin::UserTab);
+    const Directory::User priya = storedUsers().at(2);
+    Directory::User renamed = priya;
+    renamed.lastName = "Nair-Ruiz";
+    renamed.username = "pnair";
+    QString typed;
+    OnModal<frmModifyUser> modify([&](frmModifyUser &dialog) {
+        Failure failure;
+        QVERIFY(Directory::modifyUser(systemPath(), priya, renamed, failure));
+        auto *first = dialog.findChild<QLineEdit *>("txtUser_0");
+        first->setText("Pri");
+        QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        typed = first->text();
+        QVERIFY(rowNamed(users(), "Priya Nair-Ruiz")); // the list behind shows it as it is now
+        QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+    });
+    doubleClickRow(users(), rowNamed(users(), "Priya Nair"));
+    QVERIFY(modify.opened());
+    QCOMPARE(typed, QString("Pri"));
+    QCOMPARE(prompter().texts(), QStringList{changedElsewhere().description});
+    QCOMPARE(prompter().titles(), QStringList{"Modify User Information"});
+    // The second OK wrote what was typed, the other workstation's change in view.
+    QCOMPARE(storedUsers().at(2).firstName, QString("Pri"));
+    QCOMPARE(storedUsers().at(2).lastName, QString("Nair"));
 }
 
 void tst_reception_admin::deleteUserAsksFirst()

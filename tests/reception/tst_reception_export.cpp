@@ -8,6 +8,7 @@
 #include "ScriptedFileDialog.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,11 +28,6 @@ QStringList itemTexts(QComboBox *list)
     return texts;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class tst_reception_export : public QObject
@@ -46,6 +42,7 @@ private Q_SLOTS:
     void browseButtonsFillThePaths();
     void datesAreCheckedInOrder();
     void noRecordsStaysOpen();
+    void outputOntoTheHistoryIsRefused();
     void exportWritesWhatQuorvelctlWrites();
     void otherServiceToAPathWithoutFolder();
     void afterExportCompleteTheLobbyHasTheKeys();
@@ -217,6 +214,22 @@ void tst_reception_export::noRecordsStaysOpen()
     QCOMPARE(m_reception->folder.prompter.titles(), QStringList{"Export Results"});
     QVERIFY(m_dialog->isVisible());
     QVERIFY(!QFile::exists(outputPath()));
+}
+
+void tst_reception_export::outputOntoTheHistoryIsRefused()
+{
+    fillPaths();
+    const QString history = m_reception->desk.context.params.historyPath;
+    const QString output = m_reception->folder.filePath("export/../data/history.mdb");
+    control("txtFilename")->setText(output);
+    QTest::mouseClick(control<QPushButton>("cmdProcess"), Qt::LeftButton);
+    QCOMPARE(m_reception->folder.prompter.texts(),
+             QStringList{"The export can not be written to " + QDir::cleanPath(output) +
+                         ": it is the history database being exported.  Choose another file."});
+    QCOMPARE(m_reception->folder.prompter.titles(), QStringList{"Error"});
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(QApplication::focusWidget(), control("txtFilename"));
+    QVERIFY(readFile(history).startsWith("SQLite format 3"));
 }
 
 void tst_reception_export::exportWritesWhatQuorvelctlWrites()

@@ -116,7 +116,7 @@ void tst_reception_lobby::inServiceShowsTheDesk()
     clsQuorvel entry(r.folder.context);
     const int ivy =
         r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItem(0)->data(0, Qt::UserRole).toInt();
-    QVERIFY(r.folder.context.store().takeCustomer(ivy, 2, entry, "Window 4").done());
+    QVERIFY(r.folder.context.store().takeCustomer(ivy, {}, 2, entry, "Window 4").done());
     r.lobby().loadit();
     QStringList rows;
     auto *list = r.lobbyControl<QTreeWidget>("lstServing");

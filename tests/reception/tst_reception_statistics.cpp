@@ -24,6 +24,8 @@ private Q_SLOTS:
     void tableIsWhatQuorvelctlPrints();
     void groupingSwitchesAndSorts();
     void savesTheChartAsShown();
+    void neverWritesOverTheHistory_data();
+    void neverWritesOverTheHistory();
     void keyboardGoesRoundInReadingOrder();
     void menuOpensItBesideTheLobby();
 
@@ -110,6 +112,25 @@ void tst_reception_statistics::savesTheChartAsShown()
     m_files.answers.enqueue(path);
     QTest::mouseClick(control<QPushButton>("cmdSaveChart"), Qt::LeftButton);
     QCOMPARE(QImage(path).size(), control("fraCharts")->size());
+}
+
+void tst_reception_statistics::neverWritesOverTheHistory_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("chart") << "cmdSaveChart";
+    QTest::newRow("table") << "cmdExportTable";
+}
+
+void tst_reception_statistics::neverWritesOverTheHistory()
+{
+    QFETCH(QString, button);
+    const QString history = m_reception->folder.context.params.historyPath;
+    const QByteArray before = readFile(history);
+    m_files.answers.enqueue(history);
+    QTest::mouseClick(control<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    QCOMPARE(readFile(history), before);
+    QCOMPARE(m_reception->folder.prompter.boxes.size(), 1);
+    QCOMPARE(m_reception->folder.prompter.boxes.first().title, QStringLiteral("Error"));
 }
 
 void tst_reception_statistics::keyboardGoesRoundInReadingOrder()

@@ -122,7 +122,12 @@ void TestFolder::writeQueue(const QByteArray &content) const
 
 QByteArray TestFolder::readQueue() const
 {
-    QFile file(context.params.queuePath);
+    return readFile(context.params.queuePath);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -192,6 +197,17 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
             return false;
     }
     return db.exec(QStringLiteral("COMMIT"));
+}
+
+bool makeFirstVersionHistory(const QString &path)
+{
+    QFile::remove(path);
+    Database db(path, Database::Mode::Create);
+    return db.open() &&
+           db.exec(QStringLiteral(
+               "CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
+               "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
+               "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
 }
 
 LiveLockHolder::LiveLockHolder(const QString &queuePath)

@@ -123,6 +123,10 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
+/// Replaces the history database at `path` by an empty one of the first version, before any
+/// column was added to its table.
+bool makeFirstVersionHistory(const QString &path);
+
 /// Holds the queue lock beside `queuePath` as a live instance on another workstation does: the
 /// lock file naming it, its beat counted up while it holds, until destroyed (which leaves the
 /// file, as a crash would).
@@ -166,6 +170,9 @@ private:
 };
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
+/// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+
 QString builtProgram(const QString &name);
 
 /// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not

@@ -30,6 +30,9 @@ struct CommandHelp
     QString example;              // one command line
 };
 
+/// The "--key KEY" option of the commands that act on one customer.
+HelpItem keyOption();
+
 struct Command
 {
     QString name;     // may be two words, as "users add"

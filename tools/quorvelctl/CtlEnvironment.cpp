@@ -39,19 +39,6 @@ bool CtlEnvironment::parseNumber(const QString &text, int &value)
     return ok;
 }
 
-bool CtlEnvironment::takeUserOption(QStringList &args, int &user, bool &given)
-{
-    given = false;
-    const qsizetype at = args.indexOf(QStringLiteral("--user"));
-    if (at < 0)
-        return true;
-    if (at + 1 >= args.size() || !parseNumber(args.at(at + 1), user))
-        return false;
-    given = true;
-    args.remove(at, 2);
-    return true;
-}
-
 bool CtlEnvironment::takeOption(QStringList &args, const QString &name, QString &value, bool &given)
 {
     given = false;
@@ -61,6 +48,19 @@ bool CtlEnvironment::takeOption(QStringList &args, const QString &name, QString 
     if (at + 1 >= args.size())
         return false;
     value = args.at(at + 1);
+    given = true;
+    args.remove(at, 2);
+    return true;
+}
+
+bool CtlEnvironment::takeUserOption(QStringList &args, int &user, bool &given)
+{
+    given = false;
+    const qsizetype at = args.indexOf(QStringLiteral("--user"));
+    if (at < 0)
+        return true;
+    if (at + 1 >= args.size() || !parseNumber(args.at(at + 1), user))
+        return false;
     given = true;
     args.remove(at, 2);
     return true;

@@ -5,6 +5,7 @@
 
 #include "HistoryArchive.h"
 #include "HistoryExport.h"
+#include "OutputPath.h"
 #include "Store.h"
 
 #include <QFileInfo>
@@ -27,6 +28,11 @@ int exportHistory(CtlEnvironment &env, const QStringList &args)
 
     HistoryExport job(database, selection, names);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
+    const QString refusal = OutputPath::refusal(outputPath, database, env.context().params);
+    if (!refusal.isEmpty()) {
+        env.error(refusal);
+        return ExitStatus::Failed;
+    }
     switch (job.writeTo(outputPath)) {
     case HistoryExport::Outcome::Written:
         env.out() << job.count() << Qt::endl;
@@ -90,8 +96,10 @@ QList<Command> exportArchiveCommands()
               QList<HelpItem>{{QStringLiteral("--out FILE"), QStringLiteral("the file to write")}},
           {{QStringLiteral("0"), QStringLiteral("written; the number of visits is printed")},
            {QStringLiteral("1"),
-            QStringLiteral("no visit matches (no file is made), or a database or the file "
-                           "could not be read or written; the reason is printed")},
+            QStringLiteral("no visit matches (no file is made), FILE is refused (the history "
+                           "database, the queue file, any file in the data folder, or another "
+                           "database), or a database or the file could not be read or "
+                           "written; the reason is printed")},
            {QStringLiteral("2"),
             QStringLiteral("wrong usage, a day that is not a date, or --from after --to")}},
           QStringLiteral("quorvelctl export --from 12/01/2026 --to 12/31/2026 --out dec.csv")}},

@@ -7,6 +7,7 @@
 #include "ProgramVersion.h"
 #include "QueueDocument.h"
 #include "QueueLock.h"
+#include "SchemaCheck.h"
 #include "ShareDoctor.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlRecord>
 #include <QSysInfo>
 #include <QThread>
 
@@ -26,23 +26,6 @@
 #include <unistd.h>
 
 namespace {
-struct Table
-{
-    const char *name;
-    QStringList columns;
-};
-
-const QList<Table> historyTables = {
-    {"history",
-     {"id", "firstName", "lastName", "serviceRequested", "lobbyDateIn", "lobbyTimeIn",
-      "timeServiced", "timeOut", "servicedBy", "serviceTime"}},
-};
-const QList<Table> systemTables = {
-    {"users", {"userNumber", "firstName", "lastName", "department", "username", "status"}},
-    {"services", {"id", "serviceName", "status"}},
-    {"events", {"eventID", "userNumber", "eventDate", "eventTime", "event", "eventAlarm"}},
-};
-
 // The programs poll the change signal this often; a cache that hides a change longer than this
 // delays every workstation's view of the queue.
 constexpr int PollSeconds = 2;
@@ -422,32 +405,11 @@ void FolderDoctor::checkQueueFile()
 void FolderDoctor::checkDatabase(const QString &relativePath)
 {
     const bool history = relativePath.endsWith(QLatin1String("history.mdb"));
-    const QList<Table> &tables = history ? historyTables : systemTables;
-    Database db(path(relativePath), Database::Mode::ReadOnly);
-    if (!db.open()) {
-        fail(relativePath, QFileInfo::exists(path(relativePath))
-                               ? QStringLiteral("cannot be opened: ") + db.failure().description
-                               : QStringLiteral("missing"));
+    const QString problem = SchemaCheck::problem(
+        path(relativePath), history ? SchemaCheck::historyTables() : SchemaCheck::systemTables());
+    if (!problem.isEmpty()) {
+        fail(relativePath, problem);
         return;
-    }
-    if (!db.exec(QStringLiteral("PRAGMA schema_version"))) {
-        fail(relativePath, QStringLiteral("cannot be read: ") + db.failure().description);
-        return;
-    }
-    const QStringList present = db.connection().tables();
-    for (const Table &table : tables) {
-        const QString name = QLatin1String(table.name);
-        if (!present.contains(name, Qt::CaseInsensitive)) {
-            fail(relativePath, QStringLiteral("has no table %1").arg(name));
-            return;
-        }
-        const QSqlRecord record = db.connection().record(name);
-        for (const QString &column : table.columns) {
-            if (record.indexOf(column) < 0) {
-                fail(relativePath, QStringLiteral("table %1 has no column %2").arg(name, column));
-                return;
-            }
-        }
     }
     // The template is only copied, so it may well be read-only.
     const bool onlyRead = relativePath.startsWith(QLatin1String("system/"));

@@ -66,6 +66,7 @@ int list(CtlEnvironment &env, const QStringList &args)
             texts.timeIn,
             QString::number(numeric ? userId : 0),
             texts.timeSeen,
+            texts.visitKey,
         };
         if (withEstimate)
             fields.append(fields.at(1) == QLatin1String("0") ? estimates.value(record.id)
@@ -78,13 +79,17 @@ int list(CtlEnvironment &env, const QStringList &args)
 
 int remove(CtlEnvironment &env, const QStringList &args)
 {
+    QStringList rest = args;
     int id = 0;
-    if (args.size() != 1 || !CtlEnvironment::parseNumber(args.first(), id))
-        return ExitStatus::Usage;
+    bool keyed = false;
     clsQuorvel entry(env.context());
+    if (!CtlEnvironment::takeOption(rest, QStringLiteral("--key"), entry.visitKey, keyed) ||
+        rest.size() != 1 || !CtlEnvironment::parseNumber(rest.first(), id))
+        return ExitStatus::Usage;
     bool present = false, removed = false;
     {
         // One hold of the lock: the queue is read and parsed once for the look and the removal.
+        // With the key, the removal reaches only that visit, even once its id has passed on.
         LockedSection section(env.context());
         Failure failure;
         if (!section.acquire(failure)) {
@@ -97,7 +102,10 @@ int remove(CtlEnvironment &env, const QStringList &args)
     }
     if (!present) {
         if (env.prompter().shown == 0)
-            env.error(QStringLiteral("No customer with id %1 is in the queue.").arg(id));
+            env.error(keyed ? QStringLiteral("No customer with id %1 and key %2 is in the queue.")
+                                  .arg(id)
+                                  .arg(entry.visitKey)
+                            : QStringLiteral("No customer with id %1 is in the queue.").arg(id));
         return env.prompter().shown == 0 ? ExitStatus::Refused : ExitStatus::Failed;
     }
     return removed ? ExitStatus::Done : ExitStatus::Failed;
@@ -129,7 +137,8 @@ QList<Command> queueCommands()
           QStringLiteral(
               "Prints the queue in check-in order, one tab-separated line per customer: id, status "
               "(0 waiting, 1 in service), first name, last name, service, date in, time in, user "
-              "number of the representative (0 when none), time seen."),
+              "number of the representative (0 when none), time seen, visit key (empty for a "
+              "customer checked in before visits had keys)."),
           {{QStringLiteral("--user N"),
             QStringLiteral(
                 "only the customers in the service of the representative with user number N")},
@@ -143,17 +152,19 @@ QList<Command> queueCommands()
                 "the queue file could not be read or is not well-formed; the reason is printed")}},
           QStringLiteral("quorvelctl list --user 2")}},
         {QStringLiteral("remove"),
-         QStringLiteral("ID"),
+         QStringLiteral("ID [--key KEY]"),
          true,
          remove,
          {QStringLiteral("remove a customer from the queue"),
           QStringLiteral("Removes a customer from the queue without a history row, as the "
                          "reception's Delete does."),
-          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")}},
+          {{QStringLiteral("ID"), QStringLiteral("the customer's id, as \"list\" prints it")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("removed")},
            {QStringLiteral("1"),
             QStringLiteral("the queue file could not be read or written; the reason is printed")},
-           {QStringLiteral("3"), QStringLiteral("no customer with that id is in the queue")}},
+           {QStringLiteral("3"),
+            QStringLiteral("no customer with that id (and key, when given) is in the queue")}},
           QStringLiteral("quorvelctl remove 131045")}},
     };
 }

@@ -10,13 +10,14 @@
 #include "clsQuorvel.h"
 
 namespace {
-/// Reads "ID --user N"; false when either is missing or not a number.
-bool customerAndUser(const QStringList &args, int &id, int &user)
+/// Reads "ID --user N [--key KEY]"; false when ID or N is missing or not a number.
+bool customerAndUser(const QStringList &args, int &id, int &user, QString &visitKey)
 {
     QStringList rest = args;
-    bool given = false;
-    return CtlEnvironment::takeUserOption(rest, user, given) && given && rest.size() == 1 &&
-           CtlEnvironment::parseNumber(rest.first(), id);
+    bool given = false, keyed = false;
+    return CtlEnvironment::takeUserOption(rest, user, given) && given &&
+           CtlEnvironment::takeOption(rest, QStringLiteral("--key"), visitKey, keyed) &&
+           rest.size() == 1 && CtlEnvironment::parseNumber(rest.first(), id);
 }
 
 int exitStatusOf(CtlEnvironment &env, const SequenceOutcome &outcome)
@@ -46,7 +47,8 @@ int take(CtlEnvironment &env, const QStringList &args)
         rest.remove(at, 2);
     }
     int id = 0, user = 0;
-    if (!customerAndUser(rest, id, user))
+    QString visitKey;
+    if (!customerAndUser(rest, id, user, visitKey))
         return ExitStatus::Usage;
     // A customer taken by no one who exists would stay in service until the reception sees it.
     Directory::User representative;
@@ -61,21 +63,23 @@ int take(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Refused;
     }
     clsQuorvel entry(env.context());
-    return exitStatusOf(env, env.context().store().takeCustomer(id, user, entry, desk));
+    return exitStatusOf(env, env.context().store().takeCustomer(id, visitKey, user, entry, desk));
 }
 
 int giveBack(CtlEnvironment &env, const QStringList &args)
 {
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    QString visitKey;
+    if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
-    return exitStatusOf(env, env.context().store().returnCustomer(id, user));
+    return exitStatusOf(env, env.context().store().returnCustomer(id, visitKey, user));
 }
 
 int complete(CtlEnvironment &env, const QStringList &args)
 {
     int id = 0, user = 0;
-    if (!customerAndUser(args, id, user))
+    QString visitKey;
+    if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
     // The client signs out the customer it took and kept; here the entry stands in for what it
     // kept, read under the same hold of the lock as the sign-out.
@@ -94,7 +98,10 @@ int complete(CtlEnvironment &env, const QStringList &args)
             inService = entry.lobbystatus == 1 && entry.repID == user;
         else if (entry.verifyLobbyEntry(id))
             return ExitStatus::Failed; // there, but unreadable: the load has said why
-        // A customer gone by now is reported as such by the sign-out, which then writes nothing.
+        // A customer gone by now, or another visit under the id, is reported as such by the
+        // sign-out, which then writes nothing.
+        if (!visitKey.isEmpty())
+            entry.visitKey = visitKey;
         if (inService)
             outcome = env.context().store().signOutCustomer(entry, id);
     }
@@ -149,7 +156,7 @@ QList<Command> serviceCommands()
 {
     return {
         {QStringLiteral("take"),
-         QStringLiteral("ID --user N [--desk TEXT]"),
+         QStringLiteral("ID --user N [--key KEY] [--desk TEXT]"),
          true,
          take,
          {QStringLiteral("take a customer into a representative's service"),
@@ -161,7 +168,8 @@ QList<Command> serviceCommands()
             QStringLiteral("the representative's user number, as \"users list\" prints it")},
            {QStringLiteral("--desk TEXT"),
             QStringLiteral("where the customer is called to, such as \"Window 4\" (at most 30 "
-                           "characters)")}},
+                           "characters)")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("taken")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the system database could not "
                                                 "be read or written; the reason is printed")},
@@ -170,14 +178,15 @@ QList<Command> serviceCommands()
                                                 "longer in the queue")}},
           QStringLiteral("quorvelctl take 131045 --user 2")}},
         {QStringLiteral("return"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--key KEY]"),
          true,
          giveBack,
          {QStringLiteral("put a representative's customer back into the waiting list"),
           QStringLiteral("Puts the customer that representative N has taken back into the waiting "
                          "list, as the client's return does."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
-           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("returned")},
            {QStringLiteral("1"),
             QStringLiteral("the queue file could not be read or written; the reason is printed")},
@@ -185,7 +194,7 @@ QList<Command> serviceCommands()
                                                 "or it is no longer in the queue")}},
           QStringLiteral("quorvelctl return 131045 --user 2")}},
         {QStringLiteral("complete"),
-         QStringLiteral("ID --user N"),
+         QStringLiteral("ID --user N [--key KEY]"),
          true,
          complete,
          {QStringLiteral("sign a representative's customer out into history"),
@@ -194,7 +203,8 @@ QList<Command> serviceCommands()
                          "queue. When the queue cannot be saved, the history row is taken back, so "
                          "the visit is never in neither place nor in both."),
           {{QStringLiteral("ID"), QStringLiteral("the customer's id")},
-           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")}},
+           {QStringLiteral("--user N"), QStringLiteral("the representative's user number")},
+           keyOption()},
           {{QStringLiteral("0"), QStringLiteral("signed out")},
            {QStringLiteral("1"), QStringLiteral("the queue file or the history database could not "
                                                 "be read or written; the reason is printed")},

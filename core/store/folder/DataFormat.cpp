@@ -20,8 +20,9 @@ namespace {
 bool addNewHistoryColumns(const SystemParameters &params, QString &error)
 {
     for (const QString &path : {params.historyPath, params.historyTemplatePath()}) {
-        if (!HistoryColumns::addMissing(path, error)) {
-            error = QStringLiteral("%1: %2").arg(path, error);
+        Failure failure;
+        if (!HistoryColumns::addMissing(path, failure)) {
+            error = QStringLiteral("%1: %2").arg(path, failure.description);
             return false;
         }
     }
@@ -46,9 +47,8 @@ const Step steps[] = {
          return false;
      }},
     {3, "history.mdb and the archive template have every column of history (desk)",
-     [](const SystemParameters &params, QString &error) {
-         return addNewHistoryColumns(params, error);
-     }},
+     addNewHistoryColumns},
+    {4, "history has a key for every visit (visitKey, unique)", addNewHistoryColumns},
 };
 
 const QString section = QStringLiteral("data");

@@ -12,7 +12,7 @@ namespace DataFormat {
 
 /// The format these programs read and write. Raise it with every change of the data folder's
 /// layout and add the step that brings a folder to it (DataFormat.cpp).
-constexpr int Current = 3;
+constexpr int Current = 4;
 
 /// The format recorded in the data folder; 1 for a folder laid out before formats were
 /// recorded.

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 namespace {
-int busyTimeout = 10000;
+int busyTimeoutMs = 10000;
 
 QString uniqueConnectionName()
 {
@@ -70,7 +70,7 @@ bool Database::open()
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
     // mode=rw or mode=ro: opening never creates a missing database.
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
     if (m_mode != Mode::Create)
         options += QStringLiteral(";QSQLITE_OPEN_URI");
     m_db.setConnectOptions(options);
@@ -87,7 +87,12 @@ bool Database::open()
 
 void Database::setBusyTimeout(int milliseconds)
 {
-    busyTimeout = milliseconds;
+    busyTimeoutMs = milliseconds;
+}
+
+int Database::busyTimeout()
+{
+    return busyTimeoutMs;
 }
 
 QSqlQuery Database::prepare(const QString &statement)

@@ -59,6 +59,7 @@ public:
     /// How long a statement waits for another instance's lock before it fails: 10 s, which
     /// tests shorten. Takes effect for connections opened afterwards.
     static void setBusyTimeout(int milliseconds);
+    static int busyTimeout();
 
 private:
     /// For a read-only connection that met a file half-written by another workstation: waits

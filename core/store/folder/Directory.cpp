@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "DirectoryRules.h"
+#include "GuardedChange.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -148,14 +149,21 @@ bool addUser(const QString &systemPath, const User &user, int &userNumber, Failu
                   QVariantList{names[0], names[1], names[2], user.status}, userNumber, failure);
 }
 
-bool modifyUser(const QString &systemPath, const User &user, Failure &failure)
+bool modifyUser(const QString &systemPath, const User &seen, const User &user, Failure &failure)
 {
     const QStringList names = storedNames(user);
-    return namesGiven(names, failure) &&
-           change(systemPath,
-                  QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
-                                 "WHERE userNumber = ?"),
-                  QVariantList{names[0], names[1], names[2], user.userNumber}, userGone(), failure);
+    const GuardedChange change{
+        userColumns + QStringLiteral("WHERE userNumber = ?"),
+        {user.userNumber},
+        [&seen](const QSqlQuery &row) {
+            const User now = userFrom(row);
+            return now.firstName == seen.firstName && now.lastName == seen.lastName &&
+                   now.username == seen.username;
+        },
+        QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, userName = ? "
+                       "WHERE userNumber = ?"),
+        QVariantList{names[0], names[1], names[2], user.userNumber}};
+    return namesGiven(names, failure) && change.run(systemPath, userGone(), failure);
 }
 
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure)

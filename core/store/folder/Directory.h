@@ -25,8 +25,10 @@ bool userByNumber(const QString &systemPath, int userNumber, User &user, bool &f
                   Failure &failure);
 /// Adds an active user; `userNumber` is the new number.
 bool addUser(const QString &systemPath, const User &user, int &userNumber, Failure &failure);
-/// Changes the names and username of `user.userNumber`; fails when that user is gone.
-bool modifyUser(const QString &systemPath, const User &user, Failure &failure);
+/// Changes the names and username of `user.userNumber` while they are still those of `seen` (as
+/// the dialog read them); fails when that user is gone or `changedElsewhere()` when another
+/// workstation has changed them since.
+bool modifyUser(const QString &systemPath, const User &seen, const User &user, Failure &failure);
 /// Marks `userNumber` active (1) or inactive (0); fails when that user is gone.
 bool setUserStatus(const QString &systemPath, int userNumber, int status, Failure &failure);
 bool deleteUser(const QString &systemPath, int userNumber, Failure &failure);

@@ -1,6 +1,7 @@
 #include "EventList.h"
 
 #include "Database.h"
+#include "GuardedChange.h"
 #include "StorableText.h"
 #include "TextForms.h"
 
@@ -10,6 +11,13 @@
 namespace {
 const QString eventColumns =
     QStringLiteral("SELECT eventID, userNumber, eventDate, eventTime, event FROM events ");
+
+CalendarEvent eventFrom(const QSqlQuery &row)
+{
+    return {row.value(0).toInt(), row.value(1).toInt(),
+            TextForms::parseDbDate(row.value(2).toString()),
+            TextForms::parseDbTime(row.value(3).toString()), row.value(4).toString()};
+}
 
 bool readEvents(const QString &systemPath, const QString &where, const QVariantList &values,
                 QList<CalendarEvent> &events, Failure &failure)
@@ -21,10 +29,7 @@ bool readEvents(const QString &systemPath, const QString &where, const QVariantL
         return false;
     }
     while (query.next())
-        events.append({query.value(0).toInt(), query.value(1).toInt(),
-                       TextForms::parseDbDate(query.value(2).toString()),
-                       TextForms::parseDbTime(query.value(3).toString()),
-                       query.value(4).toString()});
+        events.append(eventFrom(query));
     if (query.lastError().isValid()) {
         db.setFailureFrom(query);
         failure = db.failure();
@@ -88,15 +93,26 @@ bool addEvent(const QString &systemPath, const CalendarEvent &event, qint32 &eve
     return true;
 }
 
-bool reviseEvent(const QString &systemPath, const CalendarEvent &event, bool &found,
-                 Failure &failure)
+bool reviseEvent(const QString &systemPath, const CalendarEvent &seen, const CalendarEvent &event,
+                 bool &found, Failure &failure)
 {
-    return changeEvent(systemPath,
-                       QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
-                                      "WHERE eventID = ?"),
-                       {dbValue(event.eventDate), dbValue(event.eventTime),
-                        storableText(event.event), event.eventID},
-                       found, failure);
+    const GuardedChange change{
+        eventColumns + QStringLiteral("WHERE eventID = ?"),
+        {event.eventID},
+        [&seen](const QSqlQuery &row) {
+            const CalendarEvent now = eventFrom(row);
+            return now.eventDate == seen.eventDate && now.eventTime == seen.eventTime &&
+                   now.event == seen.event;
+        },
+        QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
+                       "WHERE eventID = ?"),
+        {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),
+         event.eventID}};
+    found = true;
+    if (change.run(systemPath, QStringLiteral("The event is no longer in the calendar."), failure))
+        return true;
+    found = failure.number != FailureNumber::NoCurrentRecord;
+    return !found;
 }
 
 bool removeEvent(const QString &systemPath, qint32 eventID, Failure &failure)

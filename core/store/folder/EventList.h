@@ -20,10 +20,12 @@ bool eventRecord(const QString &systemPath, qint32 eventID, CalendarEvent &event
 bool addEvent(const QString &systemPath, const CalendarEvent &event, qint32 &eventID,
               Failure &failure);
 
-/// Rewrites the date, time and message of `event.eventID`; `found` false when that row no
-/// longer exists (another desk removed it), and then nothing is written.
-bool reviseEvent(const QString &systemPath, const CalendarEvent &event, bool &found,
-                 Failure &failure);
+/// Rewrites the date, time and message of `event.eventID` while the row still holds those of
+/// `seen` (as the dialog read them). `found` false when the row no longer exists (another desk
+/// removed it); `changedElsewhere()` when another desk changed it; in both cases nothing is
+/// written.
+bool reviseEvent(const QString &systemPath, const CalendarEvent &seen, const CalendarEvent &event,
+                 bool &found, Failure &failure);
 
 /// Removes the event `eventID`; an event already gone is no failure.
 bool removeEvent(const QString &systemPath, qint32 eventID, Failure &failure);

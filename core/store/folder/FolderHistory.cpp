@@ -5,6 +5,7 @@
 #include "CoreContext.h"
 #include "Database.h"
 #include "Failure.h"
+#include "HistoryColumns.h"
 #include "LockedSection.h"
 #include "QueueDocument.h"
 #include "VisitColumns.h"
@@ -18,9 +19,11 @@ QString errorTitle(const Failure &failure)
     return QStringLiteral("Error %1").arg(failure.number);
 }
 
-/// Whether the record is still in the queue file; false with `failure` set when it is not there
-/// or the file cannot be read.
-bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
+/// Whether the visit is still in the queue file, with its key (empty for a record from before
+/// keys); false with `failure` set when it is not there (or the id has passed to another
+/// customer since `expectedKey` was read) or the file cannot be read.
+bool inQueue(const QString &queuePath, int recordNumber, const QString &expectedKey,
+             QString &recordKey, Failure &failure)
 {
     QueueDocument doc;
     if (doc.load(queuePath) != QueueDocument::LoadState::Loaded) {
@@ -30,29 +33,41 @@ bool inQueue(const QString &queuePath, int recordNumber, Failure &failure)
     pugi::xml_node match;
     if (!doc.findById(recordNumber, match, failure))
         return false;
-    if (!match)
+    recordKey = QueueDocument::visitKey(match);
+    if (!match || (!expectedKey.isEmpty() && recordKey != expectedKey)) {
         failure = {FailureNumber::NoCurrentRecord,
                    QStringLiteral("The customer is no longer in the lobby queue.")};
-    return bool(match);
+        return false;
+    }
+    return true;
 }
 
 /// Writes the visit's history row, unless an earlier sign-out of the same visit, interrupted
-/// before the entry left the queue, has written it already (`recorded` then says so): the same
-/// names, service, date and time in, representative and time seen.
+/// before the entry left the queue, has written it already (`recorded` then says so). The visit
+/// is known by its key (the last of `values`); a record from before keys by its names, service,
+/// date and time in, representative and time seen.
 bool recordVisit(const QString &historyPath, const QVariantList &values, int &rowId, bool &recorded,
                  Failure &failure)
 {
+    if (!HistoryColumns::addMissing(historyPath, failure))
+        return false;
     Database db(historyPath);
     if (!db.open()) {
         failure = db.failure();
         return false;
     }
-    QSqlQuery earlier = db.prepare(QStringLiteral(
-        "SELECT id FROM history WHERE lobbyDateIn = ? AND lobbyTimeIn = ? AND firstName = ? "
-        "AND lastName = ? AND serviceRequested = ? AND servicedBy = ? AND timeServiced IS ? "
-        "LIMIT 1"));
-    for (int column : {6, 5, 0, 1, 2, 4, 7})
-        earlier.addBindValue(values[column]);
+    const QVariant &key = values.last();
+    QSqlQuery earlier = db.prepare(
+        key.isNull()
+            ? QStringLiteral("SELECT id FROM history WHERE lobbyDateIn = ? AND lobbyTimeIn = ? "
+                             "AND firstName = ? AND lastName = ? AND serviceRequested = ? AND "
+                             "servicedBy = ? AND timeServiced IS ? AND visitKey IS NULL LIMIT 1")
+            : QStringLiteral("SELECT id FROM history WHERE visitKey = ?"));
+    if (key.isNull())
+        for (int column : {6, 5, 0, 1, 2, 4, 7})
+            earlier.addBindValue(values[column]);
+    else
+        earlier.addBindValue(key);
     if (db.failure().number != 0 || !db.exec(earlier)) {
         failure = db.failure();
         return false;
@@ -64,8 +79,8 @@ bool recordVisit(const QString &historyPath, const QVariantList &values, int &ro
     }
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, timeOut, servicedBy, "
-        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, desk) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "lobbyTimeIn, lobbyDateIn, timeServiced, serviceTime, desk, visitKey) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (db.failure().number != 0 || !db.exec(query)) {
@@ -104,12 +119,18 @@ bool FolderStore::completeService(clsQuorvel &entry, int recordNumber)
     LockedSection section(m_context);
     int rowId = 0;
     bool recorded = false;
-    if (!section.acquire(failure) || !inQueue(m_context.params.queuePath, recordNumber, failure) ||
-        !recordVisit(m_context.params.historyPath, values, rowId, recorded, failure)) {
+    QString recordKey;
+    if (!section.acquire(failure) ||
+        !inQueue(m_context.params.queuePath, recordNumber, entry.visitKey, recordKey, failure)) {
         report(prefix, errorTitle(failure), failure);
         return false;
     }
-    if (!removeEntry(recordNumber)) {
+    values.append(recordKey.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : recordKey);
+    if (!recordVisit(m_context.params.historyPath, values, rowId, recorded, failure)) {
+        report(prefix, errorTitle(failure), failure);
+        return false;
+    }
+    if (!removeEntry(recordNumber, recordKey)) {
         if (recorded) {
             failure = {FailureNumber::PathAccess,
                        QStringLiteral("The customer stays in the lobby queue.")};

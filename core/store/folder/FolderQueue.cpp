@@ -7,6 +7,7 @@
 #include "QueueRecordReader.h"
 #include "RepNames.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "WatchDog.h"
 #include "clsQuorvel.h"
 #include "kzrXML.h"
@@ -83,7 +84,7 @@ int FolderStore::addCustomer(const QString &sFirstName, const QString &sLastName
         QueueDocument::buildRecord(scratch, id,
                                    {sFirstName, sLastName, QStringLiteral("0"), sServiceDesc,
                                     QString(), TextForms::queueTime(now.time()),
-                                    TextForms::queueDate(now.date()), QString()},
+                                    TextForms::queueDate(now.date()), QString(), VisitKey::make()},
                                    xml);
         switch (doc.append(scratch)) {
         case QueueDocument::AppendResult::Appended:
@@ -134,6 +135,7 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
 
     using Field = QueueRecordReader::Field;
     QueueRecordReader reader(match, m_context.prompter());
+    entry.visitKey = reader.quietText(Field::VisitKey);
     entry.firstName = reader.text(Field::FirstName);
     entry.lastName = reader.text(Field::LastName);
     entry.service = reader.text(Field::Service);
@@ -169,13 +171,13 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
     return true;
 }
 
-bool FolderStore::verifyEntry(int recordID)
+bool FolderStore::verifyEntry(int recordID, const QString &visitKey)
 {
     QueueDocument doc;
     pugi::xml_node match;
     Failure failure;
     if (!loadReadable(m_context.params.queuePath, doc, failure) ||
-        !doc.findById(recordID, match, failure)) {
+        !findVisit(doc, recordID, visitKey, match, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), errorTitle.arg(failure.number),
                failure);
         return false;
@@ -185,15 +187,25 @@ bool FolderStore::verifyEntry(int recordID)
 
 bool FolderStore::updateEntry(int recordID, const clsQuorvel &entry)
 {
-    return replaceOrRemove(recordID, &entry);
+    return replaceOrRemove(recordID, entry.visitKey, &entry);
 }
 
-bool FolderStore::removeEntry(int recordID)
+bool FolderStore::removeEntry(int recordID, const QString &visitKey)
 {
-    return replaceOrRemove(recordID, nullptr);
+    return replaceOrRemove(recordID, visitKey, nullptr);
 }
 
-bool FolderStore::replaceOrRemove(int recordID, const clsQuorvel *entry)
+bool FolderStore::findVisit(const QueueDocument &doc, int recordID, const QString &visitKey,
+                            pugi::xml_node &match, Failure &failure)
+{
+    if (!doc.findById(recordID, match, failure))
+        return false;
+    if (match && !visitKey.isEmpty() && QueueDocument::visitKey(match) != visitKey)
+        match = pugi::xml_node();
+    return true;
+}
+
+bool FolderStore::replaceOrRemove(int recordID, const QString &visitKey, const clsQuorvel *entry)
 {
     const bool remove = entry == nullptr;
     const QString prefix =
@@ -212,21 +224,24 @@ bool FolderStore::replaceOrRemove(int recordID, const clsQuorvel *entry)
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
+    // Another customer holding the id now is no match: the one aimed at has gone.
     pugi::xml_node match;
-    if (!doc.findById(recordID, match, failure)) {
+    if (!findVisit(doc, recordID, visitKey, match, failure)) {
         report(prefix, errorTitle.arg(failure.number), failure);
         return false;
     }
     if (remove) {
         doc.remove(match);
     } else {
+        // A writer that never read the key (an older caller) must not strip the visit's identity.
+        const QString key = visitKey.isEmpty() ? QueueDocument::visitKey(match) : visitKey;
         pugi::xml_document scratch;
         kzrXML xml(m_context.prompter());
         QueueDocument::buildRecord(
             scratch, recordID,
             {entry->firstName, entry->lastName, QString::number(entry->lobbystatus), entry->service,
              QString::number(entry->repID), TextForms::queueTime(entry->Timein),
-             TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText(),
+             TextForms::queueDate(entry->dateIn), entry->timeSeen.queueText(), key,
              entry->lobbystatus == 1 ? entry->desk : QString()},
             xml);
         doc.replace(match, scratch);
@@ -260,6 +275,7 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
             failure = QueueRecordReader::typeMismatch("id", record.attribute("id").value());
             break;
         }
+        row.visitKey = reader.quietText(Field::VisitKey);
         // Read in the order every load has read them, so the same field is reported first.
         const char *first = reader.raw(Field::FirstName);
         const char *last = reader.raw(Field::LastName);
@@ -321,11 +337,11 @@ bool FolderStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failu
         QueueRecordReader reader(record, m_context.prompter());
         StoredQueueRecord stored;
         QueueDocument::recordId(record, stored.id);
-        stored.texts = {reader.text(Field::FirstName), reader.text(Field::LastName),
-                        reader.text(Field::LobbyStatus), reader.text(Field::Service),
-                        reader.text(Field::UserId),      reader.text(Field::TimeIn),
-                        reader.text(Field::DateIn),      reader.text(Field::TimeSeen),
-                        reader.quietText(Field::Desk)};
+        stored.texts = {reader.text(Field::FirstName),     reader.text(Field::LastName),
+                        reader.text(Field::LobbyStatus),   reader.text(Field::Service),
+                        reader.text(Field::UserId),        reader.text(Field::TimeIn),
+                        reader.text(Field::DateIn),        reader.text(Field::TimeSeen),
+                        reader.quietText(Field::VisitKey), reader.quietText(Field::Desk)};
         records.append(std::move(stored));
     }
     return true;

@@ -32,15 +32,15 @@ void FolderStore::watchSignalFile()
         m_watcher.addPath(path);
 }
 
-SequenceOutcome FolderStore::takeCustomer(int id, int userNumber, clsQuorvel &entry,
-                                          const QString &desk)
+SequenceOutcome FolderStore::takeCustomer(int id, const QString &visitKey, int userNumber,
+                                          clsQuorvel &entry, const QString &desk)
 {
-    return ServiceSequences::takeCustomer(m_context, id, userNumber, entry, desk);
+    return ServiceSequences::takeCustomer(m_context, id, visitKey, userNumber, entry, desk);
 }
 
-SequenceOutcome FolderStore::returnCustomer(int id, int userNumber)
+SequenceOutcome FolderStore::returnCustomer(int id, const QString &visitKey, int userNumber)
 {
-    return ServiceSequences::returnCustomer(m_context, id, userNumber);
+    return ServiceSequences::returnCustomer(m_context, id, visitKey, userNumber);
 }
 
 SequenceOutcome FolderStore::signOutCustomer(clsQuorvel &entry, int id)
@@ -48,14 +48,14 @@ SequenceOutcome FolderStore::signOutCustomer(clsQuorvel &entry, int id)
     return ServiceSequences::signOutCustomer(m_context, entry, id);
 }
 
-SequenceOutcome FolderStore::readQueueEntry(int id, clsQuorvel &entry)
+SequenceOutcome FolderStore::readQueueEntry(int id, const QString &visitKey, clsQuorvel &entry)
 {
-    return ServiceSequences::readQueueEntry(m_context, id, entry);
+    return ServiceSequences::readQueueEntry(m_context, id, visitKey, entry);
 }
 
-SequenceOutcome FolderStore::removeWaitingCustomer(int id)
+SequenceOutcome FolderStore::removeWaitingCustomer(int id, const QString &visitKey)
 {
-    return ServiceSequences::removeWaitingCustomer(m_context, id);
+    return ServiceSequences::removeWaitingCustomer(m_context, id, visitKey);
 }
 
 SequenceOutcome FolderStore::correctQueueEntry(clsQuorvel &entry, int id, const SeenEntry &seen,
@@ -116,9 +116,10 @@ bool FolderStore::addUser(const Directory::User &user, int &userNumber, Failure 
     return Directory::addUser(m_context.params.systemPath, user, userNumber, failure);
 }
 
-bool FolderStore::modifyUser(const Directory::User &user, Failure &failure)
+bool FolderStore::modifyUser(const Directory::User &seen, const Directory::User &user,
+                             Failure &failure)
 {
-    return Directory::modifyUser(m_context.params.systemPath, user, failure);
+    return Directory::modifyUser(m_context.params.systemPath, seen, user, failure);
 }
 
 bool FolderStore::setUserStatus(int userNumber, int status, Failure &failure)
@@ -167,9 +168,10 @@ bool FolderStore::addEvent(const CalendarEvent &event, qint32 &eventID, Failure 
     return ::addEvent(m_context.params.systemPath, event, eventID, failure);
 }
 
-bool FolderStore::reviseEvent(const CalendarEvent &event, bool &found, Failure &failure)
+bool FolderStore::reviseEvent(const CalendarEvent &seen, const CalendarEvent &event, bool &found,
+                              Failure &failure)
 {
-    return ::reviseEvent(m_context.params.systemPath, event, found, failure);
+    return ::reviseEvent(m_context.params.systemPath, seen, event, found, failure);
 }
 
 bool FolderStore::removeEvent(qint32 eventID, Failure &failure)

@@ -4,11 +4,16 @@
 #include "Database.h"
 #include "HistoryColumns.h"
 #include "LockedSection.h"
+#include "SchemaCheck.h"
 #include "SystemParameters.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
+
+#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +21,15 @@
 
 namespace {
 constexpr int FileAlreadyExists = 58;
+constexpr int TryWaitMs = 200; // how long one try waits for the history under the queue lock
+constexpr int TryPauseMs = 50; // the pause between tries, the queue lock free
+
+enum class Attempt
+{
+    Moved,
+    HistoryBusy, // another connection reads or writes the history: try again
+    Failed
+};
 constexpr int PathNotFound = 76;
 
 Failure systemFailure(int number, const QString &path)
@@ -23,9 +37,22 @@ Failure systemFailure(int number, const QString &path)
     return {number, QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)))};
 }
 
-/// An empty history database beside the current one, made from the template.
+/// An empty history database beside the current one, made from the template once it has shown
+/// itself a history database (as doctor checks it) and has every column added since.
 bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure &failure)
 {
+    const QString problem =
+        SchemaCheck::problem(params.historyTemplatePath(), SchemaCheck::historyTables());
+    if (!problem.isEmpty()) {
+        failure = {FailureNumber::FileNotFound, QStringLiteral("The empty history database %1 %2.")
+                                                    .arg(params.historyTemplatePath(), problem)};
+        return false;
+    }
+    // The template gains the columns added since it was made where it may be written (it may
+    // well be read-only); the copy gains them in any case.
+    if (QFileInfo(params.historyTemplatePath()).isWritable() &&
+        !HistoryColumns::addMissing(params.historyTemplatePath(), failure))
+        return false;
     QFile source(params.historyTemplatePath());
     if (!source.open(QIODevice::ReadOnly)) {
         failure = {FailureNumber::FileNotFound,
@@ -43,12 +70,7 @@ bool copyTemplate(const SystemParameters &params, QTemporaryFile &copy, Failure 
         return false;
     }
     // A template older than the programs lacks the newer columns; the new history has them.
-    QString error;
-    if (!HistoryColumns::addMissing(copy.fileName(), error)) {
-        failure = {FailureNumber::PathAccess, error};
-        return false;
-    }
-    return true;
+    return HistoryColumns::addMissing(copy.fileName(), failure);
 }
 
 /// Gives the current database its archive name as well, never over an existing file. A hard
@@ -81,6 +103,43 @@ bool linkToArchive(const QString &historyPath, const QString &archivePath, bool 
     renamed = true;
     return true;
 }
+/// One try at the move, under the queue lock (no sign-out is half-way) and SQLite's exclusive
+/// lock on the current database (no other write is half-way).
+Attempt moveUnderLocks(CoreContext &context, const QString &archivePath, QTemporaryFile &copy,
+                       Failure &failure)
+{
+    const SystemParameters &params = context.params;
+    LockedSection section(context);
+    if (!section.acquire(failure))
+        return Attempt::Failed;
+    Database current(params.historyPath);
+    if (!current.open() ||
+        !current.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(TryWaitMs)) ||
+        !current.exec(QStringLiteral("BEGIN EXCLUSIVE"))) {
+        failure = current.failure();
+        return failure.number == SQLITE_BUSY ? Attempt::HistoryBusy : Attempt::Failed;
+    }
+    bool renamed = false;
+    if (!linkToArchive(params.historyPath, archivePath, renamed, failure))
+        return Attempt::Failed;
+    if (::rename(QFile::encodeName(copy.fileName()).constData(),
+                 QFile::encodeName(params.historyPath).constData()) != 0) {
+        failure = systemFailure(FailureNumber::PathAccess, params.historyPath);
+        // Undo: the current database keeps its place and the archive name is free again.
+        if (renamed)
+            ::rename(QFile::encodeName(archivePath).constData(),
+                     QFile::encodeName(params.historyPath).constData());
+        else
+            ::unlink(QFile::encodeName(archivePath).constData());
+        return Attempt::Failed;
+    }
+    copy.setAutoRemove(false);
+    // Nothing was written under the lock; ending the transaction only releases it. Another
+    // instance that opened the old file before the move is refused a write by SQLite ("database
+    // moved"), so no row can land in a file that has left the data folder unseen.
+    current.exec(QStringLiteral("ROLLBACK"));
+    return Attempt::Moved;
+}
 } // namespace
 
 namespace HistoryArchive {
@@ -108,35 +167,24 @@ bool archiveDB(CoreContext &context, QString &archivePath, Failure &failure)
     QTemporaryFile copy;
     if (!copyTemplate(params, copy, failure))
         return false;
-
-    LockedSection section(context);
-    if (!section.acquire(failure))
-        return false;
-    Database current(params.historyPath);
-    if (!current.open() || !current.exec(QStringLiteral("BEGIN EXCLUSIVE"))) {
-        failure = current.failure();
-        return false;
+    // A long read (an export, a report) keeps the history from being taken exclusively. Waiting
+    // for it under the queue lock would make every desk wait as long, so each try waits a moment
+    // only, and the lock is given up between tries.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        switch (moveUnderLocks(context, archivePath, copy, failure)) {
+        case Attempt::Moved:
+            return true;
+        case Attempt::HistoryBusy:
+            if (waited.elapsed() < Database::busyTimeout())
+                break;
+            [[fallthrough]];
+        case Attempt::Failed:
+            return false;
+        }
+        QThread::msleep(TryPauseMs);
     }
-    bool renamed = false;
-    if (!linkToArchive(params.historyPath, archivePath, renamed, failure))
-        return false;
-    if (::rename(QFile::encodeName(copy.fileName()).constData(),
-                 QFile::encodeName(params.historyPath).constData()) != 0) {
-        failure = systemFailure(FailureNumber::PathAccess, params.historyPath);
-        // Undo: the current database keeps its place and the archive name is free again.
-        if (renamed)
-            ::rename(QFile::encodeName(archivePath).constData(),
-                     QFile::encodeName(params.historyPath).constData());
-        else
-            ::unlink(QFile::encodeName(archivePath).constData());
-        return false;
-    }
-    copy.setAutoRemove(false);
-    // Nothing was written under the lock; ending the transaction only releases it. Another
-    // instance that opened the old file before the move is refused a write by SQLite ("database
-    // moved"), so no row can land in a file that has left the data folder unseen.
-    current.exec(QStringLiteral("ROLLBACK"));
-    return true;
 }
 
 QString completeText(const QString &archivePath)

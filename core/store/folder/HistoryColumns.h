@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Failure.h"
+
 #include <QString>
 
 /// The columns `history` gained after its first layout. A database made before one of them (an
@@ -8,8 +10,8 @@
 /// meets it; older programs go on reading and writing the columns they know.
 namespace HistoryColumns {
 
-/// Adds every column missing from `history` in the database at `path`; false with `error` set
-/// when the file cannot be read or changed.
-bool addMissing(const QString &path, QString &error);
+/// Adds to `history` in the database at `path` every column it lacks, each with its index, in
+/// one transaction. A database that has them all is only read.
+bool addMissing(const QString &path, Failure &failure);
 
 } // namespace HistoryColumns

@@ -4,9 +4,12 @@
 #include "SqliteStatement.h"
 #include "TextForms.h"
 
+#include <QElapsedTimer>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QVariant>
+
+#include <memory>
 
 namespace {
 // Large enough that writes are few, small enough that memory stays flat.
@@ -65,7 +68,64 @@ void appendQuoted(QByteArray &line, QByteArrayView value)
 
 const QString rowColumns =
     QStringLiteral("SELECT lobbyDateIn, firstName, lastName, serviceRequested, servicedBy, "
-                   "lobbyTimeIn, timeServiced, timeOut, serviceTime FROM history ");
+                   "lobbyTimeIn, timeServiced, timeOut, serviceTime, id FROM history ");
+constexpr int DateColumn = 0, TimeInColumn = 5, IdColumn = 9;
+
+// How long one batch may keep the history read. A reader holds off every writer until its read
+// ends, and a desk's sign-out must not wait more than a moment, however long the export.
+constexpr int BatchMs = 100;
+
+/// The selected rows in check-in order, read in batches: each batch a read of its own that ends
+/// after `BatchMs`, the next one going on after the last row read. Between batches the history
+/// is free, so a waiting write goes first.
+class BatchedRows
+{
+public:
+    BatchedRows(sqlite3 *connection, const ExportSelection &selection)
+        : m_connection(connection), m_selection(selection)
+    {
+    }
+
+    /// Steps to the next row; false at the end, or on a failure (`failed()`).
+    bool next()
+    {
+        // A batch never ends inside rows without a time in: the next one could not tell where
+        // to go on.
+        if (m_query && m_batch.hasExpired(BatchMs) &&
+            sqlite3_column_type(m_query->row(), TimeInColumn) != SQLITE_NULL) {
+            m_resumeAfter = {QString::fromUtf8(columnText(m_query->row(), DateColumn)),
+                             QString::fromUtf8(columnText(m_query->row(), TimeInColumn)),
+                             int(sqlite3_column_int64(m_query->row(), IdColumn))};
+            m_query.reset(); // the read ends here
+        }
+        if (!m_query) {
+            QString where = m_selection.whereClause();
+            QVariantList values = m_selection.boundValues();
+            if (!m_resumeAfter.isEmpty()) {
+                where += QStringLiteral(" AND (lobbyDateIn, lobbyTimeIn, id) > (?, ?, ?)");
+                values += m_resumeAfter;
+            }
+            // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
+            m_query = std::make_unique<SqliteStatement>(
+                m_connection,
+                rowColumns + where + QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
+            m_batch.start();
+            if (!m_query->bind(values))
+                return false;
+        }
+        return m_query->step();
+    }
+
+    sqlite3_stmt *row() const { return m_query->row(); }
+    bool failed() const { return m_query->failed(); }
+
+private:
+    sqlite3 *m_connection;
+    const ExportSelection &m_selection;
+    std::unique_ptr<SqliteStatement> m_query;
+    QElapsedTimer m_batch;
+    QVariantList m_resumeAfter; // date, time in and id of the last row of the batch before
+};
 
 } // namespace
 
@@ -137,12 +197,8 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
         m_failure = SqliteStatement::failureOf(connection);
         return Outcome::Failed;
     };
-    // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
-    SqliteStatement query(connection, rowColumns + m_selection.whereClause() +
-                                          QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
-    if (!query.bind(m_selection.boundValues()))
-        return sqliteFailure();
-    if (!query.step())
+    BatchedRows query(connection, m_selection);
+    if (!query.next())
         return query.failed() ? sqliteFailure() : Outcome::NoRecords;
 
     QSaveFile file(outputPath);
@@ -159,8 +215,8 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             m_failure = {FailureNumber::PathAccess, file.errorString()};
         return written;
     };
-    sqlite3_stmt *row = query.row();
     do {
+        sqlite3_stmt *row = query.row();
         appendDate(buffer, columnText(row, 0));
         for (int column = 1; column <= 3; ++column) {
             buffer.append(',');
@@ -183,7 +239,7 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
             file.cancelWriting();
             return Outcome::Cancelled;
         }
-    } while (query.step());
+    } while (query.next());
     // A step that fails part-way (a file damaged or locked meanwhile) must not pass as the end.
     if (query.failed())
         return sqliteFailure();

@@ -55,10 +55,10 @@ QByteArray newLockToken()
 
 LockRecord LockRecord::mine()
 {
-    static const QByteArray startTime = [] {
-        const QList<QByteArray> fields = processFields(::getpid());
-        return fields.size() > StartTimeField ? fields[StartTimeField] : QByteArray("0");
-    }();
+    // Read each time, never kept: a forked child that kept its parent's would be judged a
+    // reused process number, and its live lock broken.
+    const QList<QByteArray> fields = processFields(::getpid());
+    const QByteArray startTime = fields.size() > StartTimeField ? fields[StartTimeField] : "0";
     return {QCoreApplication::applicationPid(),
             QCoreApplication::applicationName().toUtf8(),
             QSysInfo::machineHostName().toUtf8(),

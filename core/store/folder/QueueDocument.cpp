@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -255,9 +256,17 @@ void QueueDocument::buildRecord(pugi::xml_document &scratch, int id, const Queue
     };
     for (const auto &[name, value] : children)
         xml.addXMLElement(record, QLatin1String(name), QString(), QStringLiteral("value"), *value);
+    if (!texts.visitKey.isEmpty())
+        xml.addXMLElement(record, QStringLiteral("VISIT_KEY"), QString(), QStringLiteral("value"),
+                          texts.visitKey);
     if (!texts.desk.isEmpty())
         xml.addXMLElement(record, QStringLiteral("DESK"), QString(), QStringLiteral("value"),
                           texts.desk);
+}
+
+QString QueueDocument::visitKey(pugi::xml_node record)
+{
+    return QString::fromUtf8(record.child("VISIT_KEY").attribute("value").value());
 }
 
 QueueDocument::AppendResult QueueDocument::append(const pugi::xml_document &scratch)
@@ -279,10 +288,20 @@ void QueueDocument::replace(pugi::xml_node match, const pugi::xml_document &scra
 {
     if (!match)
         return;
+    pugi::xml_document merged;
+    pugi::xml_node record = merged.append_copy(scratch.first_child());
+    // Children a newer build wrote stay; those this build writes are whatever the new record says
+    // (a desk left out is a desk dropped).
+    static const char *const ours[] = {"VISIT_KEY", "DESK"};
+    for (pugi::xml_node child : match.children())
+        if (child.type() == pugi::node_element && !record.child(child.name()) &&
+            std::none_of(std::begin(ours), std::end(ours),
+                         [&](const char *name) { return std::strcmp(name, child.name()) == 0; }))
+            record.append_copy(child);
     qsizetype begin = 0, end = 0;
     const bool spliceable = spanOf(match, begin, end);
-    recordSplice(spliceable, begin, end, scratch);
-    match.parent().insert_copy_before(scratch.first_child(), match);
+    recordSplice(spliceable, begin, end, merged);
+    match.parent().insert_copy_before(record, match);
     match.parent().remove_child(match);
 }
 

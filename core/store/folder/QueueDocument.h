@@ -54,15 +54,16 @@ public:
     /// `failure` set) when a record before the match has no id or one that is not a number.
     bool findById(int id, pugi::xml_node &match, Failure &failure) const;
 
-    /// Builds a record with id `id` and the eight texts; it is appended, or put in place of
-    /// `replacing` when that is not null.
+    /// Builds a record with id `id` and the texts, for `append` or `replace`.
     static void buildRecord(pugi::xml_document &scratch, int id, const QueueRecordTexts &texts,
                             kzrXML &xml);
 
     /// Appends a built record as the last child of `LOBBY`.
     AppendResult append(const pugi::xml_document &scratch);
 
-    /// Replaces `match` in place by the built record.
+    /// Replaces `match` in place by the built record. Children of `match` that the built record
+    /// lacks stay (its visit key, and what a later version adds), so that a build that does not
+    /// know them never strips them.
     void replace(pugi::xml_node match, const pugi::xml_document &scratch);
 
     void remove(pugi::xml_node match);
@@ -73,6 +74,9 @@ public:
 
     /// The id of a record as a 32-bit number; false when it has none or it is not a number.
     static bool recordId(pugi::xml_node record, int &id);
+
+    /// The visit key of a record; empty for a record written before visits had keys.
+    static QString visitKey(pugi::xml_node record);
 
 private:
     struct Loaded

@@ -8,7 +8,7 @@
 namespace {
 constexpr const char *names[QueueRecordReader::FieldCount] = {
     "FIRST_NAME", "LAST_NAME", "LOBBY_STATUS", "SERVICE", "USER_ID",
-    "TIME_IN",    "DATE_IN",   "TIME_SEEN",    "DESK"};
+    "TIME_IN",    "DATE_IN",   "TIME_SEEN",    "VISIT_KEY", "DESK"};
 
 bool blank(char c)
 {

@@ -27,6 +27,7 @@ public:
         TimeIn,
         DateIn,
         TimeSeen,
+        VisitKey,
         Desk,
         FieldCount
     };

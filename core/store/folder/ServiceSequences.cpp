@@ -57,36 +57,39 @@ bool heldByOther(const clsQuorvel &entry, int userNumber)
 }
 
 /// Reads the entry `id` as it is now, under the caller's hold of the lock: `Done` when it is
-/// there, else why not.
-SequenceOutcome readCurrent(CoreContext &context, int id, clsQuorvel &current,
-                            const SequenceOutcome &whenGone)
+/// there and is still the visit `visitKey` (any, when empty), else why not.
+SequenceOutcome readCurrent(CoreContext &context, int id, const QString &visitKey,
+                            clsQuorvel &current, const SequenceOutcome &whenGone)
 {
     BoxCounter boxes(context);
     if (current.loadLobbyEntry(id))
-        return outcome(SequenceOutcome::Kind::Done);
+        return visitKey.isEmpty() || current.visitKey == visitKey
+                   ? outcome(SequenceOutcome::Kind::Done)
+                   : whenGone;
     return boxes.count == 0 ? whenGone : SequenceOutcome::failedAndShown();
 }
 
 /// Takes the lock `section` holds, then reads the entry `id` as above; a lock that cannot be had
 /// fails with the step's own `prefix`.
 SequenceOutcome lockAndRead(LockedSection &section, CoreContext &context, const QString &prefix,
-                            int id, clsQuorvel &current, const SequenceOutcome &whenGone)
+                            int id, const QString &visitKey, clsQuorvel &current,
+                            const SequenceOutcome &whenGone)
 {
     Failure failure;
     if (!section.acquire(failure))
         return SequenceOutcome::failed(prefix, failure);
-    return readCurrent(context, id, current, whenGone);
+    return readCurrent(context, id, visitKey, current, whenGone);
 }
 } // namespace
 
 namespace ServiceSequences {
 
-SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQuorvel &entry,
-                             const QString &desk)
+SequenceOutcome takeCustomer(CoreContext &context, int id, const QString &visitKey, int userNumber,
+                             clsQuorvel &entry, const QString &desk)
 {
     LockedSection section(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error.  [getMember]: "), id, entry,
+        lockAndRead(section, context, QStringLiteral("Error.  [getMember]: "), id, visitKey, entry,
                     SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
@@ -100,13 +103,14 @@ SequenceOutcome takeCustomer(CoreContext &context, int id, int userNumber, clsQu
                                       : SequenceOutcome::failedAndShown();
 }
 
-SequenceOutcome returnCustomer(CoreContext &context, int id, int userNumber)
+SequenceOutcome returnCustomer(CoreContext &context, int id, const QString &visitKey,
+                               int userNumber)
 {
     LockedSection section(context);
     clsQuorvel entry(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, entry,
-                    SequenceOutcome::removedFromQueue());
+        lockAndRead(section, context, QStringLiteral("Error.  [updateLobbyEntry]: "), id, visitKey,
+                    entry, SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (heldByOther(entry, userNumber))
@@ -126,8 +130,8 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
     LockedSection section(context);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id, current,
-                    SequenceOutcome::removedBeforeSignOut());
+        lockAndRead(section, context, QStringLiteral("Error.  [completeService]: "), id,
+                    entry.visitKey, current, SequenceOutcome::removedBeforeSignOut());
     if (!read.done())
         return read;
     // The reception may have returned the customer and another desk taken them since.
@@ -138,18 +142,19 @@ SequenceOutcome signOutCustomer(CoreContext &context, clsQuorvel &entry, int id)
                                      : SequenceOutcome::failedAndShown();
 }
 
-SequenceOutcome readQueueEntry(CoreContext &context, int id, clsQuorvel &entry)
+SequenceOutcome readQueueEntry(CoreContext &context, int id, const QString &visitKey,
+                               clsQuorvel &entry)
 {
-    return readCurrent(context, id, entry, SequenceOutcome::removedFromQueue());
+    return readCurrent(context, id, visitKey, entry, SequenceOutcome::removedFromQueue());
 }
 
-SequenceOutcome removeWaitingCustomer(CoreContext &context, int id)
+SequenceOutcome removeWaitingCustomer(CoreContext &context, int id, const QString &visitKey)
 {
     LockedSection section(context);
     clsQuorvel current(context);
     const SequenceOutcome read =
-        lockAndRead(section, context, QStringLiteral("Error:  [deleteQueueEntry]: "), id, current,
-                    outcome(SequenceOutcome::Kind::Removed));
+        lockAndRead(section, context, QStringLiteral("Error:  [deleteQueueEntry]: "), id, visitKey,
+                    current, outcome(SequenceOutcome::Kind::Removed));
     if (!read.done())
         return read;
     if (current.lobbystatus >= 1)
@@ -165,7 +170,7 @@ SequenceOutcome correctQueueEntry(CoreContext &context, clsQuorvel &entry, int i
     clsQuorvel current(context);
     const SequenceOutcome read =
         lockAndRead(section, context, QStringLiteral("XML error.  [updateLobbyEntry]: "), id,
-                    current, SequenceOutcome::removedFromQueue());
+                    seen.visitKey, current, SequenceOutcome::removedFromQueue());
     if (!read.done())
         return read;
     if (current.lobbystatus != seen.lobbystatus || current.repID != seen.repID)

@@ -8,6 +8,7 @@
 #include "StorableText.h"
 #include "StoreMigration.h"
 #include "TextForms.h"
+#include "VisitKey.h"
 #include "VisitColumns.h"
 #include "clsQuorvel.h"
 
@@ -26,11 +27,15 @@ const QString channel = QStringLiteral("quorvel_change");
 
 const QString queueColumns = QStringLiteral(
     "SELECT id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen, "
-    "desk FROM queue ");
+    "desk, visitKey FROM queue ");
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 const QString eventColumns =
     QStringLiteral("SELECT eventID, userNumber, eventDate, eventTime, event FROM events ");
+// The row `id` while it is the visit of the key bound second (any visit, when the key is empty).
+// A server's ids never come round again, but a key checked here means the same on every store.
+const QString thisVisit =
+    QStringLiteral("id = ? AND COALESCE(visitKey, '') = COALESCE(NULLIF(?, ''), visitKey, '')");
 // Not held by someone else: waiting, or already this desk's.
 const QString freeFor = QStringLiteral("NOT (lobbyStatus >= 1 AND userId IS DISTINCT FROM ?)");
 
@@ -47,6 +52,7 @@ void fillEntry(const QSqlQuery &query, clsQuorvel &entry)
     entry.timeSeen =
         entry.lobbystatus == 1 && seen.isValid() ? LooseTime::fromTime(seen) : LooseTime::null();
     entry.desk = entry.lobbystatus == 1 ? query.value(9).toString() : QString();
+    entry.visitKey = query.value(10).toString();
 }
 
 /// A row of `queueColumns` in the texts the queue file would hold.
@@ -58,7 +64,7 @@ StoredQueueRecord storedRecord(const QSqlQuery &query)
              query.value(5).isNull() ? QString() : query.value(5).toString(),
              TextForms::queueTime(query.value(6).toTime()),
              TextForms::queueDate(query.value(7).toDate()), query.value(8).toString(),
-             query.value(9).toString()}};
+             query.value(10).toString(), query.value(9).toString()}};
 }
 
 QVariant textOrNull(const QString &text)
@@ -205,6 +211,30 @@ bool ServerStore::changeRows(const QString &statement, const QVariantList &value
         failure);
 }
 
+bool ServerStore::guardedChange(const QString &select, const QVariantList &selectValues,
+                                const std::function<bool(const QSqlQuery &row)> &stillAsSeen,
+                                const QString &update, const QVariantList &updateValues,
+                                const QString &gone, Failure &failure)
+{
+    return change(
+        [&](Failure &f) {
+            QSqlQuery row;
+            if (!m_connection.exec(row, select + QStringLiteral(" FOR UPDATE"), selectValues, f))
+                return false;
+            if (!row.next()) {
+                f = {FailureNumber::NoCurrentRecord, gone};
+                return false;
+            }
+            if (!stillAsSeen(row)) {
+                f = changedElsewhere();
+                return false;
+            }
+            QSqlQuery query;
+            return m_connection.exec(query, update, updateValues, f);
+        },
+        failure);
+}
+
 void ServerStore::report(const QString &prefix, const Failure &failure) const
 {
     m_context.prompter().message(prefix + failure.description,
@@ -223,10 +253,11 @@ int ServerStore::addCustomer(const QString &firstName, const QString &lastName,
             QSqlQuery query;
             if (!m_connection.exec(query,
                                    QStringLiteral("INSERT INTO queue (firstName, lastName, "
-                                                  "service, timeIn, dateIn) VALUES (?, ?, ?, ?, ?) "
-                                                  "RETURNING id"),
+                                                  "service, timeIn, dateIn, visitKey) VALUES "
+                                                  "(?, ?, ?, ?, ?, ?) RETURNING id"),
                                    {storableText(firstName), storableText(lastName),
-                                    storableText(service), now.time(), now.date()},
+                                    storableText(service), now.time(), now.date(),
+                                    VisitKey::make()},
                                    f) ||
                 !query.next())
                 return false;
@@ -258,12 +289,12 @@ bool ServerStore::loadEntry(int id, clsQuorvel &entry)
     return found;
 }
 
-bool ServerStore::verifyEntry(int id)
+bool ServerStore::verifyEntry(int id, const QString &visitKey)
 {
     bool found = false;
     Failure failure;
     if (!read(
-            QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
+            QStringLiteral("SELECT 1 FROM queue WHERE ") + thisVisit, {id, visitKey},
             [&](QSqlQuery &) { found = true; }, failure)) {
         report(QStringLiteral("XML error.  [verifyLobbyEntry]:  "), failure);
         return false;
@@ -276,10 +307,11 @@ bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
     Failure failure;
     if (!changeRows(QStringLiteral("UPDATE queue SET firstName = ?, lastName = ?, lobbyStatus = ?, "
                                    "service = ?, userId = ?, timeIn = ?, dateIn = ?, timeSeen = ?, "
-                                   "desk = ? WHERE id = ?"),
+                                   "desk = ? WHERE ") +
+                        thisVisit,
                     {entry.firstName, entry.lastName, int(entry.lobbystatus), entry.service,
                      entry.repID, entry.Timein, entry.dateIn, seenValue(entry.timeSeen),
-                     deskValue(entry), id},
+                     deskValue(entry), id, entry.visitKey},
                     QString(), failure)) {
         report(QStringLiteral("XML error.  [updateLobbyEntry]: "), failure);
         return false;
@@ -287,10 +319,11 @@ bool ServerStore::updateEntry(int id, const clsQuorvel &entry)
     return true;
 }
 
-bool ServerStore::removeEntry(int id)
+bool ServerStore::removeEntry(int id, const QString &visitKey)
 {
     Failure failure;
-    if (!changeRows(QStringLiteral("DELETE FROM queue WHERE id = ?"), {id}, QString(), failure)) {
+    if (!changeRows(QStringLiteral("DELETE FROM queue WHERE ") + thisVisit, {id, visitKey},
+                    QString(), failure)) {
         report(QStringLiteral("Error deleting queue item.  [removeCustomerFromLobby]: "), failure);
         return false;
     }
@@ -353,20 +386,20 @@ bool ServerStore::queueRecords(QList<StoredQueueRecord> &records, Failure &failu
         [&](QSqlQuery &query) { records.append(storedRecord(query)); }, failure);
 }
 
-SequenceOutcome ServerStore::whyRefused(int id, const SequenceOutcome &whenGone,
-                                        const QString &prefix)
+SequenceOutcome ServerStore::whyRefused(int id, const QString &visitKey,
+                                        const SequenceOutcome &whenGone, const QString &prefix)
 {
     Failure failure;
     bool found = false;
     if (!read(
-            QStringLiteral("SELECT 1 FROM queue WHERE id = ?"), {id},
+            QStringLiteral("SELECT 1 FROM queue WHERE ") + thisVisit, {id, visitKey},
             [&found](QSqlQuery &) { found = true; }, failure))
         return SequenceOutcome::failed(prefix, failure);
     return found ? SequenceOutcome::takenByOther() : whenGone;
 }
 
-SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &entry,
-                                          const QString &desk)
+SequenceOutcome ServerStore::takeCustomer(int id, const QString &visitKey, int userNumber,
+                                          clsQuorvel &entry, const QString &desk)
 {
     const QString prefix = QStringLiteral("Error.  [getMember]: ");
     const LooseTime seen = LooseTime::fromTime(m_context.clock().timeOfDay());
@@ -379,11 +412,12 @@ SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &en
                 if (!m_connection.exec(
                         query,
                         QStringLiteral("UPDATE queue SET lobbyStatus = 1, userId = ?, "
-                                       "timeSeen = ?, desk = ? WHERE id = ? AND ") +
-                            freeFor +
+                                       "timeSeen = ?, desk = ? WHERE ") +
+                            thisVisit + QStringLiteral(" AND ") + freeFor +
                             QStringLiteral(" RETURNING id, firstName, lastName, lobbyStatus, "
                                            "service, userId, timeIn, dateIn, timeSeen, desk"),
-                        {userNumber, seenValue(seen), textOrNull(desk), id, userNumber}, f))
+                        {userNumber, seenValue(seen), textOrNull(desk), id, visitKey, userNumber},
+                        f))
                     return false;
                 taken = query.next();
                 if (taken)
@@ -392,10 +426,11 @@ SequenceOutcome ServerStore::takeCustomer(int id, int userNumber, clsQuorvel &en
             },
             failure))
         return SequenceOutcome::failed(prefix, failure);
-    return taken ? SequenceOutcome() : whyRefused(id, SequenceOutcome::removedFromQueue(), prefix);
+    return taken ? SequenceOutcome()
+                 : whyRefused(id, visitKey, SequenceOutcome::removedFromQueue(), prefix);
 }
 
-SequenceOutcome ServerStore::returnCustomer(int id, int userNumber)
+SequenceOutcome ServerStore::returnCustomer(int id, const QString &visitKey, int userNumber)
 {
     const QString prefix = QStringLiteral("Error.  [updateLobbyEntry]: ");
     int count = 0;
@@ -405,9 +440,9 @@ SequenceOutcome ServerStore::returnCustomer(int id, int userNumber)
                 QSqlQuery query;
                 if (!m_connection.exec(query,
                                        QStringLiteral("UPDATE queue SET lobbyStatus = 0, "
-                                                      "userId = ?, desk = NULL WHERE id = ? AND ") +
-                                           freeFor,
-                                       {userNumber, id, userNumber}, f))
+                                                      "userId = ?, desk = NULL WHERE ") +
+                                           thisVisit + QStringLiteral(" AND ") + freeFor,
+                                       {userNumber, id, visitKey, userNumber}, f))
                     return false;
                 count = query.numRowsAffected();
                 return true;
@@ -415,7 +450,7 @@ SequenceOutcome ServerStore::returnCustomer(int id, int userNumber)
             failure))
         return SequenceOutcome::failed(prefix, failure);
     return count > 0 ? SequenceOutcome()
-                     : whyRefused(id, SequenceOutcome::removedFromQueue(), prefix);
+                     : whyRefused(id, visitKey, SequenceOutcome::removedFromQueue(), prefix);
 }
 
 bool ServerStore::insertVisit(const clsQuorvel &entry, const QString &removeFirst,
@@ -431,10 +466,10 @@ bool ServerStore::insertVisit(const clsQuorvel &entry, const QString &removeFirs
     if (!m_connection.exec(
             query,
             QStringLiteral("WITH gone AS (DELETE FROM queue WHERE ") + removeFirst +
-                QStringLiteral(" RETURNING id, desk) INSERT INTO history (firstName, lastName, "
-                               "serviceRequested, timeOut, servicedBy, lobbyTimeIn, lobbyDateIn, "
-                               "timeServiced, serviceTime, desk) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                               "desk FROM gone RETURNING id"),
+                QStringLiteral(" RETURNING id, desk, visitKey) INSERT INTO history (firstName, "
+                               "lastName, serviceRequested, timeOut, servicedBy, lobbyTimeIn, "
+                               "lobbyDateIn, timeServiced, serviceTime, desk, visitKey) SELECT ?, "
+                               "?, ?, ?, ?, ?, ?, ?, ?, desk, visitKey FROM gone RETURNING id"),
             removeValues + values, failure))
         return false;
     removed = query.next();
@@ -451,25 +486,26 @@ SequenceOutcome ServerStore::signOutCustomer(clsQuorvel &entry, int id)
     Failure failure;
     if (!change(
             [&](Failure &f) {
-                return insertVisit(entry, QStringLiteral("id = ? AND ") + freeFor,
-                                   {id, entry.repID}, removed, f);
+                return insertVisit(entry, thisVisit + QStringLiteral(" AND ") + freeFor,
+                                   {id, entry.visitKey, entry.repID}, removed, f);
             },
             failure))
         return SequenceOutcome::failed(prefix, failure);
     if (removed)
         return {};
-    SequenceOutcome refused = whyRefused(id, SequenceOutcome::removedBeforeSignOut(), prefix);
+    SequenceOutcome refused =
+        whyRefused(id, entry.visitKey, SequenceOutcome::removedBeforeSignOut(), prefix);
     if (refused.kind == SequenceOutcome::Kind::TakenByOther)
         refused.title = QStringLiteral("Customer Sign Out");
     return refused;
 }
 
-SequenceOutcome ServerStore::readQueueEntry(int id, clsQuorvel &entry)
+SequenceOutcome ServerStore::readQueueEntry(int id, const QString &visitKey, clsQuorvel &entry)
 {
     bool found = false;
     Failure failure;
     if (!read(
-            queueColumns + QStringLiteral("WHERE id = ?"), {id},
+            queueColumns + QStringLiteral("WHERE ") + thisVisit, {id, visitKey},
             [&](QSqlQuery &query) {
                 found = true;
                 fillEntry(query, entry);
@@ -479,7 +515,7 @@ SequenceOutcome ServerStore::readQueueEntry(int id, clsQuorvel &entry)
     return found ? SequenceOutcome() : SequenceOutcome::removedFromQueue();
 }
 
-SequenceOutcome ServerStore::removeWaitingCustomer(int id)
+SequenceOutcome ServerStore::removeWaitingCustomer(int id, const QString &visitKey)
 {
     const QString prefix = QStringLiteral("Error:  [deleteQueueEntry]: ");
     int count = 0;
@@ -488,8 +524,10 @@ SequenceOutcome ServerStore::removeWaitingCustomer(int id)
             [&](Failure &f) {
                 QSqlQuery query;
                 if (!m_connection.exec(
-                        query, QStringLiteral("DELETE FROM queue WHERE id = ? AND lobbyStatus = 0"),
-                        {id}, f))
+                        query,
+                        QStringLiteral("DELETE FROM queue WHERE ") + thisVisit +
+                            QStringLiteral(" AND lobbyStatus = 0"),
+                        {id, visitKey}, f))
                     return false;
                 count = query.numRowsAffected();
                 return true;
@@ -499,7 +537,7 @@ SequenceOutcome ServerStore::removeWaitingCustomer(int id)
     if (count > 0)
         return {};
     const SequenceOutcome gone{SequenceOutcome::Kind::Removed, {}, {}, Prompter::Icon::Information};
-    const SequenceOutcome why = whyRefused(id, gone, prefix);
+    const SequenceOutcome why = whyRefused(id, visitKey, gone, prefix);
     return why.kind == SequenceOutcome::Kind::TakenByOther ? SequenceOutcome::inServiceNow() : why;
 }
 
@@ -508,8 +546,9 @@ SequenceOutcome ServerStore::correctQueueEntry(clsQuorvel &entry, int id, const 
 {
     const QString prefix = QStringLiteral("XML error.  [updateLobbyEntry]: ");
     // Only while the entry still has the status and representative the reception saw.
-    const QString asSeen = QStringLiteral("id = ? AND lobbyStatus = ? AND COALESCE(userId, 0) = ?");
-    const QVariantList seenValues = {id, int(seen.lobbystatus),
+    const QString asSeen =
+        thisVisit + QStringLiteral(" AND lobbyStatus = ? AND COALESCE(userId, 0) = ?");
+    const QVariantList seenValues = {id, seen.visitKey, int(seen.lobbystatus),
                                      seen.lobbystatus >= 1 ? seen.repID : 0};
     bool written = false;
     Failure failure;
@@ -538,7 +577,8 @@ SequenceOutcome ServerStore::correctQueueEntry(clsQuorvel &entry, int id, const 
         return SequenceOutcome::failed(prefix, failure);
     if (written)
         return {};
-    const SequenceOutcome why = whyRefused(id, SequenceOutcome::removedFromQueue(), prefix);
+    const SequenceOutcome why =
+        whyRefused(id, seen.visitKey, SequenceOutcome::removedFromQueue(), prefix);
     return why.kind == SequenceOutcome::Kind::TakenByOther ? SequenceOutcome::changedElsewhere()
                                                            : why;
 }
@@ -549,7 +589,7 @@ bool ServerStore::completeService(clsQuorvel &entry, int id)
     Failure failure;
     if (!change(
             [&](Failure &f) {
-                return insertVisit(entry, QStringLiteral("id = ?"), {id}, removed, f);
+                return insertVisit(entry, thisVisit, {id, entry.visitKey}, removed, f);
             },
             failure)) {
         report(QStringLiteral("Error.  [completeService]: "), failure);
@@ -776,14 +816,21 @@ bool ServerStore::addUser(const Directory::User &user, int &userNumber, Failure 
                failure);
 }
 
-bool ServerStore::modifyUser(const Directory::User &user, Failure &failure)
+bool ServerStore::modifyUser(const Directory::User &seen, const Directory::User &user,
+                             Failure &failure)
 {
     const QStringList names = Directory::storedNames(user);
     return Directory::namesGiven(names, failure) &&
-           changeRows(QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
-                                     "WHERE userNumber = ?"),
-                      {names[0], names[1], names[2], user.userNumber}, Directory::userGone(),
-                      failure);
+           guardedChange(
+               userColumns + QStringLiteral("WHERE userNumber = ?"), {user.userNumber},
+               [&seen](const QSqlQuery &row) {
+                   const Directory::User now = userFrom(row);
+                   return now.firstName == seen.firstName && now.lastName == seen.lastName &&
+                          now.username == seen.username;
+               },
+               QStringLiteral("UPDATE users SET firstName = ?, lastName = ?, username = ? "
+                              "WHERE userNumber = ?"),
+               {names[0], names[1], names[2], user.userNumber}, Directory::userGone(), failure);
 }
 
 bool ServerStore::setUserStatus(int userNumber, int status, Failure &failure)
@@ -887,22 +934,25 @@ bool ServerStore::addEvent(const CalendarEvent &event, qint32 &eventID, Failure 
         failure);
 }
 
-bool ServerStore::reviseEvent(const CalendarEvent &event, bool &found, Failure &failure)
+bool ServerStore::reviseEvent(const CalendarEvent &seen, const CalendarEvent &event, bool &found,
+                              Failure &failure)
 {
-    return change(
-        [&](Failure &f) {
-            QSqlQuery query;
-            if (!m_connection.exec(query,
-                                   QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, "
-                                                  "event = ? WHERE eventID = ?"),
-                                   {dbValue(event.eventDate), dbValue(event.eventTime),
-                                    storableText(event.event), event.eventID},
-                                   f))
-                return false;
-            found = query.numRowsAffected() > 0;
-            return true;
-        },
-        failure);
+    found = true;
+    if (guardedChange(
+            eventColumns + QStringLiteral("WHERE eventID = ?"), {event.eventID},
+            [&seen](const QSqlQuery &row) {
+                const CalendarEvent now = eventFrom(row);
+                return now.eventDate == seen.eventDate && now.eventTime == seen.eventTime &&
+                       now.event == seen.event;
+            },
+            QStringLiteral("UPDATE events SET eventDate = ?, eventTime = ?, event = ? "
+                           "WHERE eventID = ?"),
+            {dbValue(event.eventDate), dbValue(event.eventTime), storableText(event.event),
+             event.eventID},
+            QStringLiteral("The event is no longer in the calendar."), failure))
+        return true;
+    found = failure.number != FailureNumber::NoCurrentRecord;
+    return !found;
 }
 
 bool ServerStore::removeEvent(qint32 eventID, Failure &failure)

@@ -20,19 +20,19 @@ public:
     int addCustomer(const QString &firstName, const QString &lastName,
                     const QString &service) override;
     bool loadEntry(int id, clsQuorvel &entry) override;
-    bool verifyEntry(int id) override;
+    bool verifyEntry(int id, const QString &visitKey) override;
     bool updateEntry(int id, const clsQuorvel &entry) override;
-    bool removeEntry(int id) override;
+    bool removeEntry(int id, const QString &visitKey) override;
     int loadQueue(QueueListing &listing, bool withInService, int userId, const RepNames *repNames,
                   QueueScan &scan) override;
     bool queueRecords(QList<StoredQueueRecord> &records, Failure &failure) override;
 
-    SequenceOutcome takeCustomer(int id, int userNumber, clsQuorvel &entry,
-                                 const QString &desk) override;
-    SequenceOutcome returnCustomer(int id, int userNumber) override;
+    SequenceOutcome takeCustomer(int id, const QString &visitKey, int userNumber,
+                                 clsQuorvel &entry, const QString &desk) override;
+    SequenceOutcome returnCustomer(int id, const QString &visitKey, int userNumber) override;
     SequenceOutcome signOutCustomer(clsQuorvel &entry, int id) override;
-    SequenceOutcome readQueueEntry(int id, clsQuorvel &entry) override;
-    SequenceOutcome removeWaitingCustomer(int id) override;
+    SequenceOutcome readQueueEntry(int id, const QString &visitKey, clsQuorvel &entry) override;
+    SequenceOutcome removeWaitingCustomer(int id, const QString &visitKey) override;
     SequenceOutcome correctQueueEntry(clsQuorvel &entry, int id, const SeenEntry &seen,
                                       bool signOut) override;
 
@@ -52,7 +52,8 @@ public:
     bool userByNumber(int userNumber, Directory::User &user, bool &found,
                       Failure &failure) override;
     bool addUser(const Directory::User &user, int &userNumber, Failure &failure) override;
-    bool modifyUser(const Directory::User &user, Failure &failure) override;
+    bool modifyUser(const Directory::User &seen, const Directory::User &user,
+                    Failure &failure) override;
     bool setUserStatus(int userNumber, int status, Failure &failure) override;
     bool deleteUser(int userNumber, Failure &failure) override;
     bool activeServices(QList<Directory::Service> &services, Failure &failure) override;
@@ -64,7 +65,8 @@ public:
                      Failure &failure) override;
     bool eventRecord(qint32 eventID, CalendarEvent &event, bool &found, Failure &failure) override;
     bool addEvent(const CalendarEvent &event, qint32 &eventID, Failure &failure) override;
-    bool reviseEvent(const CalendarEvent &event, bool &found, Failure &failure) override;
+    bool reviseEvent(const CalendarEvent &seen, const CalendarEvent &event, bool &found,
+                     Failure &failure) override;
     bool removeEvent(qint32 eventID, Failure &failure) override;
 
     bool checkReachable(ProgramKind kind) override;
@@ -82,13 +84,21 @@ private:
     /// with it.
     bool changeRows(const QString &statement, const QVariantList &values, const QString &gone,
                     Failure &failure);
+    /// In one transaction: locks the row `select` reads, and makes the change `update` only
+    /// while `stillAsSeen` holds for it. Fails with `gone` (NoCurrentRecord) when the row is not
+    /// there, and with `changedElsewhere()` when it holds something else now.
+    bool guardedChange(const QString &select, const QVariantList &selectValues,
+                       const std::function<bool(const QSqlQuery &row)> &stillAsSeen,
+                       const QString &update, const QVariantList &updateValues,
+                       const QString &gone, Failure &failure);
     bool archiveToFile(const QDateTime &now, QString &archivePath, Failure &failure);
     bool connect(Failure &failure);
     void lost();
     void retry();
     void report(const QString &prefix, const Failure &failure) const;
     /// Why a conditional change found no row: another desk holds it, or `whenGone`.
-    SequenceOutcome whyRefused(int id, const SequenceOutcome &whenGone, const QString &prefix);
+    SequenceOutcome whyRefused(int id, const QString &visitKey, const SequenceOutcome &whenGone,
+                               const QString &prefix);
     bool insertVisit(const clsQuorvel &entry, const QString &removeFirst,
                      const QVariantList &removeValues, bool &removed, Failure &failure);
 

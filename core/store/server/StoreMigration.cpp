@@ -32,7 +32,7 @@ const QList<Table> &tables()
         {"history",
          "history.mdb",
          {"id", "firstName", "lastName", "serviceRequested", "lobbyDateIn", "lobbyTimeIn",
-          "timeServiced", "timeOut", "servicedBy", "serviceTime", "desk"}},
+          "timeServiced", "timeOut", "servicedBy", "serviceTime", "desk", "visitKey"}},
         {"events",
          "systemData.mdb",
          {"eventID", "userNumber", "eventDate", "eventTime", "event", "eventAlarm"}},
@@ -40,11 +40,11 @@ const QList<Table> &tables()
     return all;
 }
 
-const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME", "LOBBY_STATUS",
-                                     "SERVICE",    "USER_ID",   "TIME_IN",
-                                     "DATE_IN",    "TIME_SEEN", "DESK"};
-const QString queueColumns = QStringLiteral(
-    "id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen, desk");
+const char *const queueElements[] = {"FIRST_NAME", "LAST_NAME", "LOBBY_STATUS", "SERVICE",
+                                     "USER_ID",    "TIME_IN",   "DATE_IN",      "TIME_SEEN",
+                                     "VISIT_KEY",  "DESK"};
+const QString queueColumns = QStringLiteral("id, firstName, lastName, lobbyStatus, service, userId, "
+                                            "timeIn, dateIn, timeSeen, visitKey, desk");
 
 QString selectAll(const Table &table)
 {
@@ -228,13 +228,13 @@ bool toServer(const QString &dataPath, const QString &connection, Counts &counts
                 for (const char *element : queueElements)
                     texts << QString::fromUtf8(record.child(element).attribute("value").value());
                 const QString userId = texts[4].trimmed();
-                if (!server.exec(query, insertAll(QStringLiteral("queue"), queueColumns, 10),
+                if (!server.exec(query, insertAll(QStringLiteral("queue"), queueColumns, 11),
                                  {id, texts[0], texts[1], texts[2].toInt(), texts[3],
                                   userId.isEmpty() ? QVariant(QMetaType(QMetaType::Int))
                                                    : QVariant(userId.toInt()),
                                   TextForms::parseQueueTime(texts[5]),
                                   TextForms::parseQueueDate(texts[6]), textOrNull(texts[7]),
-                                  textOrNull(texts[8])},
+                                  textOrNull(texts[8]), textOrNull(texts[9])},
                                  f))
                     return false;
                 ++queue.rows;
@@ -288,7 +288,8 @@ bool toFolder(const QString &connection, const QString &folder, Counts &counts, 
                                     rows.value(5).isNull() ? QString() : rows.value(5).toString(),
                                     TextForms::queueTime(rows.value(6).toTime()),
                                     TextForms::queueDate(rows.value(7).toDate()),
-                                    rows.value(8).toString(), rows.value(9).toString()},
+                                    rows.value(8).toString(), rows.value(9).toString(),
+                                    rows.value(10).toString()},
                                    xml);
         doc.append(scratch);
         ++queue.rows;
