@@ -1,7 +1,8 @@
 // Whole quorvelctl commands as a terminal runs them (a process each) on a queue of 100
 // customers, against `queue_floor`, a small C program doing the same file work. Each is timed
-// in turn with the other, call by call; the figures are medians. "Net" takes away the start of
-// a process: `quorvelctl` with no arguments for quorvelctl, `true` for the C program.
+// in turn with the other, call by call, beside a start of each; the figures are medians. "Net"
+// takes away the start of a process: `quorvelctl` with no arguments for quorvelctl, `true` for
+// the C program; the net ratio is the median of the rounds' own ratios.
 //   command_bench [ROUNDS]
 #include "BenchFolder.h"
 #include "Directory.h"
@@ -80,11 +81,10 @@ int main(int argc, char *argv[])
     CoreContext &context = folder.context;
     int user = 0;
     Failure failure;
-    if (!folder.isValid() ||
-        !Directory::addUser(context.params.systemPath,
-                            {0, QStringLiteral("Desk"), QStringLiteral("One"),
-                             QStringLiteral("desk1"), 1},
-                            user, failure))
+    if (!folder.isValid() || !Directory::addUser(context.params.systemPath,
+                                                 {0, QStringLiteral("Desk"), QStringLiteral("One"),
+                                                  QStringLiteral("desk1"), 1},
+                                                 user, failure))
         return 1;
     clsQuorvel desk(context);
     for (int i = 0; i < 100; ++i)
@@ -115,10 +115,17 @@ int main(int argc, char *argv[])
     const QString dir = folder.dir();
     const Command commands[] = {
         {"add", [&] { name = QStringLiteral("R%1").arg(++visits); },
-         [&] { return QStringList{"add", "Bench", name, "Taxes"}; }},
+         [&] {
+             return QStringList{"add", "Bench", name, "Taxes"};
+         }},
         {"take", checkIn,
-         [&] { return QStringList{"take", QString::number(id), "--user", QString::number(user)}; }},
-        {"remove", checkIn, [&] { return QStringList{"remove", QString::number(id)}; }},
+         [&] {
+             return QStringList{"take", QString::number(id), "--user", QString::number(user)};
+         }},
+        {"remove", checkIn,
+         [&] {
+             return QStringList{"remove", QString::number(id)};
+         }},
         {"complete", checkInAndTake,
          [&] {
              return QStringList{"complete", QString::number(id), "--user", QString::number(user)};
@@ -126,32 +133,38 @@ int main(int argc, char *argv[])
         {"list", [] {}, [] { return QStringList{"list"}; }},
     };
 
-    std::vector<double> ctlStarts, trueStarts;
-    for (int i = 0; i < rounds; ++i) {
-        ctlStarts.push_back(runMs({ctl}));
-        trueStarts.push_back(runMs({QStringLiteral("true")}));
-    }
-    const double ctlStart = median(ctlStarts), trueStart = median(trueStarts);
-    std::printf("process start: quorvelctl %.2f ms, true %.2f ms\n\n", ctlStart, trueStart);
-    std::printf("| command | quorvelctl ms | C ms | ratio | net quorvelctl ms | net C ms | net "
-                "ratio |\n|---|---:|---:|---:|---:|---:|---:|\n");
+    // Every round times the starts beside the commands, so a machine that slows down for a
+    // while slows both sides of the round's net ratio alike.
+    std::printf("| command | quorvelctl ms | C ms | ratio | quorvelctl start ms | true ms | net "
+                "quorvelctl ms | net C ms | net ratio |\n"
+                "|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     QByteArray machineLine = "net";
     for (const Command &command : commands) {
-        std::vector<double> mine, plain;
+        std::vector<double> mine, plain, ctlStarts, trueStarts, netMine, netPlain, netRatios;
         for (int i = 0; i < rounds; ++i) {
+            const double ctlStart = runMs({ctl});
+            const double trueStart = runMs({QStringLiteral("true")});
             command.prepare();
-            mine.push_back(runMs(QStringList{ctl, "--folder", dir} + command.arguments()));
+            const double a = runMs(QStringList{ctl, "--folder", dir} + command.arguments());
             restore();
             command.prepare();
             QStringList floorArguments = command.arguments();
             floorArguments.removeAll(QStringLiteral("--user"));
-            plain.push_back(runMs(QStringList{floorProgram, dir} + floorArguments));
+            const double b = runMs(QStringList{floorProgram, dir} + floorArguments);
             restore();
+            mine.push_back(a);
+            plain.push_back(b);
+            ctlStarts.push_back(ctlStart);
+            trueStarts.push_back(trueStart);
+            netMine.push_back(a - ctlStart);
+            netPlain.push_back(b - trueStart);
+            netRatios.push_back((a - ctlStart) / std::max(b - trueStart, 0.01));
         }
-        const double a = median(mine), b = median(plain);
-        const double netRatio = (a - ctlStart) / (b - trueStart);
-        std::printf("| %s | %.2f | %.2f | %.2fx | %.2f | %.2f | %.2fx |\n", command.name, a, b,
-                    a / b, a - ctlStart, b - trueStart, netRatio);
+        const double netRatio = median(netRatios);
+        std::printf("| %s | %.2f | %.2f | %.2fx | %.2f | %.2f | %.2f | %.2f | %.2fx |\n",
+                    command.name, median(mine), median(plain), median(mine) / median(plain),
+                    median(ctlStarts), median(trueStarts), median(netMine), median(netPlain),
+                    netRatio);
         machineLine += QByteArray(" ") + command.name + '=' + QByteArray::number(netRatio, 'f', 2);
     }
     std::printf("\n%s\n", machineLine.constData());

@@ -152,8 +152,8 @@ int main(int argc, char *argv[])
     }
     compareDayLists(historyPath, VisitCount, 200);
 
-    std::printf("\n%d history rows over %d days (%d a day), %d representatives\n\n", VisitCount, Days,
-                VisitCount / Days, Representatives);
+    std::printf("\n%d history rows over %d days (%d a day), %d representatives\n\n", VisitCount,
+                Days, VisitCount / Days, Representatives);
     std::printf("| operation | median ms | p95 ms |\n|---|---:|---:|\n");
     const auto nothing = [](int) {};
     const auto insertRow = [&](int i) {

@@ -96,7 +96,8 @@ int workThroughCtl(const QString &folder, double seconds, const QString &name, c
     const QString ctl = QCoreApplication::applicationDirPath() + QStringLiteral("/quorvelctl");
     const auto run = [&](const QStringList &arguments, QByteArray *out = nullptr) {
         QProcess process;
-        const QStringList command = QStringList{ctl, QStringLiteral("--folder"), folder} + arguments;
+        const QStringList command =
+            QStringList{ctl, QStringLiteral("--folder"), folder} + arguments;
         if (lock.isEmpty())
             process.start(command.first(), command.mid(1));
         else
@@ -158,10 +159,11 @@ Outcome run(const QString &folder, int processes, double seconds, const QString 
     outcome.visits = changes / 3;
     // Every round's visit ends signed out: once in history, never also in the queue.
     Database db(folder + QStringLiteral("/data/history.mdb"));
-    QSqlQuery rows = db.open() ? db.prepare(QStringLiteral(
-                                     "SELECT COUNT(*), COUNT(DISTINCT firstName || ' ' || lastName) "
-                                     "FROM history WHERE firstName LIKE 'P%'"))
-                               : QSqlQuery();
+    QSqlQuery rows = db.open()
+                         ? db.prepare(QStringLiteral(
+                               "SELECT COUNT(*), COUNT(DISTINCT firstName || ' ' || lastName) "
+                               "FROM history WHERE firstName LIKE 'P%'"))
+                         : QSqlQuery();
     if (db.exec(rows) && rows.next()) {
         outcome.doubled = rows.value(0).toLongLong() - rows.value(1).toLongLong();
         outcome.lost = outcome.visits - rows.value(1).toLongLong();
@@ -173,10 +175,10 @@ bool withUser(const QString &folder)
 {
     int number = 0;
     Failure failure;
-    return Directory::addUser(folder + QStringLiteral("/data/systemData.mdb"),
-                              {0, QStringLiteral("Desk"), QStringLiteral("One"),
-                               QStringLiteral("desk1"), 1},
-                              number, failure) &&
+    return Directory::addUser(
+               folder + QStringLiteral("/data/systemData.mdb"),
+               {0, QStringLiteral("Desk"), QStringLiteral("One"), QStringLiteral("desk1"), 1},
+               number, failure) &&
            number == 1;
 }
 } // namespace
@@ -214,8 +216,8 @@ int main(int argc, char *argv[])
              flocked.dir() + QStringLiteral("/data/flock")}),
     };
     const char *labels[] = {"core in each process", "the same, each change under flock",
-                            "C floor under flock",
-                            "a quorvelctl run per change", "the same runs under flock"};
+                            "C floor under flock", "a quorvelctl run per change",
+                            "the same runs under flock"};
     std::printf("| %d processes x %.0f s | changes/s | visits | lost | doubled |\n"
                 "|---|---:|---:|---:|---:|\n",
                 processes, seconds);

@@ -29,8 +29,8 @@ static int userExists(const char *user)
     if (sqlite3_open_v2(systemPath, &db, SQLITE_OPEN_READONLY, NULL) != SQLITE_OK)
         return 0;
     sqlite3_busy_timeout(db, 10000);
-    sqlite3_prepare_v2(db, "SELECT firstName, lastName FROM users WHERE userNumber = ?", -1,
-                       &query, NULL);
+    sqlite3_prepare_v2(db, "SELECT firstName, lastName FROM users WHERE userNumber = ?", -1, &query,
+                       NULL);
     sqlite3_bind_int64(query, 1, atol(user));
     int found = sqlite3_step(query) == SQLITE_ROW;
     sqlite3_finalize(query);
@@ -172,8 +172,8 @@ static int change(long id, const char *user, int take, int signOut)
     field(begin, "TIME_SEEN", seen, sizeof seen);
     int length = 0;
     if (take)
-        length = record(text, sizeof text, id, first, last, "1", service, user, timeIn, dateIn,
-                        time12);
+        length =
+            record(text, sizeof text, id, first, last, "1", service, user, timeIn, dateIn, time12);
     if (signOut) {
         sqlite3 *db;
         sqlite3_stmt *insert;
@@ -231,12 +231,12 @@ static int list(void)
 }
 
 /* Holds flock on the file beside the queue while `body` runs. */
-#define LOCKED(body)                                                                              \
-    do {                                                                                          \
-        int lock = open(lockPath, O_RDWR | O_CREAT, 0644);                                        \
-        flock(lock, LOCK_EX);                                                                     \
-        body;                                                                                     \
-        close(lock);                                                                              \
+#define LOCKED(body)                                                                               \
+    do {                                                                                           \
+        int lock = open(lockPath, O_RDWR | O_CREAT, 0644);                                         \
+        flock(lock, LOCK_EX);                                                                      \
+        body;                                                                                      \
+        close(lock);                                                                               \
     } while (0)
 
 static double seconds(void)

@@ -37,38 +37,67 @@ HistoryRow historyRow(const Visit &visit)
     return row;
 }
 
-/// What a check-in's screen showed, as minutes: "about N min" is N, "less than 5 min" 2.5.
-double shown(double minutes)
+// Each error is what was said less the wait that followed: above zero, the wait was shorter.
+
+double minutesError(double minutes, double wait)
 {
-    return minutes < 5 ? 2.5 : 5 * qCeil(minutes / 5 - 1e-9);
+    return minutes - wait;
 }
 
-/// Mean absolute error and the share within 5 minutes, of the minutes as worked out and of
-/// the text as shown.
+/// The text the check-in's screen showed: "about N min" stands for N; "less than 5 min" is right
+/// for any wait under 5 and short by what a wait went over.
+double shownError(double minutes, double wait)
+{
+    const QString text = waitText(minutes);
+    if (text == waitText(0))
+        return qMin(0.0, 5 - wait);
+    return text.section(QLatin1Char(' '), 1, 1).toDouble() - wait;
+}
+
+/// The same with "less than 5 min" read as 2.5 minutes, as the first figures were taken.
+double shownAsPointError(double minutes, double wait)
+{
+    return waitText(minutes) == waitText(0) ? 2.5 - wait : shownError(minutes, wait);
+}
+
+struct Reading
+{
+    const char *name;
+    double (*error)(double minutes, double wait);
+};
+const Reading readings[] = {{"minutes", minutesError},
+                            {"shown", shownError},
+                            {"shown, \"less than 5\" as 2.5", shownAsPointError}};
+constexpr qsizetype ReadingCount = std::size(readings);
+
+/// Mean absolute error, mean error and the share within 5 minutes of each reading, for the
+/// estimate and the naive estimate.
 struct Score
 {
     struct Errors
     {
         double absolute = 0;
+        double signedSum = 0;
         int within5 = 0;
 
         void add(double error)
         {
             absolute += qAbs(error);
+            signedSum += error;
             within5 += qAbs(error) <= 5;
         }
     };
 
     int checkIns = 0;
-    Errors estimate, naive, estimateShown, naiveShown;
+    Errors estimate[ReadingCount], naive[ReadingCount];
 
-    void add(double estimated, double naiveEstimate, double actual)
+    void add(double estimated, double naiveEstimate, double wait)
     {
         ++checkIns;
-        estimate.add(estimated - actual);
-        naive.add(naiveEstimate - actual);
-        estimateShown.add(shown(estimated) - actual);
-        naiveShown.add(shown(naiveEstimate) - actual);
+        for (qsizetype i = 0; i < ReadingCount; ++i) {
+            estimate[i].add(readings[i].error(estimated, wait));
+            naive[i].add(readings[i].error(naiveEstimate, wait));
+        }
     }
 };
 
@@ -221,16 +250,17 @@ void print(const char *name, const char *as, const Score &score, const Score::Er
            const Score::Errors &naive)
 {
     const double checkIns = qMax(1, score.checkIns);
-    std::printf("| %s | %s | %d | %.1f | %.1f | %.0f%% | %.0f%% | %.0f%% |\n", name, as,
-                score.checkIns, estimate.absolute / checkIns, naive.absolute / checkIns,
+    std::printf("| %s | %s | %d | %.2f | %.2f | %+.1f | %+.1f | %.0f%% | %.0f%% | %.0f%% |\n", name,
+                as, score.checkIns, estimate.absolute / checkIns, naive.absolute / checkIns,
+                estimate.signedSum / checkIns, naive.signedSum / checkIns,
                 100 * estimate.within5 / checkIns, 100 * naive.within5 / checkIns,
                 naive.absolute > 0 ? 100 * (1 - estimate.absolute / naive.absolute) : 0.0);
 }
 
 void print(const char *name, const Score &score)
 {
-    print(name, "minutes", score, score.estimate, score.naive);
-    print(name, "shown", score, score.estimateShown, score.naiveShown);
+    for (qsizetype i = 0; i < ReadingCount; ++i)
+        print(name, readings[i].name, score, score.estimate[i], score.naive[i]);
 }
 } // namespace
 
@@ -243,8 +273,9 @@ int main(int argc, char *argv[])
     for (int day = 0; day < SimulatedDays; ++day)
         simulated.append(simulatedDay(QDate(2026, 11, 2).addDays(day), random));
 
-    std::printf("| days | compared | check-ins | MAE estimate min | MAE naive min | estimate within 5 "
-                "| naive within 5 | MAE lower by |\n|---|---|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| days | compared | check-ins | MAE estimate min | MAE naive min | mean error "
+                "estimate | mean error naive | estimate within 5 | naive within 5 | MAE lower by "
+                "|\n|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     const Score demo = replay(demoDay());
     print("demo folder", demo);
     const Score days = replay(simulated);

@@ -1,12 +1,14 @@
 #include "WaitEstimator.h"
 
+#include <QMap>
 #include <QtMath>
 
 #include <algorithm>
+#include <random>
 
 namespace {
-/// A visit already longer than its service's usual time still has this share of it to go: it
-/// will end soon, but not this instant.
+/// A visit already longer than any recent one of its service still has this share of the
+/// usual time to go: it will end soon, but not this instant.
 constexpr double OverrunShare = 0.25;
 
 QString serviceKey(const QString &service)
@@ -46,7 +48,6 @@ WaitEstimator::WaitEstimator(const HistoryRows &history, const QDateTime &now) :
         double minutes;
     };
     QHash<QString, QList<Visit>> byService;
-    QList<double> all;
     const QDateTime oldest = now.addDays(-HistoryDays);
     const QDateTime recent = now.addSecs(-60 * RecentlyServingMinutes);
     for (const HistoryRow &row : history) {
@@ -59,12 +60,12 @@ WaitEstimator::WaitEstimator(const HistoryRows &history, const QDateTime &now) :
             continue;
         const double minutes = minutesBetween(row.timeServiced, row.timeOut);
         byService[serviceKey(row.serviceRequested)].append({signedOut, minutes});
-        all.append(minutes);
+        m_all.append(minutes);
         if (signedOut >= recent)
             m_recentlyServing.insert(row.servicedBy);
     }
-    if (!all.isEmpty())
-        m_overall = median(all);
+    if (!m_all.isEmpty())
+        m_overall = median(m_all);
     for (auto it = byService.begin(); it != byService.end(); ++it) {
         QList<Visit> &visits = it.value();
         if (visits.size() < MinimumVisits)
@@ -75,6 +76,7 @@ WaitEstimator::WaitEstimator(const HistoryRows &history, const QDateTime &now) :
         for (qsizetype i = 0; i < qMin<qsizetype>(visits.size(), VisitsPerService); ++i)
             latest.append(visits.at(i).minutes);
         m_medians.insert(it.key(), median(latest));
+        m_latest.insert(it.key(), latest);
     }
 }
 
@@ -83,25 +85,47 @@ double WaitEstimator::serviceMinutes(const QString &service) const
     return m_medians.value(serviceKey(service), m_overall);
 }
 
-QList<double> WaitEstimator::freeTimes(const QueueListing &listing) const
+QList<double> WaitEstimator::remainingMinutes(const QString &service, double elapsed) const
 {
-    QHash<int, double> freeAt;
+    const auto latest = m_latest.constFind(serviceKey(service));
+    const QList<double> &visits = latest != m_latest.constEnd() ? *latest : m_all;
+    QList<double> remaining;
+    for (double minutes : visits) {
+        if (minutes > elapsed)
+            remaining.append(minutes - elapsed);
+    }
+    if (remaining.isEmpty()) {
+        const double usual = serviceMinutes(service);
+        remaining.append(qMax(usual - elapsed, usual * OverrunShare));
+    }
+    return remaining;
+}
+
+QList<QList<double>> WaitEstimator::freeTimes(const QueueListing &listing) const
+{
+    QMap<int, QList<double>> freeAt; // in a fixed order, for the same draws every time
     for (const QueueRow &row : listing.inService) {
-        const double usual = serviceMinutes(row.service);
-        const double elapsed =
-            row.timeSeen.isValid() ? minutesBetween(row.timeSeen, m_now.time()) : usual / 2;
-        freeAt[row.userId] += qMax(usual - elapsed, usual * OverrunShare);
+        const double elapsed = row.timeSeen.isValid() ? minutesBetween(row.timeSeen, m_now.time())
+                                                      : serviceMinutes(row.service) / 2;
+        const QList<double> remaining = remainingMinutes(row.service, elapsed);
+        QList<double> &times = freeAt[row.userId];
+        if (times.isEmpty()) {
+            times = remaining;
+        } else {
+            for (double &time : times)
+                time += median(remaining);
+        }
     }
     // Free with customers waiting, a representative would have taken one: away from the desk
     // for now (a break, an errand), back in about a visit's time.
     const double away = listing.waiting.isEmpty() ? 0 : m_overall;
     for (int user : m_recentlyServing) {
         if (!freeAt.contains(user))
-            freeAt.insert(user, away);
+            freeAt.insert(user, {away});
     }
-    QList<double> times = freeAt.values();
+    QList<QList<double>> times = freeAt.values();
     if (times.isEmpty())
-        times.append(0);
+        times.append(QList<double>{0});
     return times;
 }
 
@@ -113,14 +137,29 @@ int WaitEstimator::representativesServing(const QueueListing &listing) const
 QList<double> WaitEstimator::simulate(const QueueListing &listing,
                                       const QList<QString> &services) const
 {
-    QList<double> freeAt = freeTimes(listing);
-    QList<double> waits;
-    for (const QString &service : services) {
-        const auto first = std::min_element(freeAt.begin(), freeAt.end());
-        waits.append(*first);
-        *first += serviceMinutes(service);
+    const QList<QList<double>> choices = freeTimes(listing);
+    const bool certain = std::all_of(choices.begin(), choices.end(),
+                                     [](const QList<double> &times) { return times.size() == 1; });
+    // A fixed seed: the same lobby always gets the same estimate.
+    std::mt19937 random(1);
+    QList<QList<double>> waits(services.size());
+    QList<double> freeAt(choices.size());
+    for (int run = 0; run < (certain ? 1 : SimulationRuns); ++run) {
+        for (qsizetype i = 0; i < choices.size(); ++i) {
+            const QList<double> &times = choices.at(i);
+            freeAt[i] =
+                times.at(std::uniform_int_distribution<qsizetype>(0, times.size() - 1)(random));
+        }
+        for (qsizetype i = 0; i < services.size(); ++i) {
+            const auto first = std::min_element(freeAt.begin(), freeAt.end());
+            waits[i].append(*first);
+            *first += serviceMinutes(services.at(i));
+        }
     }
-    return waits;
+    QList<double> medians;
+    for (const QList<double> &runs : std::as_const(waits))
+        medians.append(median(runs));
+    return medians;
 }
 
 QList<double> WaitEstimator::waitingMinutes(const QueueListing &listing) const
@@ -140,5 +179,5 @@ QString waitText(double minutes)
 {
     if (minutes < 5)
         return QStringLiteral("less than 5 min");
-    return QStringLiteral("about %1 min").arg(5 * qCeil(minutes / 5 - 1e-9));
+    return QStringLiteral("about %1 min").arg(5 * qFloor(minutes / 5 + 0.5));
 }

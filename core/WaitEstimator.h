@@ -11,7 +11,9 @@
 
 /// How long waiting customers will still wait, from the queue and recent history: a service time
 /// for each service, the representatives serving now, and a small simulation that hands the
-/// waiting customers, in queue order, to whichever representative frees up first.
+/// waiting customers, in queue order, to whichever representative frees up first. A visit in
+/// service may still take what any of its service's recent visits that ran as long took beyond
+/// that point, so the simulation runs over those chances and each wait is the median of the runs.
 class WaitEstimator
 {
 public:
@@ -20,6 +22,7 @@ public:
     static constexpr int MinimumVisits = 3; // fewer visits of a service: all services' median
     static constexpr double DefaultMinutes = 10;
     static constexpr int RecentlyServingMinutes = 30;
+    static constexpr int SimulationRuns = 101;
 
     /// `history`: completed visits in any order; only those of the last 14 days before `now`
     /// count.
@@ -43,15 +46,21 @@ public:
     double newCustomerMinutes(const QueueListing &listing, const QString &service) const;
 
 private:
-    /// When each representative serving now will be free, in minutes from now.
-    QList<double> freeTimes(const QueueListing &listing) const;
+    /// When each representative serving now may be free, in minutes from now: equally likely
+    /// times for each.
+    QList<QList<double>> freeTimes(const QueueListing &listing) const;
+    /// The equally likely minutes a visit of `service` still takes after `elapsed` minutes.
+    QList<double> remainingMinutes(const QString &service, double elapsed) const;
     QList<double> simulate(const QueueListing &listing, const QList<QString> &services) const;
 
     QDateTime m_now;
-    QHash<QString, double> m_medians; // by service key
+    QHash<QString, QList<double>> m_latest; // by service key: the visits its median rests on
+    QHash<QString, double> m_medians;       // by service key
+    QList<double> m_all;                    // every visit's minutes
     double m_overall = DefaultMinutes;
     QSet<int> m_recentlyServing;
 };
 
-/// The estimate as people read it: "about N min", N rounded up to 5 minutes, or "less than 5 min".
+/// The estimate as people read it: "about N min", N the nearest multiple of 5 minutes, or "less
+/// than 5 min".
 QString waitText(double minutes);

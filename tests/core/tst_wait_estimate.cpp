@@ -77,7 +77,7 @@ void tst_wait_estimate::estimates_data()
         << QStringList{"about 10 min", "about 20 min", "about 30 min"} << 1;
     QTest::newRow("three representatives")
         << "3xTaxes 10 1 5;Taxes 10 2 12;Taxes 10 3 29" << "1 Taxes 8;2 Taxes 6;3 Taxes 1"
-        << "Taxes,Taxes,Taxes,Permits" << QStringList{less, less, "about 10 min", "about 15 min"}
+        << "Taxes,Taxes,Taxes,Permits" << QStringList{less, less, "about 10 min", "about 10 min"}
         << 3;
     QTest::newRow("a service without enough history takes all services' median")
         << "3xTaxes 20 1 5;Permits 2 1 50" << "1 Taxes 12" << "Permits,Taxes"
@@ -90,13 +90,19 @@ void tst_wait_estimate::estimates_data()
         << QStringList{"about 5 min", "about 15 min"} << 1;
     QTest::newRow("free while customers wait: away for about a visit")
         << "3xTaxes 10 1 5;3xTaxes 10 2 3" << "1 Taxes 4" << "Taxes,Taxes,Taxes"
-        << QStringList{"about 10 min", "about 10 min", "about 20 min"} << 2;
+        << QStringList{"about 5 min", "about 10 min", "about 15 min"} << 2;
     QTest::newRow("in service: the rest of the usual time")
         << "3xPermits 12 1 30" << "1 Permits 4" << "Permits,Permits"
         << QStringList{"about 10 min", "about 20 min"} << 1;
     QTest::newRow("in service longer than usual: ends soon, not now")
         << "3xTaxes 10 1 40" << "1 Taxes 25" << "Taxes,Taxes"
         << QStringList{less, "about 15 min"} << 1;
+    QTest::newRow("in service past most visits: what the longer ones took beyond that")
+        << "3xPermits 5 1 40;2xPermits 20 1 60" << "1 Permits 8" << "Permits,Permits"
+        << QStringList{"about 10 min", "about 15 min"} << 1;
+    QTest::newRow("two in service, each likely long: one of them likely ends soon")
+        << "2xLicences 4 1 40;3xLicences 24 2 50" << "1 Licences 2;2 Licences 2"
+        << "Licences,Licences" << QStringList{less, "about 20 min"} << 2;
     QTest::newRow("only the last 30 visits within 14 days")
         << "30xTaxes 10 1 100;31xTaxes 60 1 2000;9xTaxes 90 1 21000" << "" << "Taxes,Taxes"
         << QStringList{less, "about 10 min"} << 1;

@@ -32,6 +32,16 @@ void CtlEnvironment::error(const QString &text)
     std::fprintf(stderr, "quorvelctl: %s\n", qUtf8Printable(text));
 }
 
+bool CtlEnvironment::acquire(LockedSection &section)
+{
+    Failure failure;
+    if (section.acquire(failure))
+        return true;
+    section.close();
+    error(failure.description);
+    return false;
+}
+
 bool CtlEnvironment::parseNumber(const QString &text, int &value)
 {
     bool ok = false;

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "CoreContext.h"
 #include "HistoryExport.h"
+#include "LockedSection.h"
 #include "ProgramEnd.h"
 #include "Prompter.h"
 #include "RepNames.h"
@@ -30,6 +31,9 @@ public:
 
     /// Prints "quorvelctl: TEXT" to stderr.
     void error(const QString &text);
+
+    /// Takes the queue lock for `section`; false, with the reason printed, when it cannot.
+    bool acquire(LockedSection &section);
 
     /// Takes "NAME VALUE" out of `args`; false when NAME is there without a value.
     static bool takeOption(QStringList &args, const QString &name, QString &value, bool &given);

@@ -2,7 +2,6 @@
 #include "CtlEnvironment.h"
 
 #include "LobbyWaits.h"
-#include "LockedSection.h"
 #include "Store.h"
 #include "clsQuorvel.h"
 
@@ -91,12 +90,8 @@ int remove(CtlEnvironment &env, const QStringList &args)
         // One hold of the lock: the queue is read and parsed once for the look and the removal.
         // With the key, the removal reaches only that visit, even once its id has passed on.
         LockedSection section(env.context());
-        Failure failure;
-        if (!section.acquire(failure)) {
-            section.close();
-            env.error(failure.description);
+        if (!env.acquire(section))
             return ExitStatus::Failed;
-        }
         present = entry.verifyLobbyEntry(id);
         removed = present && entry.removeCustomerFromLobby(id);
     }

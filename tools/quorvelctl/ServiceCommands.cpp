@@ -2,7 +2,6 @@
 #include "Commands.h"
 #include "CtlEnvironment.h"
 
-#include "LockedSection.h"
 #include "QueueRecord.h"
 #include "StorableText.h"
 #include "Store.h"
@@ -81,36 +80,23 @@ int complete(CtlEnvironment &env, const QStringList &args)
     QString visitKey;
     if (!customerAndUser(args, id, user, visitKey))
         return ExitStatus::Usage;
-    // The client signs out the customer it took and kept; here the entry stands in for what it
-    // kept, read under the same hold of the lock as the sign-out.
-    SequenceOutcome outcome{SequenceOutcome::Kind::Failed};
-    bool inService = true;
-    {
-        LockedSection section(env.context());
-        Failure failure;
-        if (!section.acquire(failure)) {
-            section.close();
-            env.error(failure.description);
-            return ExitStatus::Failed;
-        }
-        clsQuorvel entry(env.context());
-        if (entry.loadLobbyEntry(id))
-            inService = entry.lobbystatus == 1 && entry.repID == user;
-        else if (entry.verifyLobbyEntry(id))
-            return ExitStatus::Failed; // there, but unreadable: the load has said why
-        // A customer gone by now, or another visit under the id, is reported as such by the
-        // sign-out, which then writes nothing.
-        if (!visitKey.isEmpty())
-            entry.visitKey = visitKey;
-        if (inService)
-            outcome = env.context().store().signOutCustomer(entry, id);
-    }
-    if (!inService) {
+    // The client signs out the customer it took and kept; here the entry as it is now stands in
+    // for what it kept. The sign-out checks again, as it writes, that no one else holds it.
+    clsQuorvel entry(env.context());
+    const SequenceOutcome read = env.context().store().readQueueEntry(id, visitKey, entry);
+    if (read.kind == SequenceOutcome::Kind::Failed)
+        return exitStatusOf(env, read); // there, but unreadable: the read has said why
+    if (read.done() && !(entry.lobbystatus == 1 && entry.repID == user)) {
         env.error(
             QStringLiteral("Customer %1 is not in the service of user %2.").arg(id).arg(user));
         return ExitStatus::Refused;
     }
-    return exitStatusOf(env, outcome);
+    // A customer gone by now, or another visit under the id, is reported as such by the
+    // sign-out, which then writes nothing.
+    if (!visitKey.isEmpty())
+        entry.visitKey = visitKey;
+    entry.repID = user;
+    return exitStatusOf(env, env.context().store().signOutCustomer(entry, id));
 }
 
 int history(CtlEnvironment &env, const QStringList &args)

@@ -267,7 +267,9 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
     scan.readProblem = scan.queueRead ? QString() : doc.loadFailure().description;
     Failure failure;
     using Field = QueueRecordReader::Field;
-    for (const pugi::xml_node &record : doc.records()) {
+    const QList<pugi::xml_node> records = doc.records();
+    listing.waiting.reserve(records.size());
+    for (const pugi::xml_node &record : records) {
         QueueRecordReader reader(record, m_context.prompter());
         QueueRow row;
         int status = 0;

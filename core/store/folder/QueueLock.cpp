@@ -19,8 +19,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <poll.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -413,66 +411,12 @@ private:
     bool m_waited = false;
 };
 
-/// Wakes a waiter as soon as the lock file goes, where the folder tells this machine so (a
-/// release here; on a share another workstation's release is seen at the next poll only).
-class ReleaseWatch
-{
-public:
-    explicit ReleaseWatch(const QString &queuePath)
-        : m_lockName(nativePath(QFileInfo(QueueLock::lockPathFor(queuePath)).fileName()))
-    {
-        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        const QByteArray folder = nativePath(QFileInfo(queuePath).absolutePath());
-        if (m_fd >= 0 &&
-            ::inotify_add_watch(m_fd, folder.constData(), IN_DELETE | IN_MOVED_FROM) < 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~ReleaseWatch()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ReleaseWatch(const ReleaseWatch &) = delete;
-    ReleaseWatch &operator=(const ReleaseWatch &) = delete;
-
-    /// Waits up to `milliseconds`, less when the lock file is removed or renamed meanwhile.
-    void wait(int milliseconds)
-    {
-        if (m_fd < 0) {
-            QThread::msleep(milliseconds);
-            return;
-        }
-        const QDeadlineTimer deadline(milliseconds);
-        while (!deadline.hasExpired()) {
-            pollfd events{m_fd, POLLIN, 0};
-            if (::poll(&events, 1, int(deadline.remainingTime())) <= 0)
-                return;
-            alignas(inotify_event) char buffer[4096];
-            for (ssize_t size; (size = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
-                for (const char *at = buffer; at < buffer + size;) {
-                    const auto *event = reinterpret_cast<const inotify_event *>(at);
-                    if (event->len > 0 && m_lockName == event->name)
-                        return;
-                    at += sizeof(inotify_event) + event->len;
-                }
-            }
-        }
-    }
-
-private:
-    QByteArray m_lockName;
-    int m_fd = -1;
-};
-
 /// Makes the lock file, waiting while another holds it; its descriptor, or -1.
 int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArray &token,
                const QueueLock::Logger &log, Failure &failure)
 {
     const QDeadlineTimer deadline(waitMilliseconds);
     WaitIndication indication;
-    std::optional<ReleaseWatch> release;
     Watch watch;
     int refusals = 0;
     for (;;) {
@@ -505,15 +449,9 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
                                       "Please try again.")};
             return -1;
         }
-        // Watched from the first refusal on, then tried again at once: a release just before
-        // the watch began would otherwise go unseen until the poll.
-        if (!release) {
-            release.emplace(queuePath);
-            continue;
-        }
         // Short polls give a long waiter the same chances as newcomers.
         indication.pause();
-        release->wait(5 + QRandomGenerator::global()->bounded(20));
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
     }
 }
 

@@ -88,20 +88,23 @@ bool QueueRecordReader::number(Field field, int &value, Failure &failure)
     return ok;
 }
 
-bool QueueRecordReader::time(Field field, QTime &value, Failure &failure)
+template <typename Value>
+bool QueueRecordReader::parsed(Field field, Value &value, Value (*parse)(QByteArrayView),
+                               Failure &failure)
 {
     const char *text = raw(field);
-    value = TextForms::parseQueueTimeUtf8(text ? text : "");
+    value = parse(text ? text : "");
     if (!value.isValid())
         failure = typeMismatch(names[field], text);
     return value.isValid();
 }
 
+bool QueueRecordReader::time(Field field, QTime &value, Failure &failure)
+{
+    return parsed(field, value, TextForms::parseQueueTimeUtf8, failure);
+}
+
 bool QueueRecordReader::date(Field field, QDate &value, Failure &failure)
 {
-    const char *text = raw(field);
-    value = TextForms::parseQueueDateUtf8(text ? text : "");
-    if (!value.isValid())
-        failure = typeMismatch(names[field], text);
-    return value.isValid();
+    return parsed(field, value, TextForms::parseQueueDateUtf8, failure);
 }

@@ -50,6 +50,9 @@ public:
     static Failure typeMismatch(const char *element, const char *raw);
 
 private:
+    template <typename Value>
+    bool parsed(Field field, Value &value, Value (*parse)(QByteArrayView), Failure &failure);
+
     pugi::xml_node m_children[FieldCount];
     Prompter &m_prompter;
 };

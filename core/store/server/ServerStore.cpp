@@ -25,9 +25,11 @@ constexpr int FirstRetryMs = 250;
 constexpr int LastRetryMs = 8000;
 const QString channel = QStringLiteral("quorvel_change");
 
-const QString queueColumns = QStringLiteral(
-    "SELECT id, firstName, lastName, lobbyStatus, service, userId, timeIn, dateIn, timeSeen, "
-    "desk, visitKey FROM queue ");
+// A queue row as every read takes it; `fillEntry` and `storedRecord` read this order.
+const QString queueFields = QStringLiteral("id, firstName, lastName, lobbyStatus, service, userId, "
+                                           "timeIn, dateIn, timeSeen, desk, visitKey");
+const QString queueColumns =
+    QStringLiteral("SELECT ") + queueFields + QStringLiteral(" FROM queue ");
 const QString userColumns =
     QStringLiteral("SELECT userNumber, firstName, lastName, username, status FROM users ");
 const QString eventColumns =
@@ -414,8 +416,7 @@ SequenceOutcome ServerStore::takeCustomer(int id, const QString &visitKey, int u
                         QStringLiteral("UPDATE queue SET lobbyStatus = 1, userId = ?, "
                                        "timeSeen = ?, desk = ? WHERE ") +
                             thisVisit + QStringLiteral(" AND ") + freeFor +
-                            QStringLiteral(" RETURNING id, firstName, lastName, lobbyStatus, "
-                                           "service, userId, timeIn, dateIn, timeSeen, desk"),
+                            QStringLiteral(" RETURNING ") + queueFields,
                         {userNumber, seenValue(seen), textOrNull(desk), id, visitKey, userNumber},
                         f))
                     return false;
