@@ -53,13 +53,12 @@ void BoardModel::poll()
 bool BoardModel::reload()
 {
     m_failures.count = 0;
+    m_failures.last.clear();
     clsQuorvel queue(m_context);
     QueueListing listing;
     queue.loadQueue(listing, true);
     if (!queue.queueFileRead() || m_failures.count > 0) {
-        const QString &path = m_context.params.queuePath;
-        const QString why = QFileInfo::exists(path) ? path + QStringLiteral(" cannot be read")
-                                                    : path + QStringLiteral(" is missing");
+        const QString why = queueUnreadableReason();
         if (why != m_unreadableReason) {
             m_unreadableReason = why;
             Q_EMIT queueUnreadable(why);
@@ -70,6 +69,16 @@ bool BoardModel::reload()
     m_listing = listing;
     m_waits.readHistory(m_context.store(), now().date());
     return true;
+}
+
+QString BoardModel::queueUnreadableReason() const
+{
+    // A server has no file to name; its own words say what went wrong.
+    if (!m_context.params.serverConnection.isEmpty())
+        return m_failures.last;
+    const QString &path = m_context.params.queuePath;
+    return QFileInfo::exists(path) ? path + QStringLiteral(" cannot be read")
+                                   : path + QStringLiteral(" is missing");
 }
 
 void BoardModel::readRepresentatives()

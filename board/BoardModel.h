@@ -81,12 +81,18 @@ private:
     class FailureCount final : public Prompter
     {
     public:
-        void message(const QString &, const QString &, Icon) override { ++count; }
+        void message(const QString &, const QString &text, Icon) override
+        {
+            ++count;
+            last = text;
+        }
         bool ask(const QString &, const QString &, Icon) override { return false; }
         int count = 0;
+        QString last;
     };
 
     bool reload();
+    QString queueUnreadableReason() const;
     void readRepresentatives();
     QList<Call> noteTakenCustomers(); // those taken since the last read
     void showRows();

@@ -5,6 +5,8 @@
 #include "Store.h"
 #include "clsQuorvel.h"
 
+#include <optional>
+
 namespace {
 /// The estimated wait of each waiting customer by id; none when history cannot be read.
 QHash<int, QString> waitEstimates(CtlEnvironment &env)
@@ -87,11 +89,15 @@ int remove(CtlEnvironment &env, const QStringList &args)
         return ExitStatus::Usage;
     bool present = false, removed = false;
     {
-        // One hold of the lock: the queue is read and parsed once for the look and the removal.
-        // With the key, the removal reaches only that visit, even once its id has passed on.
-        LockedSection section(env.context());
-        if (!env.acquire(section))
-            return ExitStatus::Failed;
+        // On a folder, one hold of the lock: the queue is read and parsed once for the look and
+        // the removal. With the key, the removal reaches only that visit, even once its id has
+        // passed on. A server's statements need no folder lock.
+        std::optional<LockedSection> section;
+        if (env.context().params.serverConnection.isEmpty()) {
+            section.emplace(env.context());
+            if (!env.acquire(*section))
+                return ExitStatus::Failed;
+        }
         present = entry.verifyLobbyEntry(id);
         removed = present && entry.removeCustomerFromLobby(id);
     }

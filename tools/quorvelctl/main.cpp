@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
     }
     CtlEnvironment env(folder);
     QString error;
-    if (command.needsFolder &&
+    // A server's schema has its own version; the folder's format matters only to a folder.
+    if (command.needsFolder && env.context().params.serverConnection.isEmpty() &&
         !DataFormat::bringUpToDate(env.context(), QStringLiteral("quorvelctl"), error)) {
         env.error(error);
         return ExitStatus::Failed;

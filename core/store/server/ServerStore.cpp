@@ -494,6 +494,15 @@ SequenceOutcome ServerStore::signOutCustomer(clsQuorvel &entry, int id)
         return SequenceOutcome::failed(prefix, failure);
     if (removed)
         return {};
+    // A retry after the first sign-out committed but its reply was lost: that desk's visit is
+    // in history already, which is what the desk asked for.
+    bool signedOutHere = false;
+    if (!entry.visitKey.isEmpty() &&
+        !read(QStringLiteral("SELECT 1 FROM history WHERE visitKey = ? AND servicedBy = ?"),
+              {entry.visitKey, entry.repID}, [&](QSqlQuery &) { signedOutHere = true; }, failure))
+        return SequenceOutcome::failed(prefix, failure);
+    if (signedOutHere)
+        return {};
     SequenceOutcome refused =
         whyRefused(id, entry.visitKey, SequenceOutcome::removedBeforeSignOut(), prefix);
     if (refused.kind == SequenceOutcome::Kind::TakenByOther)
