@@ -49,10 +49,6 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
     m_timer2.setParent(this);
     m_timer2.setInterval(PollMilliseconds);
     connect(&m_timer2, &QTimer::timeout, &m_program, &lobbyDB::poll);
-    new ChangeFollower(
-        program.context().store(), m_timer2, [this] { m_program.poll(); }, this);
-    connect(&program.context().store(), &Store::reachability, m_statusPanels,
-            &StatusPanels::setNotice);
 
     connect(m_ui->lstMembers, &QTreeWidget::itemDoubleClicked, this, &frmLobby::takeSelected);
     connect(m_ui->cmdSignout, &QPushButton::clicked, &m_program, &lobbyDB::signOutCustomer);
@@ -83,6 +79,13 @@ frmLobby::frmLobby(lobbyDB &program) : m_ui(std::make_unique<Ui::frmLobby>()), m
 frmLobby::~frmLobby()
 {
     delete m_mini;
+}
+
+void frmLobby::followStore()
+{
+    Store &store = m_program.context().store();
+    new ChangeFollower(store, m_timer2, [this] { m_program.poll(); }, this);
+    connect(&store, &Store::reachability, m_statusPanels, &StatusPanels::setNotice);
 }
 
 void frmLobby::startPolling()

@@ -32,6 +32,9 @@ public:
     int min_X = 0;
     int min_Y = 0;
 
+    /// Hears the store's changes and reachability; once the program has read which store the
+    /// office uses, since the window is made before.
+    void followStore();
     void startPolling();
     void stopPolling();
 

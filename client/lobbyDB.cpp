@@ -89,6 +89,7 @@ bool lobbyDB::initiateProgram()
             params.dataPath = clientTestDataPath();
         formFilePaths(params);
         m_context.log(QStringLiteral("lobbyXMLPath=") + params.queuePath);
+        m_mainWindow->followStore();
         if (!m_context.store().checkReachable(ProgramKind::Client) ||
             !checkDataFormat(m_context, programInfo().instanceName)) {
             m_ended = true;

@@ -12,7 +12,11 @@ Store &CoreContext::store() const
             m_store = std::make_shared<FolderStore>(self);
         else
             m_store = std::make_shared<ServerStore>(self, params.serverConnection);
+        m_storeConnection = params.serverConnection;
     }
+    // A store made before the configuration was read would quietly be another office's.
+    Q_ASSERT_X(m_storeConnection == params.serverConnection, "CoreContext::store",
+               "the store was made before the parameters were read");
     return *m_store;
 }
 

@@ -40,4 +40,5 @@ private:
     Clock *m_clock;
     ProgramEnd *m_programEnd;
     mutable std::shared_ptr<Store> m_store; // made on first use, so const readers may ask too
+    mutable QString m_storeConnection;       // the connection it was made for
 };

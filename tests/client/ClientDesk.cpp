@@ -1,6 +1,7 @@
 #include "ClientDesk.h"
 
-#include "QueueDocument.h"
+#include "QueueRecord.h"
+#include "Store.h"
 #include "frmLobby.h"
 
 #include <QDeadlineTimer>
@@ -105,21 +106,18 @@ void onNextDialog(const std::function<void(QDialog *)> &act)
 int queueIdOf(TestFolder &folder, const QString &first, const QString &last, int *status,
               int *userId)
 {
-    QueueDocument doc;
-    doc.load(folder.context.params.queuePath);
-    for (const pugi::xml_node &record : doc.records()) {
-        const auto value = [&record](const char *name) {
-            return QString::fromUtf8(record.child(name).attribute("value").value());
-        };
-        if (value("FIRST_NAME") != first || value("LAST_NAME") != last)
+    QList<StoredQueueRecord> records;
+    Failure failure;
+    if (!folder.context.store().queueRecords(records, failure))
+        return 0;
+    for (const StoredQueueRecord &record : std::as_const(records)) {
+        if (record.texts.firstName != first || record.texts.lastName != last)
             continue;
         if (status)
-            *status = value("LOBBY_STATUS").toInt();
+            *status = record.texts.lobbyStatus.toInt();
         if (userId)
-            *userId = value("USER_ID").toInt();
-        int id = 0;
-        QueueDocument::recordId(record, id);
-        return id;
+            *userId = record.texts.userId.toInt();
+        return record.id;
     }
     return 0;
 }

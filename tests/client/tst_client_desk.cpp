@@ -218,15 +218,17 @@ void tst_client_desk::withoutAudioOutputTheSilenceIsSaidOnce()
     QCOMPARE(notice->text(), said);
     QVERIFY(m_desk->prompter.boxes.isEmpty());
 
-    // An unreadable queue takes the place first: its empty list is no empty lobby.
-    const QByteArray queue = m_folder->readQueue();
-    m_folder->writeQueue("<LOBBY><QUEUE_REC");
-    m_desk->program->loadit();
-    QVERIFY2(notice->text().startsWith(QStringLiteral("The queue file cannot be read")),
-             qPrintable(notice->text()));
-    m_folder->writeQueue(queue);
-    m_desk->program->loadit();
-    QCOMPARE(notice->text(), said);
+    // An unreadable queue file takes the place first: its empty list is no empty lobby.
+    if (TestFolder::testServer().isEmpty()) {
+        const QByteArray queue = m_folder->readQueue();
+        m_folder->writeQueue("<LOBBY><QUEUE_REC");
+        m_desk->program->loadit();
+        QVERIFY2(notice->text().startsWith(QStringLiteral("The queue file cannot be read")),
+                 qPrintable(notice->text()));
+        m_folder->writeQueue(queue);
+        m_desk->program->loadit();
+        QCOMPARE(notice->text(), said);
+    }
 
     // The options window offers no sound file to choose.
     frmPref options(*m_desk->program, &m_desk->window());

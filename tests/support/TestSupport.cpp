@@ -6,7 +6,7 @@
 #include "ProgramFolder.h"
 #include "QueueLock.h"
 #include "ServerConnection.h"
-#include "ServerSchema.h"
+#include "StoreMigration.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,9 +102,11 @@ bool TestFolder::useServerSchema(const QString &server)
     }
     m_schema = schema;
     const QString connection = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
-    ServerConnection office(connection);
-    QString report, error;
-    if (!ServerSchema::install(office, report, error) ||
+    // The folder's own start (demo data or none) moves there, as an office's would.
+    StoreMigration::Counts counts;
+    QString error;
+    if (!StoreMigration::toServer(m_dir.filePath(QStringLiteral("data")), connection, counts,
+                                  error) ||
         !IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("server"),
                               QStringLiteral("Connection"), connection, &error)) {
         qWarning("TestFolder: %s", qPrintable(error));

@@ -485,19 +485,24 @@ SequenceOutcome ServerStore::signOutCustomer(clsQuorvel &entry, int id)
         LooseTime::fromText(TextForms::screenTime12Seconds(m_context.clock().timeOfDay()));
     bool removed = false;
     Failure failure;
+    const bool retried = !entry.visitKey.isEmpty() && m_signOutInDoubt == entry.visitKey;
+    m_signOutInDoubt.clear();
     if (!change(
             [&](Failure &f) {
                 return insertVisit(entry, thisVisit + QStringLiteral(" AND ") + freeFor,
                                    {id, entry.visitKey, entry.repID}, removed, f);
             },
-            failure))
+            failure)) {
+        if (m_unreachable)
+            m_signOutInDoubt = entry.visitKey;
         return SequenceOutcome::failed(prefix, failure);
+    }
     if (removed)
         return {};
-    // A retry after the first sign-out committed but its reply was lost: that desk's visit is
-    // in history already, which is what the desk asked for.
+    // The first attempt committed but its reply was lost: the visit is in history already,
+    // which is what the desk asked for.
     bool signedOutHere = false;
-    if (!entry.visitKey.isEmpty() &&
+    if (retried &&
         !read(QStringLiteral("SELECT 1 FROM history WHERE visitKey = ? AND servicedBy = ?"),
               {entry.visitKey, entry.repID}, [&](QSqlQuery &) { signedOutHere = true; }, failure))
         return SequenceOutcome::failed(prefix, failure);

@@ -108,4 +108,6 @@ private:
     int m_backoffMs = 0;
     qint64 m_heard = 0; // notifications heard since the store was made
     bool m_unreachable = false;
+    // The visit whose sign-out went out when the connection dropped: it may have committed.
+    QString m_signOutInDoubt;
 };
