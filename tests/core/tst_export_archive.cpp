@@ -10,8 +10,11 @@
 #include <QFile>
 #include <QSqlRecord>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace {
 HistoryRow visit(const QString &first, const QString &last, const QString &service,
@@ -29,7 +32,6 @@ HistoryRow visit(const QString &first, const QString &last, const QString &servi
     row.serviceTime = 28;
     return row;
 }
-
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void archiveFileNames();
     void archiveAndExportFromArchive();
     void archiveTwiceInOneSecond();
+    void archiveBetweenBatchesStopsTheExport();
     void writeOnTheMovedFileIsRefused();
     void archiveWaitsForEveryWriter_data();
     void archiveWaitsForEveryWriter();
@@ -408,6 +411,52 @@ void tst_export_archive::archiveTwiceInOneSecond()
     QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("Kept")});
     QCOMPARE(firstNames(first), QStringList());
     QCOMPARE(filesBeside(params.archiveFolder()).size(), 1);
+}
+
+// An export reads in batches; an archive may come between two. Reading on would take the new
+// history's journal for the archive's own: the export stops and says why.
+void tst_export_archive::archiveBetweenBatchesStopsTheExport()
+{
+    TestFolder folder;
+    const SystemParameters &params = folder.context.params;
+    HistoryRows rows;
+    for (int i = 0; i < 20 * HistoryExport::ProgressStep; ++i)
+        rows.append(visit(QStringLiteral("F%1").arg(i), "L", "Loans", QDate(2026, 12, 6)));
+    QVERIFY(addHistory(params.historyPath, rows));
+    QString archivePath;
+    Failure archiveFailure;
+    std::atomic<bool> archived = false, exported = false;
+    std::thread archiving;
+    const auto archiveThenSignOut = [&] {
+        archived = HistoryArchive::archiveDB(folder.context, archivePath, archiveFailure);
+        // A sign-out half-way in the new history. Written without syncs, its journal is whole at
+        // once, as a synced one is while its commit runs.
+        Database signingOut(params.historyPath);
+        if (signingOut.open() && signingOut.exec("PRAGMA synchronous = OFF") &&
+            signingOut.exec("BEGIN IMMEDIATE") &&
+            signingOut.exec("INSERT INTO history (firstName) VALUES ('New')")) {
+            while (!exported)
+                QThread::msleep(10);
+            signingOut.exec("COMMIT");
+        }
+    };
+    const QString out = folder.filePath(QStringLiteral("export/out.csv"));
+    HistoryExport job(params.historyPath, range("12/06/2026", "12/06/2026"), annLee());
+    const HistoryExport::Outcome outcome = job.writeTo(out, [&](qint64) {
+        if (!archiving.joinable())
+            archiving = std::thread(archiveThenSignOut);
+        QThread::msleep(150); // past the batch's time: the next row ends the batch
+        return true;
+    });
+    exported = true;
+    archiving.join();
+    QVERIFY2(archived, qPrintable(archiveFailure.description));
+    QCOMPARE(outcome, HistoryExport::Outcome::Failed);
+    QVERIFY2(job.failureText().contains("The history was archived while it was being exported"),
+             qPrintable(job.failureText()));
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(firstNames(archivePath).size(), rows.size());
+    QCOMPARE(firstNames(params.historyPath), QStringList{QStringLiteral("New")});
 }
 
 void tst_export_archive::writeOnTheMovedFileIsRefused()

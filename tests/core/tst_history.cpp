@@ -581,18 +581,22 @@ void tst_history::rowReadsAsStored_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QTime>("timeIn");
     QTest::addColumn<QTime>("seen");
-    QTest::addColumn<int>("servicedBy");
-    QTest::addColumn<int>("minutes");
+    QTest::addColumn<std::optional<int>>("servicedBy");
+    QTest::addColumn<std::optional<int>>("minutes");
     QTest::newRow("nulls") << QVariantList{null, "2026-12-06", null, null, QVariant(), QVariant()}
-                           << QString() << QDate(2026, 12, 6) << QTime() << QTime() << 0 << 0;
+                           << QString() << QDate(2026, 12, 6) << QTime() << QTime()
+                           << std::optional<int>() << std::optional<int>();
     QTest::newRow("loose times")
         << QVariantList{"Zoë", "2026-12-06 08:00", "2:05:09 PM", "\u00A014:07", 5, 3} << "Zoë"
-        << QDate(2026, 12, 6) << QTime(14, 5, 9) << QTime(14, 7) << 5 << 3;
+        << QDate(2026, 12, 6) << QTime(14, 5, 9) << QTime(14, 7) << std::optional(5)
+        << std::optional(3);
     QTest::newRow("no time") << QVariantList{"Ann", "12/6/2026", "25:00:00", "14:05:", 5, 3}
-                             << "Ann" << QDate() << QTime() << QTime() << 5 << 3;
+                             << "Ann" << QDate() << QTime() << QTime() << std::optional(5)
+                             << std::optional(3);
     QTest::newRow("numbers in other types")
         << QVariantList{42, "2026-12-06", "09:00:00", "09:10:00", "7x", 12.0} << "42"
-        << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << 0 << 12;
+        << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << std::optional(0)
+        << std::optional(12);
 }
 
 void tst_history::rowReadsAsStored()
@@ -657,7 +661,8 @@ void tst_history::deskColumnAddedToOlderDatabases()
         folder.clock.advance(60);
         const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
         clsQuorvel entry(folder.context);
-        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
+        QVERIFY(
+            ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
     QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));

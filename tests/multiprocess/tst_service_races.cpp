@@ -180,6 +180,16 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     QCOMPARE(fields[8], QString("2"));
     QCOMPARE(ctl(folder, {"history", today.toString("M/d/yyyy"), "--user", "1"}).out, QString());
     QCOMPARE(ctl(folder, {"history", "13/45/2026"}).exitCode, 2);
+    if (onServer())
+        return; // the row below is written into the folder's history
+    {
+        Database db(folder.context.params.historyPath);
+        QVERIFY(db.open() && db.exec("INSERT INTO history (firstName, lastName, serviceRequested, "
+                                     "lobbyDateIn) VALUES ('Cy', 'Lo', 'Taxes', '2026-01-05')"));
+    }
+    // A column without a value prints empty, never as 0.
+    QCOMPARE(ctl(folder, {"history", "1/5/2026"}).out,
+             QString("2\tCy\tLo\tTaxes\t01/05/2026\t\t\t\t\t\n"));
 }
 
 void tst_service_races::eightTakeOneCustomer()

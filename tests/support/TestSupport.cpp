@@ -187,11 +187,14 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
         "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    const auto number = [](std::optional<int> value) {
+        return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
+    };
     for (const HistoryRow &row : rows) {
         for (const QVariant &value : QVariantList{
                  row.firstName, row.lastName, row.serviceRequested, dbValue(row.lobbyDateIn),
                  dbValue(row.lobbyTimeIn), dbValue(row.timeServiced), dbValue(row.timeOut),
-                 row.servicedBy, row.serviceTime})
+                 number(row.servicedBy), number(row.serviceTime)})
             query.addBindValue(value);
         if (!db.exec(query))
             return false;
