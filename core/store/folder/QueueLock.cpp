@@ -1,6 +1,7 @@
 #include "QueueLock.h"
 
 #include "LockRecord.h"
+#include "LockWake.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -411,6 +412,25 @@ private:
     bool m_waited = false;
 };
 
+/// Sleeps `milliseconds`, or less once a holder on this machine gives the lock up after the
+/// `releases` counted: only one waiter wakes for each release, and one that finds the lock
+/// taken again at once (by a desk that did not wait) sleeps on without a try.
+void pauseForLock(LockWake *wake, std::uint32_t releases, int milliseconds,
+                  const QByteArray &lockPath)
+{
+    if (!wake) {
+        QThread::msleep(milliseconds);
+        return;
+    }
+    const QDeadlineTimer end(milliseconds);
+    while (!end.hasExpired()) {
+        wake->waitPast(releases, int(end.remainingTime()));
+        releases = wake->mark();
+        if (!busyWhere(lockPath))
+            return;
+    }
+}
+
 /// Makes the lock file, waiting while another holds it; its descriptor, or -1.
 int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArray &token,
                const QueueLock::Logger &log, Failure &failure)
@@ -419,7 +439,10 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
     WaitIndication indication;
     Watch watch;
     int refusals = 0;
+    LockWake *wake = nullptr;
     for (;;) {
+        // Read before the try, so that a release after it ends the pause below at once.
+        const std::uint32_t releases = wake ? wake->mark() : 0;
         int fd = -1, error = 0;
         switch (makeLock(queuePath, bytes, token, fd, error)) {
         case Created::Yes:
@@ -451,7 +474,10 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
         }
         // Short polls give a long waiter the same chances as newcomers.
         indication.pause();
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+        if (!wake && (wake = LockWake::of(queuePath, true)))
+            continue; // its count is read before the next try
+        pauseForLock(wake, releases, 5 + QRandomGenerator::global()->bounded(20),
+                     nativePath(QueueLock::lockPathFor(queuePath)));
     }
 }
 
@@ -557,8 +583,11 @@ void QueueLock::release()
     const QByteArray path = nativePath(m_lockPath);
     Refresher::instance().remove(path);
     // A lock taken over by another workstation meanwhile is no longer ours to remove.
-    if (stillOurs(m_queuePath, it->second))
+    if (stillOurs(m_queuePath, it->second)) {
         ::unlink(path.constData());
+        if (LockWake *wake = LockWake::of(m_queuePath, false))
+            wake->wakeOne();
+    }
     ::close(it->second.fd);
     holds().erase(it);
 }
