@@ -29,17 +29,9 @@ QStringList withFolder(const TestFolder &folder, const QStringList &args)
     return QStringList{"--folder", folder.path()} + args;
 }
 
-/// Runs quorvelctl on the program folder at `path`.
-Run ctl(const QString &path, const QStringList &args)
-{
-    QProcess process;
-    process.start(builtProgram("quorvelctl"), QStringList{"--folder", path} + args);
-    return finishRun(process);
-}
-
 Run ctl(const TestFolder &folder, const QStringList &args)
 {
-    return ctl(folder.path(), args);
+    return quorvelctl(folder.path(), args);
 }
 
 /// Starts every run at once, then waits for all of them.
@@ -284,7 +276,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
         workers.emplace_back([&, a] {
             for (int n = 0; n < perAdder; ++n) {
                 const QString first = QString("A%1").arg(a), last = QString("N%1").arg(n);
-                const Run run = ctl(side(a), {"add", first, last, "Taxes"});
+                const Run run = quorvelctl(side(a), {"add", first, last, "Taxes"});
                 if (run.exitCode == 0) {
                     QMutexLocker lock(&mutex);
                     added.insert(first + ' ' + last);
@@ -303,7 +295,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
             QRandomGenerator random{quint32(user)};
             while (!deadline.hasExpired()) {
                 QStringList waiting;
-                const Run list = ctl(side(user), {"list"});
+                const Run list = quorvelctl(side(user), {"list"});
                 if (list.exitCode != 0)
                     problem("list", list);
                 for (const QString &line : list.out.split('\n', Qt::SkipEmptyParts))
@@ -316,7 +308,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                     continue;
                 }
                 const QString id = waiting.at(random.bounded(int(waiting.size())));
-                const Run take = ctl(side(user), {"take", id, "--user", me});
+                const Run take = quorvelctl(side(user), {"take", id, "--user", me});
                 if (take.exitCode == 3)
                     continue; // another representative was quicker
                 if (take.exitCode != 0) {
@@ -326,14 +318,14 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                 }
                 // Now this customer is ours alone: returning and signing out must succeed.
                 if (random.bounded(4) == 0) {
-                    const Run back = ctl(side(user), {"return", id, "--user", me});
+                    const Run back = quorvelctl(side(user), {"return", id, "--user", me});
                     if (back.exitCode != 0 && !notMade(back))
                         problem("return " + id, back);
                     continue;
                 }
                 Run done;
                 do
-                    done = ctl(side(user + 1), {"complete", id, "--user", me});
+                    done = quorvelctl(side(user + 1), {"complete", id, "--user", me});
                 while (done.exitCode != 0 && notMade(done));
                 if (done.exitCode != 0)
                     problem("complete " + id, done);
