@@ -167,6 +167,10 @@ QString builtProgram(const QString &name)
 
 ShareStand::ShareStand()
 {
+    if (!TestFolder::testServer().isEmpty()) {
+        m_unavailable = QStringLiteral("The server store keeps no queue on a share.");
+        return;
+    }
     const QString folder = qEnvironmentVariable("QUORVEL_SHARE_STAND");
     if (folder.isEmpty()) {
         m_unavailable = QStringLiteral("no share stand: run through ctest, which starts it");
@@ -216,6 +220,15 @@ bool addRepresentatives(const TestFolder &folder, int count)
             return false;
     }
     return true;
+}
+
+QString integrityCheck(const QString &path)
+{
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery check;
+    return db.open() && db.exec(check, QStringLiteral("PRAGMA integrity_check"), {}) && check.next()
+               ? check.value(0).toString()
+               : db.failure().description;
 }
 
 bool addHistory(const QString &historyPath, const HistoryRows &rows)

@@ -131,6 +131,9 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
+/// SQLite's verdict on the database at `path`: "ok", or what is wrong with it.
+QString integrityCheck(const QString &path);
+
 /// Replaces the history database at `path` by an empty one of the first version, before any
 /// column was added to its table.
 bool makeFirstVersionHistory(const QString &path);
@@ -164,7 +167,8 @@ class ShareStand
 {
 public:
     ShareStand();
-    /// Why there is no stand; empty when there is one.
+    /// Why there is no stand (or none for these tests: the server store keeps no queue on a
+    /// share); empty when there is one.
     const QString &unavailable() const { return m_unavailable; }
     /// The served folder, on the local disk.
     const QString &served() const { return m_served; }

@@ -44,14 +44,6 @@ Visits visitsIn(const QString &backup)
     return visits;
 }
 
-QString integrity(const QString &path)
-{
-    Database db(path, Database::Mode::ReadOnly);
-    QSqlQuery check;
-    return db.open() && db.exec(check, "PRAGMA integrity_check", {}) && check.next()
-               ? check.value(0).toString()
-               : db.failure().description;
-}
 } // namespace
 
 /// What an administrator does to an office over the years: new versions, backups, restores.
@@ -168,7 +160,7 @@ void tst_office::backupWhileDesksWork()
     int largest = 0;
     for (const QString &backup : made) {
         for (const char *database : {"/data/history.mdb", "/data/systemData.mdb"})
-            QCOMPARE(integrity(backup + database), QString("ok"));
+            QCOMPARE(integrityCheck(backup + database), QString("ok"));
         const Visits visits = visitsIn(backup);
         QVERIFY2(!visits.queued.intersects(visits.done), qPrintable(backup)); // never in both
         const QSet<int> all = visits.queued + visits.done;
