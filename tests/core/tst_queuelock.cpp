@@ -21,8 +21,7 @@ QString lockPath(const TestFolder &folder)
 
 QByteArray readLock(const TestFolder &folder)
 {
-    QFile file(lockPath(folder));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(lockPath(folder));
 }
 
 /// A lock file as another holder left it.

@@ -374,9 +374,17 @@ bool breakIfStale(const QString &queuePath, Watch &watch, const QueueLock::Logge
     const QString reason = staleReason(fresh, watch);
     if (reason.isEmpty())
         return false;
-    // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile is
-    // put back where the file system allows it; else its holder's proof fails and it writes
-    // nothing.
+    // The holder was judged after its lock was read: it may have let the lock go and ended in
+    // between, and another may hold a new one by now. Only a lock still there after the judgment
+    // is the one judged.
+    const QByteArray still = readFresh(queuePath);
+    if (still != fresh) {
+        watch = {still, Clock::now(), true};
+        return still.isEmpty() && ::access(lockPath.constData(), F_OK) != 0;
+    }
+    // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile (by
+    // another waiter that broke the same lock first) is put back where the file system allows
+    // it; else its holder's proof fails and it writes nothing.
     const QByteArray aside = nativePath(ownFile(queuePath, "broken", newLockToken()));
     if (::rename(lockPath.constData(), aside.constData()) != 0)
         return errno == ENOENT;
