@@ -236,9 +236,7 @@ void tst_history::completionThatCannotStartChangesNothing()
     else if (fault == "missing")
         QVERIFY(QFile::remove(historyPath));
     else {
-        QFile file(historyPath);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(8192, 'x'));
+        QVERIFY(writeFile(historyPath, QByteArray(8192, 'x')));
     }
     const QByteArray queue = folder.readQueue();
 
@@ -470,10 +468,7 @@ void tst_history::databaseAccess()
     }
     QVERIFY(!QFile::exists(folder.filePath("data/a b")));
 
-    QFile notDb(folder.context.params.historyPath);
-    QVERIFY(notDb.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    notDb.write("<?xml version=\"1.0\"?><LOBBY/>");
-    notDb.close();
+    QVERIFY(writeFile(folder.context.params.historyPath, "<?xml version=\"1.0\"?><LOBBY/>"));
     clsQuorvel entry(folder.context);
     QVERIFY(!entry.loadHistoryData(1));
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 26"});
@@ -618,12 +613,9 @@ namespace {
 /// `history` as the first version laid it out, with one visit.
 void layOutBeforeDesks(const QString &path)
 {
-    QFile::remove(path);
-    Database db(path, Database::Mode::Create);
+    QVERIFY(makeFirstVersionHistory(path));
+    Database db(path);
     QVERIFY(db.open());
-    QVERIFY(db.exec("CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
-                    "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
-                    "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
     QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
 }
 

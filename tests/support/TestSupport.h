@@ -183,6 +183,8 @@ private:
 
 /// The whole file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
+/// Writes `content` as the whole file; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);
