@@ -618,18 +618,6 @@ void layOutBeforeDesks(const QString &path)
     QVERIFY(db.open());
     QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
 }
-
-QStringList desks(const QString &path)
-{
-    Database db(path);
-    QSqlQuery query;
-    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
-        return {db.failure().description};
-    QStringList desks;
-    while (query.next())
-        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
-    return desks;
-}
 } // namespace
 
 void tst_history::deskColumnAddedToOlderDatabases()
@@ -641,8 +629,8 @@ void tst_history::deskColumnAddedToOlderDatabases()
     QVERIFY(IniFile::writeString(params.dataPath + "/format.ini", "data", "Format", "2"));
     QString error;
     QVERIFY2(DataFormat::bringUpToDate(folder.context, "test", error), qPrintable(error));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
-    QCOMPARE(desks(params.historyTemplatePath()), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyTemplatePath()), QStringList{"NULL"});
 
     // A visit taken at a desk keeps it; one without a desk has none.
     for (const QString &desk : {QStringLiteral("Window 4"), QString()}) {
@@ -652,7 +640,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
         QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
-    QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
+    QCOMPARE(historyDesks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
 
     // A program folder whose template is older still: the archive's new history has the column.
     layOutBeforeDesks(params.historyTemplatePath());
@@ -660,7 +648,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
     Failure failure;
     QVERIFY2(HistoryArchive::archiveDB(folder.context, archive, failure),
              qPrintable(failure.description));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
 }
 
 QTEST_GUILESS_MAIN(tst_history)

@@ -227,6 +227,18 @@ bool addRepresentatives(const TestFolder &folder, int count)
     return true;
 }
 
+QStringList historyDesks(const QString &path)
+{
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, QStringLiteral("SELECT desk FROM history ORDER BY id"), {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
+    return desks;
+}
+
 QString integrityCheck(const QString &path)
 {
     Database db(path, Database::Mode::ReadOnly);
