@@ -30,13 +30,6 @@ HistoryRow visit(const QString &first, const QString &last, const QString &servi
     return row;
 }
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
 QStringList firstNames(const QString &historyPath)
 {
     QStringList names;
@@ -448,9 +441,9 @@ void tst_export_archive::archiveRefusedChangesNothing()
     } else if (broken == "template missing") {
         QVERIFY(QFile::remove(gone));
     } else if (broken == "template empty") {
-        writeFile(gone, QByteArray());
+        QVERIFY(writeFile(gone, QByteArray()));
     } else if (broken == "template of systemData") {
-        writeFile(gone, readFile(params.systemPath));
+        QVERIFY(writeFile(gone, readFile(params.systemPath)));
     } else if (broken == "queue locked") {
         signingOut.emplace(params.queuePath);
         QVERIFY(signingOut->isHolding());

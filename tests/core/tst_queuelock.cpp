@@ -27,9 +27,7 @@ QByteArray readLock(const TestFolder &folder)
 /// A lock file as another holder left it.
 void leaveLock(const TestFolder &folder, const QByteArray &content)
 {
-    QFile file(lockPath(folder));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    QVERIFY(writeFile(lockPath(folder), content));
 }
 
 /// A record of this machine naming `pid`, started when `startTime` says.

@@ -142,9 +142,7 @@ bool TestFolder::nameServer(const QString &connection)
 
 void TestFolder::writeQueue(const QByteArray &content) const
 {
-    QFile file(context.params.queuePath);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
+    writeFile(context.params.queuePath, content);
 }
 
 QByteArray TestFolder::readQueue() const
@@ -156,6 +154,13 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
 }
 
 QString builtProgram(const QString &name)
@@ -220,6 +225,18 @@ bool addRepresentatives(const TestFolder &folder, int count)
             return false;
     }
     return true;
+}
+
+QStringList historyDesks(const QString &path)
+{
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, QStringLiteral("SELECT desk FROM history ORDER BY id"), {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
+    return desks;
 }
 
 QString integrityCheck(const QString &path)

@@ -131,6 +131,9 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
 
+/// The desk of every row of the history database at `path`, "NULL" where it has none.
+QStringList historyDesks(const QString &path);
+
 /// SQLite's verdict on the database at `path`: "ok", or what is wrong with it.
 QString integrityCheck(const QString &path);
 
@@ -183,6 +186,8 @@ private:
 
 /// The whole file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
+/// Writes `content` as the whole file; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
 
 /// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);

@@ -164,9 +164,7 @@ void tst_doctor::brokenFileIsNamed()
     if (content.isNull()) {
         QVERIFY(target.remove());
     } else {
-        QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        target.write(content);
-        target.close();
+        QVERIFY(writeFile(target.fileName(), content));
     }
     const ProgramRun run = folder.doctor();
     QCOMPARE(run.exitCode, 1);
@@ -240,9 +238,7 @@ void tst_doctor::warnedButNotFailed()
     QFile target(folder.filePath(file));
     QVERIFY(target.setPermissions(target.permissions() | QFileDevice::WriteOwner |
                                   QFileDevice::WriteOther));
-    QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    target.write(content);
-    target.close();
+    QVERIFY(writeFile(target.fileName(), content));
     const QStringList command = doctorAsOfficeUser(folder);
     if (command.isEmpty())
         QSKIP("running as root without setpriv to check as another user");
