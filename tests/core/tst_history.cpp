@@ -236,9 +236,7 @@ void tst_history::completionThatCannotStartChangesNothing()
     else if (fault == "missing")
         QVERIFY(QFile::remove(historyPath));
     else {
-        QFile file(historyPath);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(8192, 'x'));
+        QVERIFY(writeFile(historyPath, QByteArray(8192, 'x')));
     }
     const QByteArray queue = folder.readQueue();
 
@@ -470,10 +468,7 @@ void tst_history::databaseAccess()
     }
     QVERIFY(!QFile::exists(folder.filePath("data/a b")));
 
-    QFile notDb(folder.context.params.historyPath);
-    QVERIFY(notDb.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    notDb.write("<?xml version=\"1.0\"?><LOBBY/>");
-    notDb.close();
+    QVERIFY(writeFile(folder.context.params.historyPath, "<?xml version=\"1.0\"?><LOBBY/>"));
     clsQuorvel entry(folder.context);
     QVERIFY(!entry.loadHistoryData(1));
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 26"});
@@ -622,25 +617,10 @@ namespace {
 /// `history` as the first version laid it out, with one visit.
 void layOutBeforeDesks(const QString &path)
 {
-    QFile::remove(path);
-    Database db(path, Database::Mode::Create);
-    QVERIFY(db.open());
-    QVERIFY(db.exec("CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
-                    "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
-                    "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
-    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
-}
-
-QStringList desks(const QString &path)
-{
+    QVERIFY(makeFirstVersionHistory(path));
     Database db(path);
-    QSqlQuery query;
-    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
-        return {db.failure().description};
-    QStringList desks;
-    while (query.next())
-        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
-    return desks;
+    QVERIFY(db.open());
+    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
 }
 } // namespace
 
@@ -653,8 +633,8 @@ void tst_history::deskColumnAddedToOlderDatabases()
     QVERIFY(IniFile::writeString(params.dataPath + "/format.ini", "data", "Format", "2"));
     QString error;
     QVERIFY2(DataFormat::bringUpToDate(folder.context, "test", error), qPrintable(error));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
-    QCOMPARE(desks(params.historyTemplatePath()), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyTemplatePath()), QStringList{"NULL"});
 
     // A visit taken at a desk keeps it; one without a desk has none.
     for (const QString &desk : {QStringLiteral("Window 4"), QString()}) {
@@ -665,7 +645,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
             ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
-    QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
+    QCOMPARE(historyDesks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
 
     // A program folder whose template is older still: the archive's new history has the column.
     layOutBeforeDesks(params.historyTemplatePath());
@@ -673,7 +653,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
     Failure failure;
     QVERIFY2(HistoryArchive::archiveDB(folder.context, archive, failure),
              qPrintable(failure.description));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
 }
 
 QTEST_GUILESS_MAIN(tst_history)

@@ -24,14 +24,7 @@ QStringList historyDesks(const TestFolder &folder)
     Failure failure;
     if (!folder.context.store().historyFile(path, failure))
         return {failure.description};
-    Database db(path, Database::Mode::ReadOnly);
-    QSqlQuery query;
-    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
-        return {db.failure().description};
-    QStringList desks;
-    while (query.next())
-        desks << query.value(0).toString();
-    return desks;
+    return ::historyDesks(path);
 }
 
 /// Every queue record as stored, one text each.
