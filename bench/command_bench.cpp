@@ -2,7 +2,9 @@
 // customers, against `queue_floor`, a small C program doing the same file work. Each is timed
 // in turn with the other, call by call, beside a start of each; the figures are medians. "Net"
 // takes away the start of a process: `quorvelctl` with no arguments for quorvelctl, `true` for
-// the C program; the net ratio is the median of the rounds' own ratios.
+// the C program; the net ratio is the median of the rounds' own ratios. The same is given of
+// the processor time (user and system) each process used, which a loaded machine disturbs far
+// less than the time a process takes from start to end.
 //   command_bench [ROUNDS]
 #include "BenchFolder.h"
 #include "Directory.h"
@@ -21,13 +23,20 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char **environ;
 
 namespace {
-/// Milliseconds from starting `command` to its end, its output thrown away.
-double runMs(const QStringList &command)
+struct Spent
+{
+    double ms = 0;  // from start to end
+    double cpu = 0; // processor time, milliseconds
+};
+
+/// The time from starting `command` to its end, its output thrown away.
+Spent run(const QStringList &command)
 {
     std::vector<QByteArray> words;
     for (const QString &word : command)
@@ -44,14 +53,16 @@ double runMs(const QStringList &command)
     timer.start();
     pid_t pid = 0;
     int status = 0;
+    rusage usage = {};
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
-        waitpid(pid, &status, 0) != pid)
+        wait4(pid, &status, 0, &usage) != pid)
         std::fprintf(stderr, "%s could not run\n", argv[0]);
     else if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && command.size() > 1))
         std::fprintf(stderr, "%s %s failed\n", argv[0], argv[2]);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     posix_spawn_file_actions_destroy(&actions);
-    return ms;
+    const auto milliseconds = [](timeval t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return {ms, milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime)};
 }
 
 double median(std::vector<double> values)
@@ -136,37 +147,46 @@ int main(int argc, char *argv[])
     // Every round times the starts beside the commands, so a machine that slows down for a
     // while slows both sides of the round's net ratio alike.
     std::printf("| command | quorvelctl ms | C ms | ratio | quorvelctl start ms | true ms | net "
-                "quorvelctl ms | net C ms | net ratio |\n"
-                "|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-    QByteArray machineLine = "net";
+                "quorvelctl ms | net C ms | net ratio | net quorvelctl CPU ms | net C CPU ms | "
+                "net CPU ratio |\n"
+                "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    QByteArray machineLine = "net", cpuLine = "net CPU";
     for (const Command &command : commands) {
         std::vector<double> mine, plain, ctlStarts, trueStarts, netMine, netPlain, netRatios;
+        std::vector<double> cpuMine, cpuPlain, cpuRatios;
         for (int i = 0; i < rounds; ++i) {
-            const double ctlStart = runMs({ctl});
-            const double trueStart = runMs({QStringLiteral("true")});
+            const Spent ctlStart = run({ctl});
+            const Spent trueStart = run({QStringLiteral("true")});
             command.prepare();
-            const double a = runMs(QStringList{ctl, "--folder", dir} + command.arguments());
+            const Spent a = run(QStringList{ctl, "--folder", dir} + command.arguments());
             restore();
             command.prepare();
             QStringList floorArguments = command.arguments();
             floorArguments.removeAll(QStringLiteral("--user"));
-            const double b = runMs(QStringList{floorProgram, dir} + floorArguments);
+            const Spent b = run(QStringList{floorProgram, dir} + floorArguments);
             restore();
-            mine.push_back(a);
-            plain.push_back(b);
-            ctlStarts.push_back(ctlStart);
-            trueStarts.push_back(trueStart);
-            netMine.push_back(a - ctlStart);
-            netPlain.push_back(b - trueStart);
-            netRatios.push_back((a - ctlStart) / std::max(b - trueStart, 0.01));
+            mine.push_back(a.ms);
+            plain.push_back(b.ms);
+            ctlStarts.push_back(ctlStart.ms);
+            trueStarts.push_back(trueStart.ms);
+            netMine.push_back(a.ms - ctlStart.ms);
+            netPlain.push_back(b.ms - trueStart.ms);
+            netRatios.push_back((a.ms - ctlStart.ms) / std::max(b.ms - trueStart.ms, 0.01));
+            cpuMine.push_back(a.cpu - ctlStart.cpu);
+            cpuPlain.push_back(b.cpu - trueStart.cpu);
+            cpuRatios.push_back((a.cpu - ctlStart.cpu) / std::max(b.cpu - trueStart.cpu, 0.01));
         }
         const double netRatio = median(netRatios);
-        std::printf("| %s | %.2f | %.2f | %.2fx | %.2f | %.2f | %.2f | %.2f | %.2fx |\n",
-                    command.name, median(mine), median(plain), median(mine) / median(plain),
-                    median(ctlStarts), median(trueStarts), median(netMine), median(netPlain),
-                    netRatio);
+        const double cpuRatio = median(cpuRatios);
+        std::printf(
+            "| %s | %.2f | %.2f | %.2fx | %.2f | %.2f | %.2f | %.2f | %.2fx | %.2f | %.2f | "
+            "%.2fx |\n",
+            command.name, median(mine), median(plain), median(mine) / median(plain),
+            median(ctlStarts), median(trueStarts), median(netMine), median(netPlain), netRatio,
+            median(cpuMine), median(cpuPlain), cpuRatio);
         machineLine += QByteArray(" ") + command.name + '=' + QByteArray::number(netRatio, 'f', 2);
+        cpuLine += QByteArray(" ") + command.name + '=' + QByteArray::number(cpuRatio, 'f', 2);
     }
-    std::printf("\n%s\n", machineLine.constData());
+    std::printf("\n%s\n%s\n", machineLine.constData(), cpuLine.constData());
     return 0;
 }

@@ -79,6 +79,14 @@ QStringList exportArguments(const QString &folder)
             "--out",
             folder + QStringLiteral("/year.csv")};
 }
+/// How a long read ended: its exit code and what it said, so a failure beside the desks is
+/// recorded with its reason.
+void printEnd(const char *what, QProcess &process)
+{
+    std::printf("%s: exit %d; stdout: %s; stderr: %s\n", what, process.exitCode(),
+                process.readAllStandardOutput().trimmed().constData(),
+                process.readAllStandardError().trimmed().constData());
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -104,6 +112,7 @@ int main(int argc, char *argv[])
     exporting.waitForStarted();
     const Waits duringExport = deskWhile(folder.context, {&exporting});
     print("export", double(read.elapsed()) / 1000, duringExport);
+    printEnd("\nexport", exporting);
 
     QProcess exportingAgain, archiving;
     read.start();
@@ -113,7 +122,7 @@ int main(int argc, char *argv[])
     archiving.waitForStarted();
     const Waits duringArchive = deskWhile(folder.context, {&exportingAgain, &archiving});
     print("export, archive behind it", double(read.elapsed()) / 1000, duringArchive);
-    std::printf("\nexport exit %d, archive exit %d: %s", exportingAgain.exitCode(),
-                archiving.exitCode(), archiving.readAllStandardError().constData());
+    printEnd("\nexport beside the archive", exportingAgain);
+    printEnd("archive", archiving);
     return 0;
 }

@@ -160,7 +160,7 @@ QList<Visit> demoDay()
         visits.append({row.lobbyDateIn, row.serviceRequested,
                        row.lobbyTimeIn.msecsSinceStartOfDay() / 1000,
                        row.timeServiced.msecsSinceStartOfDay() / 1000,
-                       row.timeOut.msecsSinceStartOfDay() / 1000, row.servicedBy});
+                       row.timeOut.msecsSinceStartOfDay() / 1000, row.servicedBy.value_or(0)});
     }
     return visits;
 }

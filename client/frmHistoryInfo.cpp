@@ -54,7 +54,7 @@ void frmHistoryInfo::loadHistory()
 
     Directory::User user;
     bool userFound = false;
-    if (!store.userByNumber(row.servicedBy, user, userFound, failure)) {
+    if (!store.userByNumber(row.servicedBy.value_or(0), user, userFound, failure)) {
         prompter.message(failure.message(QStringLiteral("Error accessing user database!")),
                          QStringLiteral("Database Error"), Prompter::Icon::Warning);
         return;

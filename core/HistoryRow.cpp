@@ -13,6 +13,13 @@ QString HistoryRow::customerText() const
     return firstName + QStringLiteral("  ") + lastName;
 }
 
+namespace {
+std::optional<int> numberOrNull(const QVariant &value)
+{
+    return value.isNull() ? std::nullopt : std::optional(value.toInt());
+}
+} // namespace
+
 QString historyRowSelect()
 {
     return QStringLiteral("SELECT id, firstName, lastName, serviceRequested, lobbyDateIn, "
@@ -30,6 +37,6 @@ HistoryRow historyRowFrom(const QSqlQuery &query)
             TextForms::parseDbTime(query.value(5).toString()),
             TextForms::parseDbTime(query.value(6).toString()),
             TextForms::parseDbTime(query.value(7).toString()),
-            query.value(8).toInt(),
-            query.value(9).toInt()};
+            numberOrNull(query.value(8)),
+            numberOrNull(query.value(9))};
 }

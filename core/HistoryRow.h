@@ -5,8 +5,10 @@
 #include <QString>
 #include <QTime>
 
+#include <optional>
+
 /// One row of `history`, as the history lists and the detail window render it. A null time
-/// column reads as an invalid time.
+/// column reads as an invalid time, a null number as no value.
 struct HistoryRow
 {
     int id = 0;
@@ -17,8 +19,8 @@ struct HistoryRow
     QTime lobbyTimeIn;
     QTime timeServiced;
     QTime timeOut;
-    int servicedBy = 0;
-    int serviceTime = 0;
+    std::optional<int> servicedBy;
+    std::optional<int> serviceTime;
 
     QString timeInText() const;   // "hh:mm am/pm", the lists' first column
     QString customerText() const; // first name, two spaces, last name

@@ -61,8 +61,8 @@ WaitEstimator::WaitEstimator(const HistoryRows &history, const QDateTime &now) :
         const double minutes = minutesBetween(row.timeServiced, row.timeOut);
         byService[serviceKey(row.serviceRequested)].append({signedOut, minutes});
         m_all.append(minutes);
-        if (signedOut >= recent)
-            m_recentlyServing.insert(row.servicedBy);
+        if (signedOut >= recent && row.servicedBy)
+            m_recentlyServing.insert(*row.servicedBy);
     }
     if (!m_all.isEmpty())
         m_overall = median(m_all);

@@ -27,8 +27,6 @@ void tst_board_calls::callText_data()
                                << "Jane D., please go to Window 4";
     QTest::newRow("no desk") << NameForm::FirstAndInitial << QString() << QString()
                              << "Jane D., please come to the front desk";
-    QTest::newRow("initials") << NameForm::Initials << "Window 4" << QString()
-                              << "J. D., please go to Window 4";
     QTest::newRow("own sentence") << NameForm::Full << "Window 4" << "Now %NAME%, to %desk%."
                                   << "Now Jane Doe, to Window 4.";
     QTest::newRow("own sentence, no desk") << NameForm::Full << QString() << "%name% to %desk%"

@@ -15,8 +15,8 @@ class tst_board_window : public QObject
 
 private Q_SLOTS:
     void showsTheLobbyAtBothScreenSizes();
+    void titleFromTheIniFile_data();
     void titleFromTheIniFile();
-    void longTitleElides();
     void keys();
 };
 
@@ -91,28 +91,22 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
     QCOMPARE(serving->visibleLines().first().text, QStringLiteral("Jane D. \u2192 Window 4"));
 }
 
-void tst_board_window::titleFromTheIniFile()
+void tst_board_window::titleFromTheIniFile_data()
 {
-    TestFolder folder;
-    QVERIFY(IniFile::writeString(folder.context.params.iniPath(), "Board", "TITLE",
-                                 "Harbor Street Office"));
-    BoardModel board(folder.context.params, folder.clock, NameForm::FirstAndInitial);
-    BoardWindow window(board);
-    window.resize(1280, 720);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.findChild<QLabel *>("lblTitle")->text(),
-             QStringLiteral("Harbor Street Office"));
-    // The fake clock stands at 2:05:09 PM on Sunday, December 6, 2026.
-    QCOMPARE(window.findChild<QLabel *>("lblDate")->text(), QStringLiteral("Sunday, December 6"));
-    QCOMPARE(window.findChild<QLabel *>("lblTime")->text(), QStringLiteral("2:05 PM"));
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("fits") << "Harbor Street Office" << false;
+    // The window never widens for a title.
+    QTest::newRow("too long")
+        << QStringLiteral("Department of Motor Vehicles ").repeated(6).trimmed() << true;
 }
 
-void tst_board_window::longTitleElides()
+void tst_board_window::titleFromTheIniFile()
 {
+    QFETCH(QString, title);
+    QFETCH(bool, elided);
     TestFolder folder;
-    const QString title = QStringLiteral("Department of Motor Vehicles ").repeated(6).trimmed();
-    QVERIFY(IniFile::writeString(folder.context.params.iniPath(), "board", "Title", title));
+    QVERIFY(IniFile::writeString(folder.context.params.iniPath(), "Board", "TITLE", title));
     BoardModel board(folder.context.params, folder.clock, NameForm::FirstAndInitial);
     BoardWindow window(board);
     window.resize(1280, 720);
@@ -120,8 +114,12 @@ void tst_board_window::longTitleElides()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.size(), QSize(1280, 720));
     auto *label = window.findChild<QLabel *>("lblTitle");
-    QVERIFY(label->text().endsWith(QChar(0x2026)));
+    QCOMPARE(label->text() == title, !elided);
+    QCOMPARE(label->text().endsWith(QChar(0x2026)), elided);
     QCOMPARE(label->toolTip(), title);
+    // The fake clock stands at 2:05:09 PM on Sunday, December 6, 2026.
+    QCOMPARE(window.findChild<QLabel *>("lblDate")->text(), QStringLiteral("Sunday, December 6"));
+    QCOMPARE(window.findChild<QLabel *>("lblTime")->text(), QStringLiteral("2:05 PM"));
 }
 
 void tst_board_window::keys()

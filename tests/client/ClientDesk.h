@@ -60,6 +60,12 @@ private:
 /// Double-clicks the row `row` of `list` as a user would.
 void doubleClickRow(QTreeWidget *list, int row);
 
+/// The control named `name` in the window or dialog `parent`.
+template <typename T> T *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
+
 /// Runs `act` on the next modal dialog once it is open (bounded wait).
 void onNextDialog(const std::function<void(QDialog *)> &act);
 

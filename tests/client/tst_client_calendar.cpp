@@ -15,11 +15,6 @@
 #include <QTreeWidget>
 
 namespace {
-template <typename T> T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 const QDate today(2026, 12, 6); // the fake clock's day
 
 /// Marco's desk, started and shown on the Calendar tab.

@@ -15,11 +15,6 @@
 #include <QTreeWidget>
 
 namespace {
-template <typename T> T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 /// Marco's desk on the demo day of history, started and shown on the Service History tab.
 struct HistoryDesk
 {

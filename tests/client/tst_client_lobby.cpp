@@ -160,7 +160,7 @@ void tst_client_lobby::completeServiceWritesTheVisit()
         return row.firstName == QLatin1String("Lena");
     });
     QVERIFY(visit != rows.end());
-    QCOMPARE(visit->serviceTime, 7);
+    QCOMPARE(visit->serviceTime, std::optional(7));
     QCOMPARE(visit->serviceRequested, QStringLiteral("Benefits"));
 }
 

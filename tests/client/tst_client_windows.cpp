@@ -13,11 +13,6 @@
 #include <QTest>
 
 namespace {
-template <typename T> T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 QColor countColour(frmMin &mini)
 {
     return child<QLabel>(&mini, "lblWaiting")->palette().color(QPalette::WindowText);

@@ -236,9 +236,7 @@ void tst_history::completionThatCannotStartChangesNothing()
     else if (fault == "missing")
         QVERIFY(QFile::remove(historyPath));
     else {
-        QFile file(historyPath);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(8192, 'x'));
+        QVERIFY(writeFile(historyPath, QByteArray(8192, 'x')));
     }
     const QByteArray queue = folder.readQueue();
 
@@ -470,10 +468,7 @@ void tst_history::databaseAccess()
     }
     QVERIFY(!QFile::exists(folder.filePath("data/a b")));
 
-    QFile notDb(folder.context.params.historyPath);
-    QVERIFY(notDb.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    notDb.write("<?xml version=\"1.0\"?><LOBBY/>");
-    notDb.close();
+    QVERIFY(writeFile(folder.context.params.historyPath, "<?xml version=\"1.0\"?><LOBBY/>"));
     clsQuorvel entry(folder.context);
     QVERIFY(!entry.loadHistoryData(1));
     QCOMPARE(folder.prompter.titles(), QStringList{"Error 26"});
@@ -581,18 +576,22 @@ void tst_history::rowReadsAsStored_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QTime>("timeIn");
     QTest::addColumn<QTime>("seen");
-    QTest::addColumn<int>("servicedBy");
-    QTest::addColumn<int>("minutes");
+    QTest::addColumn<std::optional<int>>("servicedBy");
+    QTest::addColumn<std::optional<int>>("minutes");
     QTest::newRow("nulls") << QVariantList{null, "2026-12-06", null, null, QVariant(), QVariant()}
-                           << QString() << QDate(2026, 12, 6) << QTime() << QTime() << 0 << 0;
+                           << QString() << QDate(2026, 12, 6) << QTime() << QTime()
+                           << std::optional<int>() << std::optional<int>();
     QTest::newRow("loose times")
         << QVariantList{"Zoë", "2026-12-06 08:00", "2:05:09 PM", "\u00A014:07", 5, 3} << "Zoë"
-        << QDate(2026, 12, 6) << QTime(14, 5, 9) << QTime(14, 7) << 5 << 3;
+        << QDate(2026, 12, 6) << QTime(14, 5, 9) << QTime(14, 7) << std::optional(5)
+        << std::optional(3);
     QTest::newRow("no time") << QVariantList{"Ann", "12/6/2026", "25:00:00", "14:05:", 5, 3}
-                             << "Ann" << QDate() << QTime() << QTime() << 5 << 3;
+                             << "Ann" << QDate() << QTime() << QTime() << std::optional(5)
+                             << std::optional(3);
     QTest::newRow("numbers in other types")
         << QVariantList{42, "2026-12-06", "09:00:00", "09:10:00", "7x", 12.0} << "42"
-        << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << 0 << 12;
+        << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << std::optional(0)
+        << std::optional(12);
 }
 
 void tst_history::rowReadsAsStored()
@@ -618,25 +617,10 @@ namespace {
 /// `history` as the first version laid it out, with one visit.
 void layOutBeforeDesks(const QString &path)
 {
-    QFile::remove(path);
-    Database db(path, Database::Mode::Create);
-    QVERIFY(db.open());
-    QVERIFY(db.exec("CREATE TABLE history (id INTEGER PRIMARY KEY AUTOINCREMENT, firstName TEXT, "
-                    "lastName TEXT, serviceRequested TEXT, lobbyDateIn TEXT, lobbyTimeIn TEXT, "
-                    "timeServiced TEXT, timeOut TEXT, servicedBy INTEGER, serviceTime INTEGER)"));
-    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
-}
-
-QStringList desks(const QString &path)
-{
+    QVERIFY(makeFirstVersionHistory(path));
     Database db(path);
-    QSqlQuery query;
-    if (!db.open() || !db.exec(query, "SELECT desk FROM history ORDER BY id", {}))
-        return {db.failure().description};
-    QStringList desks;
-    while (query.next())
-        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
-    return desks;
+    QVERIFY(db.open());
+    QVERIFY(db.exec("INSERT INTO history (firstName, lastName) VALUES ('Old', 'Visit')"));
 }
 } // namespace
 
@@ -649,18 +633,19 @@ void tst_history::deskColumnAddedToOlderDatabases()
     QVERIFY(IniFile::writeString(params.dataPath + "/format.ini", "data", "Format", "2"));
     QString error;
     QVERIFY2(DataFormat::bringUpToDate(folder.context, "test", error), qPrintable(error));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
-    QCOMPARE(desks(params.historyTemplatePath()), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyTemplatePath()), QStringList{"NULL"});
 
     // A visit taken at a desk keeps it; one without a desk has none.
     for (const QString &desk : {QStringLiteral("Window 4"), QString()}) {
         folder.clock.advance(60);
         const int id = clsQuorvel(folder.context).addCustomerToQueue("Ann", "Lee", "Taxes");
         clsQuorvel entry(folder.context);
-        QVERIFY(ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
+        QVERIFY(
+            ServiceSequences::takeCustomer(folder.context, id, QString(), 2, entry, desk).done());
         QVERIFY(ServiceSequences::signOutCustomer(folder.context, entry, id).done());
     }
-    QCOMPARE(desks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
+    QCOMPARE(historyDesks(params.historyPath), (QStringList{"NULL", "Window 4", "NULL"}));
 
     // A program folder whose template is older still: the archive's new history has the column.
     layOutBeforeDesks(params.historyTemplatePath());
@@ -668,7 +653,7 @@ void tst_history::deskColumnAddedToOlderDatabases()
     Failure failure;
     QVERIFY2(HistoryArchive::archiveDB(folder.context, archive, failure),
              qPrintable(failure.description));
-    QCOMPARE(desks(params.historyPath), QStringList{"NULL"});
+    QCOMPARE(historyDesks(params.historyPath), QStringList{"NULL"});
 }
 
 QTEST_GUILESS_MAIN(tst_history)

@@ -367,10 +367,8 @@ void tst_queue::staleLockIsBroken()
 {
     TestFolder folder;
     // A lock left by a crashed instance on another workstation: old, foreign host and pid.
-    QFile lock(QueueLock::lockPathFor(folder.context.params.queuePath));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write("999999\nquorvelClient\nanother-workstation\n");
-    lock.close();
+    QVERIFY(writeFile(QueueLock::lockPathFor(folder.context.params.queuePath),
+                      "999999\nquorvelClient\nanother-workstation\n"));
     QueueLock::setTimeouts(3000, 200);
     QTest::qWait(400);
     clsQuorvel entry(folder.context);

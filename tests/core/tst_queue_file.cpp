@@ -57,6 +57,8 @@ private Q_SLOTS:
     void deskAcrossVersions();
     void unusualRecordsList_data();
     void unusualRecordsList();
+    void nearlyUsualFilesAreNotRead_data();
+    void nearlyUsualFilesAreNotRead();
 };
 
 void tst_queue_file::keepsEncodingAcrossChanges_data()
@@ -291,6 +293,30 @@ void tst_queue_file::deskAcrossVersions()
     QVERIFY(!folder.readQueue().contains("DESK"));
 }
 
+void tst_queue_file::nearlyUsualFilesAreNotRead_data()
+{
+    QTest::addColumn<QString>("lobby");
+    QTest::newRow("end tag of another") << "<LOBBY>" + record(90001, "Ann", "Lee") + "</LOBBI>";
+    QTest::newRow("child closed by another") << "<LOBBY><QUEUE_REC id=\"1\"><FIRST_NAME "
+                                                "value=\"Ann\"></LAST_NAME></QUEUE_REC></LOBBY>";
+    QTest::newRow("attributes run together") << "<LOBBY><QUEUE_REC id=\"1\"><FIRST_NAME a=\"1\""
+                                                "value=\"Ann\"/></QUEUE_REC></LOBBY>";
+    QTest::newRow("value never closed") << "<LOBBY><QUEUE_REC id=\"1\"><FIRST_NAME value=\"Ann/>";
+}
+
+// The scan must refuse what the parser refuses: none of these lists a row.
+void tst_queue_file::nearlyUsualFilesAreNotRead()
+{
+    QFETCH(QString, lobby);
+    TestFolder folder;
+    folder.writeQueue(lobby.toUtf8());
+    clsQuorvel desk(folder.context);
+    QueueListing listing;
+    QCOMPARE(desk.loadQueue(listing, true), 0);
+    QVERIFY(!desk.queueFileRead());
+    QVERIFY(desk.queueReadProblem().contains("not well-formed"));
+}
+
 QTEST_GUILESS_MAIN(tst_queue_file)
 #include "tst_queue_file.moc"
 
@@ -319,6 +345,16 @@ void tst_queue_file::unusualRecordsList_data()
            "<TIME_IN value=\" 2:05 pm\"/><DATE_IN value=\"12/06/26\"/>" +
                usual
         << "Café" << 5 << QTime(14, 5) << QDate(2026, 12, 6);
+    QTest::newRow("quotes, blanks, long forms, other attributes")
+        << "<SERVICE kind=\"a\" value = 'Tax \"A\"' ></SERVICE ><LOBBY_STATUS value='0'/>"
+           "<TIME_IN  value=\"9:00:00 AM\" /><DATE_IN value=\"12/6/2026\"></DATE_IN>" +
+               usual
+        << "Tax \"A\"" << 0 << QTime(9, 0) << QDate(2026, 12, 6);
+    QTest::newRow("references, line breaks, text")
+        << "<SERVICE value=\"A &amp; B&#x20;&#233;\r\nC\tD\"/><LOBBY_STATUS value=\"0\"/>"
+           "<OTHER>a note</OTHER><TIME_IN value=\"9:00:00 AM\"/><DATE_IN value=\"12/6/2026\"/>" +
+               usual
+        << "A & B é C D" << 0 << QTime(9, 0) << QDate(2026, 12, 6);
     QTest::newRow("characters a number or time does not have")
         << "<LOBBY_STATUS value=\"\u00A00\"/><TIME_IN value=\"\u00A09:00\"/>"
            "<DATE_IN value=\"12/6/2026\"/><SERVICE value=\"李\"/>" +

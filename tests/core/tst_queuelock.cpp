@@ -21,16 +21,13 @@ QString lockPath(const TestFolder &folder)
 
 QByteArray readLock(const TestFolder &folder)
 {
-    QFile file(lockPath(folder));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(lockPath(folder));
 }
 
 /// A lock file as another holder left it.
 void leaveLock(const TestFolder &folder, const QByteArray &content)
 {
-    QFile file(lockPath(folder));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    QVERIFY(writeFile(lockPath(folder), content));
 }
 
 /// A record of this machine naming `pid`, started when `startTime` says.

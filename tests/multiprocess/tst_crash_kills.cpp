@@ -99,8 +99,6 @@ void tst_crash_kills::killedChangesLoseNothing()
     QFETCH(int, seconds);
     QFETCH(int, leastKills);
     QFETCH(int, nextChangeMilliseconds);
-    if (acrossMounts && !TestFolder::testServer().isEmpty())
-        QSKIP("The server store keeps no queue on a share.");
     const ShareStand stand;
     if (acrossMounts && !stand.unavailable().isEmpty())
         QSKIP(qPrintable(stand.unavailable()));

@@ -29,17 +29,9 @@ QStringList withFolder(const TestFolder &folder, const QStringList &args)
     return QStringList{"--folder", folder.path()} + args;
 }
 
-/// Runs quorvelctl on the program folder at `path`.
-Run ctl(const QString &path, const QStringList &args)
-{
-    QProcess process;
-    process.start(builtProgram("quorvelctl"), QStringList{"--folder", path} + args);
-    return finishRun(process);
-}
-
 Run ctl(const TestFolder &folder, const QStringList &args)
 {
-    return ctl(folder.path(), args);
+    return quorvelctl(folder.path(), args);
 }
 
 /// Starts every run at once, then waits for all of them.
@@ -95,15 +87,6 @@ QStringList historyNames(const QString &historyPath)
         while (query.next())
             names << query.value(0).toString() + ' ' + query.value(1).toString();
     return names;
-}
-
-QString integrityCheck(const QString &historyPath)
-{
-    Database db(historyPath, Database::Mode::ReadOnly);
-    if (!db.open())
-        return db.failure().description;
-    QSqlQuery query = db.prepare("PRAGMA integrity_check");
-    return db.exec(query) && query.next() ? query.value(0).toString() : db.failure().description;
 }
 
 int count(const QList<Run> &runs, int exitCode)
@@ -180,6 +163,16 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     QCOMPARE(fields[8], QString("2"));
     QCOMPARE(ctl(folder, {"history", today.toString("M/d/yyyy"), "--user", "1"}).out, QString());
     QCOMPARE(ctl(folder, {"history", "13/45/2026"}).exitCode, 2);
+    if (onServer())
+        return; // the row below is written into the folder's history
+    {
+        Database db(folder.context.params.historyPath);
+        QVERIFY(db.open() && db.exec("INSERT INTO history (firstName, lastName, serviceRequested, "
+                                     "lobbyDateIn) VALUES ('Cy', 'Lo', 'Taxes', '2026-01-05')"));
+    }
+    // A column without a value prints empty, never as 0.
+    QCOMPARE(ctl(folder, {"history", "1/5/2026"}).out,
+             QString("2\tCy\tLo\tTaxes\t01/05/2026\t\t\t\t\t\n"));
 }
 
 void tst_service_races::eightTakeOneCustomer()
@@ -236,13 +229,13 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit_data()
     QTest::addColumn<int>("seconds");
     QTest::addColumn<int>("leastServed"); // sign-outs a working folder manages in that time
     QTest::newRow("local disk") << false << 4 << 8 << 45 << 40;
-    QTest::newRow("two mounts of one share") << true << 6 << 14 << 40 << 1;
+    QTest::newRow("two mounts of one share") << true << 6 << 14 << 60 << 1;
 }
 
 // Adders and representatives race on one folder (across two mounts: each process through one
 // of them); every `list` reads a whole queue, no reported check-in is lost, none is doubled or
-// in both places, and the history database stays sound. Across mounts a change may be reported
-// as not done (its lock taken over, or held too long): a few, each retried where a desk would.
+// in both places, and the history database stays sound. Across mounts a few changes may give up
+// waiting for the lock, each retried where a desk would.
 void tst_service_races::addersAndRepresentativesKeepEveryVisit()
 {
     QFETCH(bool, acrossMounts);
@@ -251,8 +244,6 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     QFETCH(int, seconds);
     QFETCH(int, leastServed);
     constexpr int perAdder = 20;
-    if (acrossMounts && onServer())
-        QSKIP("The server store keeps no queue on a share.");
     const ShareStand stand;
     if (acrossMounts && !stand.unavailable().isEmpty())
         QSKIP(qPrintable(stand.unavailable()));
@@ -266,11 +257,14 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     QSet<QString> added;
     int notDone = 0;
     QAtomicInt addersLeft = adders;
-    // True when `run` is a change that was reported as not done, which only a share allows.
+    // True when `run` is a change that gave up waiting for the queue lock, which only a share
+    // allows: there a change holds the lock for many round trips to the file server, and twenty
+    // processes that change back to back keep it busy all the time, so a waiter that keeps
+    // losing the race for it may reach its 45 s and say so, having changed nothing. "The change
+    // did not happen" is never allowed: it would mean a live holder's lock was broken.
     const auto notMade = [&](const Run &run) {
         QMutexLocker lock(&mutex);
-        const bool allowed = acrossMounts && (run.err.contains("the change did not happen") ||
-                                              run.err.contains("in use by another workstation"));
+        const bool allowed = acrossMounts && run.err.contains("in use by another workstation");
         notDone += allowed ? 1 : 0;
         return allowed;
     };
@@ -284,7 +278,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
         workers.emplace_back([&, a] {
             for (int n = 0; n < perAdder; ++n) {
                 const QString first = QString("A%1").arg(a), last = QString("N%1").arg(n);
-                const Run run = ctl(side(a), {"add", first, last, "Taxes"});
+                const Run run = quorvelctl(side(a), {"add", first, last, "Taxes"});
                 if (run.exitCode == 0) {
                     QMutexLocker lock(&mutex);
                     added.insert(first + ' ' + last);
@@ -303,7 +297,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
             QRandomGenerator random{quint32(user)};
             while (!deadline.hasExpired()) {
                 QStringList waiting;
-                const Run list = ctl(side(user), {"list"});
+                const Run list = quorvelctl(side(user), {"list"});
                 if (list.exitCode != 0)
                     problem("list", list);
                 for (const QString &line : list.out.split('\n', Qt::SkipEmptyParts))
@@ -316,7 +310,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                     continue;
                 }
                 const QString id = waiting.at(random.bounded(int(waiting.size())));
-                const Run take = ctl(side(user), {"take", id, "--user", me});
+                const Run take = quorvelctl(side(user), {"take", id, "--user", me});
                 if (take.exitCode == 3)
                     continue; // another representative was quicker
                 if (take.exitCode != 0) {
@@ -326,14 +320,14 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
                 }
                 // Now this customer is ours alone: returning and signing out must succeed.
                 if (random.bounded(4) == 0) {
-                    const Run back = ctl(side(user), {"return", id, "--user", me});
+                    const Run back = quorvelctl(side(user), {"return", id, "--user", me});
                     if (back.exitCode != 0 && !notMade(back))
                         problem("return " + id, back);
                     continue;
                 }
                 Run done;
                 do
-                    done = ctl(side(user + 1), {"complete", id, "--user", me});
+                    done = quorvelctl(side(user + 1), {"complete", id, "--user", me});
                 while (done.exitCode != 0 && notMade(done));
                 if (done.exitCode != 0)
                     problem("complete " + id, done);
@@ -343,7 +337,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     for (std::thread &worker : workers)
         worker.join();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-    qInfo("%d changes reported as not done", notDone);
+    qInfo("%d changes gave up waiting for the lock", notDone);
     QVERIFY(notDone * 10 <= adders * perAdder);
     const QStringList queued = queueNames(folder);
     const QSet<QString> inQueue(queued.begin(), queued.end());

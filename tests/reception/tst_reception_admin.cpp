@@ -451,16 +451,12 @@ void tst_reception_admin::miscTabShowsTheCurrentLimit()
     if (!chosen.isEmpty())
         return;
     // Nothing chosen: Apply writes nothing and says so.
-    const QByteArray before = [this] {
-        QFile ini(m_reception->folder.filePath("vedez.ini"));
-        return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
-    }();
+    const QString ini = m_reception->folder.filePath("vedez.ini");
+    const QByteArray before = readFile(ini);
     m_admin->findChild<QTabWidget *>("SSTab1")->setCurrentIndex(frmAdmin::MiscTab);
     QTest::mouseClick(control<QPushButton>("cmdApply2"), Qt::LeftButton);
     QCOMPARE(prompter().texts(), QStringList{"Choose a new wait time first; nothing was written."});
-    QFile ini(m_reception->folder.filePath("vedez.ini"));
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), before);
+    QCOMPARE(readFile(ini), before);
     QVERIFY(!m_reception->folder.programEnd.ended);
     QVERIFY(m_admin->isVisible());
 }
@@ -469,10 +465,7 @@ void tst_reception_admin::applyWritesOnlyMaxLimitAndEnds()
 {
     const QByteArray before = "; office\r\n[Other]\r\nMaxLimit=3\r\n\r\n[TIME]\r\n"
                               "  maxlimit = 10   \r\nkeep=yes\r\n# end";
-    QFile ini(m_reception->folder.filePath("vedez.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write(before);
-    ini.close();
+    QVERIFY(writeFile(m_reception->folder.filePath("vedez.ini"), before));
     open(frmAdmin::MiscTab);
     control<QLineEdit>("txtFilePath")->setText("/elsewhere"); // informational only
     control<QComboBox>("txtWait")->setCurrentIndex(24);
@@ -482,8 +475,8 @@ void tst_reception_admin::applyWritesOnlyMaxLimitAndEnds()
     QCOMPARE(prompter().boxes.first().icon, Prompter::Icon::Information);
     QVERIFY(m_reception->folder.programEnd.ended);
     QVERIFY(!m_admin->isVisible());
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), QByteArray(before).replace("= 10   ", "= 25"));
+    QCOMPARE(readFile(m_reception->folder.filePath("vedez.ini")),
+             QByteArray(before).replace("= 10   ", "= 25"));
     SystemParameters params;
     loadSystemParameters(m_reception->folder.path(), params);
     QCOMPARE(params.MaxLimit, 25.0);
@@ -533,10 +526,7 @@ void tst_reception_admin::unusableDatabaseKeepsTheWindowUsable()
     m_admin.reset();
 
     // Not a database at all, then missing.
-    QFile file(systemPath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
+    QVERIFY(writeFile(systemPath(), QByteArray(4096, 'x')));
     open(frmAdmin::UserTab);
     QCOMPARE(prompter().boxes.size(), 2);
     QVERIFY(prompter().texts().at(1).startsWith("Unable to load user list.  Error:  file is not "

@@ -251,9 +251,7 @@ void tst_reception_export::exportWritesWhatQuorvelctlWrites()
 
     const QString ctlOutput = m_reception->folder.filePath("export/ctl.csv");
     const auto ctl = [this](const QStringList &arguments) {
-        return runProgram(builtProgram("quorvelctl"),
-                          QStringList{"--folder", m_reception->folder.path(), "export"} +
-                              arguments);
+        return quorvelctl(m_reception->folder.path(), QStringList{"export"} + arguments);
     };
     const ProgramRun same =
         ctl({"--from", "12/06/2026", "--to", "12/06/2026", "--user",

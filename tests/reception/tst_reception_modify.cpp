@@ -161,10 +161,10 @@ void tst_reception_modify::waitingCustomerSignedOutBecomesTodaysHistoryRow()
     const auto kai = std::find_if(rows.begin(), rows.end(),
                                   [](const HistoryRow &row) { return row.firstName == "Kai"; });
     QVERIFY(kai != rows.end());
-    QCOMPARE(kai->servicedBy, 2);
+    QCOMPARE(kai->servicedBy, std::optional(2));
     QCOMPARE(kai->timeServiced, QTime(14, 0));
     QCOMPARE(kai->timeOut, QTime(14, 7));
-    QCOMPARE(kai->serviceTime, 7);
+    QCOMPARE(kai->serviceTime, std::optional(7));
     QCOMPARE(kai->serviceRequested, QString("Licences"));
 }
 

@@ -88,10 +88,10 @@ void tst_reception_statistics::tableIsWhatQuorvelctlPrints()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
 
-    const ProgramRun run = runProgram(
-        builtProgram("quorvelctl"), {"--folder", m_reception->folder.path(), "report", "--from",
-                                     StatisticsHistory::from, "--to", StatisticsHistory::to, "--by",
-                                     HistoryStatistics::groupingName(grouping), "--format", "csv"});
+    const ProgramRun run =
+        quorvelctl(m_reception->folder.path(),
+                   {"report", "--from", StatisticsHistory::from, "--to", StatisticsHistory::to,
+                    "--by", HistoryStatistics::groupingName(grouping), "--format", "csv"});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(QString::fromUtf8(file.readAll()), run.out);
 }

@@ -15,19 +15,6 @@ namespace {
 // The stale time of the programs: a lock watched unchanged this long counts as abandoned.
 constexpr int StaleMilliseconds = 30000;
 
-QStringList onFolder(const QString &folder, const QStringList &args)
-{
-    return QStringList{"--folder", folder} + args;
-}
-
-/// The verdict quorvelctl doctor printed for `subject`.
-QString verdict(const ProgramRun &run, const QString &subject)
-{
-    for (const QString &line : run.out.split('\n'))
-        if (line.startsWith(subject + ' '))
-            return line.mid(subject.size()).trimmed();
-    return {};
-}
 } // namespace
 
 /// Two workstations on one share, played by the two mounts of the share stand.
@@ -73,8 +60,7 @@ void tst_shares::pausedHolderChangesNothing()
     QElapsedTimer timer;
     timer.start();
     const ProgramRun add =
-        runProgram(builtProgram("quorvelctl"),
-                   onFolder(m_stand.onMount(1, folder.path()), {"add", "Ann", "Lee", "Taxes"}));
+        quorvelctl(m_stand.onMount(1, folder.path()), {"add", "Ann", "Lee", "Taxes"});
     QCOMPARE(add.exitCode, 0);
     QVERIFY(timer.elapsed() >= StaleMilliseconds);
     ::kill(holder, SIGCONT);
@@ -98,9 +84,9 @@ void tst_shares::farOffClockNeverBreaksALiveLock()
     Failure failure;
     QVERIFY(lock.acquire(failure));
     QProcess late;
-    late.start(faketime,
-               QStringList{"-f", "-10m", builtProgram("quorvelctl")} +
-                   onFolder(m_stand.onMount(1, folder.path()), {"add", "Bob", "Ray", "Taxes"}));
+    late.start(faketime, QStringList{"-f", "-10m", builtProgram("quorvelctl")} +
+                             QStringList{"--folder", m_stand.onMount(1, folder.path()), "add",
+                                         "Bob", "Ray", "Taxes"});
     QVERIFY(late.waitForStarted());
     QTest::qWait(StaleMilliseconds + 5000);
     QCOMPARE(late.state(), QProcess::Running);
@@ -117,16 +103,15 @@ void tst_shares::doctorSeesAProbeHeldOnTheOtherMount()
     TestFolder folder(false, m_stand.served());
     QProcess hold;
     hold.start(builtProgram("quorvelctl"),
-               onFolder(m_stand.onMount(0, folder.path()), {"doctor", "--hold"}));
+               {"--folder", m_stand.onMount(0, folder.path()), "doctor", "--hold"});
     QVERIFY(hold.waitForReadyRead(10000));
-    const ProgramRun run = runProgram(builtProgram("quorvelctl"),
-                                      onFolder(m_stand.onMount(1, folder.path()), {"doctor"}));
+    const ProgramRun run = quorvelctl(m_stand.onMount(1, folder.path()), {"doctor"});
     hold.terminate();
     QVERIFY(hold.waitForFinished(10000));
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(verdict(run, "share type").startsWith("fuse.sshfs is a FUSE share"),
+    QVERIFY2(doctorVerdict(run, "share type").startsWith("fuse.sshfs is a FUSE share"),
              qPrintable(run.out));
-    const QString across = verdict(run, "locks across desks");
+    const QString across = doctorVerdict(run, "locks across desks");
     QVERIFY2(across.contains("exclusive create refused here, its changes seen here; file locks do "
                              "not reach here"),
              qPrintable(run.out));

@@ -67,14 +67,9 @@ TestFolder::TestFolder(bool demo, const QString &parent)
 
 TestFolder::~TestFolder()
 {
-    if (m_schema.isEmpty())
-        return;
-    ServerConnection connection(testServer());
-    Failure failure;
-    QSqlQuery query;
-    if (connection.open(failure) &&
-        connection.exec(query, QStringLiteral("SET client_min_messages TO warning"), {}, failure))
-        connection.exec(query, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema), {}, failure);
+    if (!m_schema.isEmpty())
+        runOnServer(testServer(), {QStringLiteral("SET client_min_messages TO warning"),
+                                   QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema)});
 }
 
 QString TestFolder::testServer()
@@ -92,34 +87,64 @@ bool TestFolder::useServerSchema(const QString &server)
     static int serial = 0;
     const QString schema =
         QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    ServerConnection admin(server);
-    Failure failure;
-    QSqlQuery query;
-    if (!admin.open(failure) ||
-        !admin.exec(query, QStringLiteral("CREATE SCHEMA %1").arg(schema), {}, failure)) {
-        qWarning("TestFolder: %s", qPrintable(failure.description));
+    if (!runOnServer(server, {QStringLiteral("CREATE SCHEMA %1").arg(schema)}))
         return false;
-    }
     m_schema = schema;
     const QString connection = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
     // The folder's own start (demo data or none) moves there, as an office's would.
     StoreMigration::Counts counts;
     QString error;
     if (!StoreMigration::toServer(m_dir.filePath(QStringLiteral("data")), connection, counts,
-                                  error) ||
-        !IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("server"),
-                              QStringLiteral("Connection"), connection, &error)) {
+                                  error)) {
         qWarning("TestFolder: %s", qPrintable(error));
         return false;
     }
-    return true;
+    return nameServer(connection);
+}
+
+bool TestFolder::useOfficeRole(const QString &privileges)
+{
+    const QString admin = context.params.serverConnection;
+    if (admin.isEmpty())
+        return true;
+    static int serial = 0;
+    const QString role =
+        QStringLiteral("desk_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    return runOnServer(admin, {QStringLiteral("CREATE ROLE %1 LOGIN").arg(role),
+                               QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(m_schema, role),
+                               QStringLiteral("GRANT %1 ON ALL TABLES IN SCHEMA %2 TO %3")
+                                   .arg(privileges, m_schema, role),
+                               QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA %1 TO %2")
+                                   .arg(m_schema, role)}) &&
+           nameServer(admin + QStringLiteral(" user=") + role);
+}
+
+bool TestFolder::runOnServer(const QString &connection, const QStringList &statements)
+{
+    ServerConnection server(connection);
+    Failure failure;
+    QSqlQuery query;
+    bool done = server.open(failure);
+    for (const QString &statement : statements)
+        done = done && server.exec(query, statement, {}, failure);
+    if (!done)
+        qWarning("TestFolder: %s", qPrintable(failure.description));
+    return done;
+}
+
+bool TestFolder::nameServer(const QString &connection)
+{
+    QString error;
+    if (IniFile::writeString(m_dir.filePath(QStringLiteral("vedez.ini")), QStringLiteral("server"),
+                             QStringLiteral("Connection"), connection, &error))
+        return true;
+    qWarning("TestFolder: %s", qPrintable(error));
+    return false;
 }
 
 void TestFolder::writeQueue(const QByteArray &content) const
 {
-    QFile file(context.params.queuePath);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
+    writeFile(context.params.queuePath, content);
 }
 
 QByteArray TestFolder::readQueue() const
@@ -133,6 +158,13 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
 QString builtProgram(const QString &name)
 {
     const QByteArray dir = qgetenv("QUORVEL_BIN_DIR");
@@ -142,6 +174,10 @@ QString builtProgram(const QString &name)
 
 ShareStand::ShareStand()
 {
+    if (!TestFolder::testServer().isEmpty()) {
+        m_unavailable = QStringLiteral("The server store keeps no queue on a share.");
+        return;
+    }
     const QString folder = qEnvironmentVariable("QUORVEL_SHARE_STAND");
     if (folder.isEmpty()) {
         m_unavailable = QStringLiteral("no share stand: run through ctest, which starts it");
@@ -161,11 +197,23 @@ QString ShareStand::onMount(int side, const QString &servedPath) const
     return m_mounts.at(side) + servedPath.mid(m_served.size());
 }
 
-int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
+ProgramRun quorvelctl(const QString &folder, const QStringList &arguments)
 {
     return runProgram(builtProgram(QStringLiteral("quorvelctl")),
-                      QStringList{QStringLiteral("--folder"), folder.path()} + arguments)
-        .exitCode;
+                      QStringList{QStringLiteral("--folder"), folder} + arguments);
+}
+
+int runQuorvelctl(const TestFolder &folder, const QStringList &arguments)
+{
+    return quorvelctl(folder.path(), arguments).exitCode;
+}
+
+QString doctorVerdict(const ProgramRun &run, const QString &subject)
+{
+    for (const QString &line : run.out.split(QLatin1Char('\n')))
+        if (line.startsWith(subject + QLatin1Char(' ')))
+            return line.mid(subject.size()).trimmed();
+    return {};
 }
 
 bool addRepresentatives(const TestFolder &folder, int count)
@@ -181,6 +229,27 @@ bool addRepresentatives(const TestFolder &folder, int count)
     return true;
 }
 
+QStringList historyDesks(const QString &path)
+{
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery query;
+    if (!db.open() || !db.exec(query, QStringLiteral("SELECT desk FROM history ORDER BY id"), {}))
+        return {db.failure().description};
+    QStringList desks;
+    while (query.next())
+        desks << (query.value(0).isNull() ? QStringLiteral("NULL") : query.value(0).toString());
+    return desks;
+}
+
+QString integrityCheck(const QString &path)
+{
+    Database db(path, Database::Mode::ReadOnly);
+    QSqlQuery check;
+    return db.open() && db.exec(check, QStringLiteral("PRAGMA integrity_check"), {}) && check.next()
+               ? check.value(0).toString()
+               : db.failure().description;
+}
+
 bool addHistory(const QString &historyPath, const HistoryRows &rows)
 {
     Database db(historyPath);
@@ -189,11 +258,14 @@ bool addHistory(const QString &historyPath, const HistoryRows &rows)
     QSqlQuery query = db.prepare(QStringLiteral(
         "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
         "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    const auto number = [](std::optional<int> value) {
+        return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
+    };
     for (const HistoryRow &row : rows) {
         for (const QVariant &value : QVariantList{
                  row.firstName, row.lastName, row.serviceRequested, dbValue(row.lobbyDateIn),
                  dbValue(row.lobbyTimeIn), dbValue(row.timeServiced), dbValue(row.timeOut),
-                 row.servicedBy, row.serviceTime})
+                 number(row.servicedBy), number(row.serviceTime)})
             query.addBindValue(value);
         if (!db.exec(query))
             return false;

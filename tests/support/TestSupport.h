@@ -107,8 +107,16 @@ public:
     void writeQueue(const QByteArray &content) const;
     QByteArray readQueue() const;
 
+    /// On the test server, names in vedez.ini a role of the office's own holding `privileges`
+    /// on its tables, as an administrator sets the desks up; nothing to do on the folder.
+    bool useOfficeRole(const QString &privileges);
+
 private:
     bool useServerSchema(const QString &server);
+    /// Runs `statements` in turn on the server at `connection`, saying why when one fails.
+    static bool runOnServer(const QString &connection, const QStringList &statements);
+    /// Names `connection` in vedez.ini as the office's server.
+    bool nameServer(const QString &connection);
 
     QTemporaryDir m_dir;
     bool m_valid = false;
@@ -122,6 +130,12 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// Inserts `rows` into the history database at `historyPath` in one transaction (ids are
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
+
+/// The desk of every row of the history database at `path`, "NULL" where it has none.
+QStringList historyDesks(const QString &path);
+
+/// SQLite's verdict on the database at `path`: "ok", or what is wrong with it.
+QString integrityCheck(const QString &path);
 
 /// Replaces the history database at `path` by an empty one of the first version, before any
 /// column was added to its table.
@@ -156,7 +170,8 @@ class ShareStand
 {
 public:
     ShareStand();
-    /// Why there is no stand; empty when there is one.
+    /// Why there is no stand (or none for these tests: the server store keeps no queue on a
+    /// share); empty when there is one.
     const QString &unavailable() const { return m_unavailable; }
     /// The served folder, on the local disk.
     const QString &served() const { return m_served; }
@@ -169,15 +184,22 @@ private:
     QStringList m_mounts;
 };
 
-/// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 /// The whole file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
+/// Writes `content` as the whole file; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
 
+/// The path of one of our executables in the build (quorvelctl, harbrin, quorvelClient).
 QString builtProgram(const QString &name);
 
-/// Runs quorvelctl on `folder` as another workstation would; its exit code (-1 when it did not
-/// finish within a minute).
+struct ProgramRun;
+/// Runs quorvelctl on the program folder at `folder` as another workstation would, to its end
+/// (at most a minute).
+ProgramRun quorvelctl(const QString &folder, const QStringList &arguments);
+/// The same on `folder`; its exit code (-1 when it did not finish within a minute).
 int runQuorvelctl(const TestFolder &folder, const QStringList &arguments);
+/// The verdict quorvelctl doctor printed for `subject`; empty when there is no such line.
+QString doctorVerdict(const ProgramRun &run, const QString &subject);
 
 /// Lowers the largest file this process may write, so that writing a bigger file fails.
 class FileSizeLimit

@@ -1,7 +1,6 @@
 #include "FolderDoctor.h"
 #include "IniFile.h"
 #include "QueueLock.h"
-#include "ServerConnection.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -22,34 +21,6 @@ constexpr QFileDevice::Permissions readOnly =
 constexpr QFileDevice::Permissions openToRun =
     readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
 
-/// On the test server, names in vedez.ini a role of the office's own holding `privileges` on
-/// its tables, as an administrator sets the desks up; nothing to do on the folder.
-bool useOfficeRole(const TestFolder &folder, const QString &privileges)
-{
-    const QString admin = folder.context.params.serverConnection;
-    if (admin.isEmpty())
-        return true;
-    static int serial = 0;
-    const QString role =
-        QString("desk_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    ServerConnection server(admin);
-    Failure failure;
-    QSqlQuery query;
-    if (!server.open(failure) || !server.exec(query, "SELECT current_schema()", {}, failure) ||
-        !query.next())
-        return false;
-    const QString schema = query.value(0).toString();
-    for (const QString &statement :
-         {QString("CREATE ROLE %1 LOGIN"), QString("GRANT USAGE ON SCHEMA %2 TO %1"),
-          "GRANT " + privileges + " ON ALL TABLES IN SCHEMA %2 TO %1",
-          QString("GRANT USAGE ON ALL SEQUENCES IN SCHEMA %2 TO %1")})
-        if (!server.exec(query, QString(statement).replace("%1", role).replace("%2", schema), {},
-                         failure))
-            return false;
-    return IniFile::writeString(folder.filePath("vedez.ini"), "server", "Connection",
-                                admin + " user=" + role);
-}
-
 /// A program folder with the programs in place, as an administrator leaves it: everything but
 /// the data, the exports, the settings and the logs read-only; on the server, the desks' role
 /// holds only what the programs need.
@@ -57,7 +28,7 @@ struct InstalledFolder : TestFolder
 {
     InstalledFolder() : TestFolder(true)
     {
-        if (!useOfficeRole(*this, "SELECT, INSERT, UPDATE, DELETE"))
+        if (!useOfficeRole("SELECT, INSERT, UPDATE, DELETE"))
             qWarning("InstalledFolder: the office's role could not be made");
         for (const char *program : {"harbrin", "quorvelClient"}) {
             QFile file(filePath(program));
@@ -78,10 +49,7 @@ struct InstalledFolder : TestFolder
             QFile::setPermissions(folder,
                                   writable ? openToRun | QFileDevice::WriteOwner : openToRun);
     }
-    ProgramRun doctor() const
-    {
-        return runProgram(builtProgram("quorvelctl"), {"--folder", path(), "doctor"});
-    }
+    ProgramRun doctor() const { return quorvelctl(path(), {"doctor"}); }
 };
 
 /// The command line of doctor on `folder` as the office's account; as root, that of the
@@ -102,16 +70,6 @@ QStringList doctorAsOfficeUser(const InstalledFolder &folder)
                                                  QFileDevice::ExeOther | QFileDevice::ReadOther);
     }
     return command + QStringList{"--folder", folder.path(), "doctor"};
-}
-
-/// The verdict printed for `subject`; empty when there is no such line.
-QString verdict(const ProgramRun &run, const QString &subject)
-{
-    for (const QString &line : run.out.split('\n')) {
-        if (line.startsWith(subject + ' '))
-            return line.mid(subject.size()).trimmed();
-    }
-    return {};
 }
 
 /// Another process that takes the queue lock and holds it until it is killed, as a workstation
@@ -168,7 +126,7 @@ void tst_doctor::healthyFolderPassesEveryCheck()
     QVERIFY(lines.size() >= 15);
     for (const QString &line : lines)
         QVERIFY2(line.mid(23).startsWith("ok"), qPrintable(line));
-    QCOMPARE(verdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
+    QCOMPARE(doctorVerdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
     QCOMPARE(QDir(folder.filePath("data")).entryList(QDir::Hidden | QDir::Files).filter(".doctor"),
              QStringList()); // no probe left
 }
@@ -206,17 +164,15 @@ void tst_doctor::brokenFileIsNamed()
     if (content.isNull()) {
         QVERIFY(target.remove());
     } else {
-        QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        target.write(content);
-        target.close();
+        QVERIFY(writeFile(target.fileName(), content));
     }
     const ProgramRun run = folder.doctor();
     QCOMPARE(run.exitCode, 1);
     const QString subject = file == "harbrin" ? QString("programs") : file;
-    QVERIFY2(verdict(run, subject).contains(expected), qPrintable(run.out));
+    QVERIFY2(doctorVerdict(run, subject).contains(expected), qPrintable(run.out));
     // The other files are still judged on their own.
-    QCOMPARE(verdict(run, "data/history.mdb"),
-             file == "data/history.mdb" ? verdict(run, file) : QString("ok"));
+    QCOMPARE(doctorVerdict(run, "data/history.mdb"),
+             file == "data/history.mdb" ? doctorVerdict(run, file) : QString("ok"));
 }
 
 void tst_doctor::readOnlyDataFolder()
@@ -233,9 +189,10 @@ void tst_doctor::readOnlyDataFolder()
     const ProgramRun run = runProgram(command.first(), command.mid(1));
     QFile::setPermissions(data, writable);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(verdict(run, "data/ writable").startsWith("cannot be written"), qPrintable(run.out));
-    QVERIFY(verdict(run, "exclusive create").startsWith("no file can be made in data/"));
-    QCOMPARE(verdict(run, "help/default.htm"), QString("ok"));
+    QVERIFY2(doctorVerdict(run, "data/ writable").startsWith("cannot be written"),
+             qPrintable(run.out));
+    QVERIFY(doctorVerdict(run, "exclusive create").startsWith("no file can be made in data/"));
+    QCOMPARE(doctorVerdict(run, "help/default.htm"), QString("ok"));
 }
 
 void tst_doctor::lockOfAnEndedInstance()
@@ -246,12 +203,13 @@ void tst_doctor::lockOfAnEndedInstance()
     // A live holder is no fault: it is changing the queue right now.
     ProgramRun run = folder.doctor();
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(verdict(run, "queue lock"), QString("ok (held by a workstation changing the queue)"));
+    QCOMPARE(doctorVerdict(run, "queue lock"),
+             QString("ok (held by a workstation changing the queue)"));
 
     holder.crash();
     // A lock that has not named its holder yet counts as held for a moment more.
     QTRY_VERIFY_WITH_TIMEOUT(
-        verdict(run = folder.doctor(), "queue lock").contains("was left behind"), 15000);
+        doctorVerdict(run = folder.doctor(), "queue lock").contains("was left behind"), 15000);
     QCOMPARE(run.exitCode, 1);
     QVERIFY(QFile::exists(QueueLock::lockPathFor(folder.context.params.queuePath))); // not broken
 }
@@ -280,14 +238,12 @@ void tst_doctor::warnedButNotFailed()
     QFile target(folder.filePath(file));
     QVERIFY(target.setPermissions(target.permissions() | QFileDevice::WriteOwner |
                                   QFileDevice::WriteOther));
-    QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    target.write(content);
-    target.close();
+    QVERIFY(writeFile(target.fileName(), content));
     const QStringList command = doctorAsOfficeUser(folder);
     if (command.isEmpty())
         QSKIP("running as root without setpriv to check as another user");
     const ProgramRun run = runProgram(command.first(), command.mid(1));
-    QVERIFY2(verdict(run, subject).startsWith("warning: " + expected), qPrintable(run.out));
+    QVERIFY2(doctorVerdict(run, subject).startsWith("warning: " + expected), qPrintable(run.out));
 }
 
 void tst_doctor::notAProgramFolderInOneLine_data()
@@ -422,9 +378,10 @@ void tst_doctor::serverIsChecked()
     else if (TestFolder::testServer().isEmpty())
         QSKIP("no test server");
     else
-        QVERIFY(useOfficeRole(folder, privileges));
+        QVERIFY(folder.useOfficeRole(privileges));
     const ProgramRun run = folder.doctor();
-    QVERIFY2(verdict(run, subject).contains(expected), qPrintable(verdict(run, subject)));
+    QVERIFY2(doctorVerdict(run, subject).contains(expected),
+             qPrintable(doctorVerdict(run, subject)));
     QVERIFY2(run.exitCode == exitCode, qPrintable(run.out));
     // A server that does not answer is said once; one that does, in every respect.
     QCOMPARE(run.out.count("\nserver "), privileges.isEmpty() ? 1 : 5);

@@ -99,6 +99,12 @@ int complete(CtlEnvironment &env, const QStringList &args)
     return exitStatusOf(env, env.context().store().signOutCustomer(entry, id));
 }
 
+/// Empty for a column without a value, as the dates and times print.
+QString numberText(std::optional<int> number)
+{
+    return number ? QString::number(*number) : QString();
+}
+
 int history(CtlEnvironment &env, const QStringList &args)
 {
     QStringList rest = args;
@@ -122,8 +128,8 @@ int history(CtlEnvironment &env, const QStringList &args)
                                     TextForms::screenTime24(row.lobbyTimeIn),
                                     TextForms::screenTime24(row.timeServiced),
                                     TextForms::screenTime24(row.timeOut),
-                                    QString::number(row.servicedBy),
-                                    QString::number(row.serviceTime)};
+                                    numberText(row.servicedBy),
+                                    numberText(row.serviceTime)};
         env.out() << fields.join(QLatin1Char('\t')) << '\n';
     }
     env.out().flush();

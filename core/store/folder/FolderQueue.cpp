@@ -158,8 +158,7 @@ bool FolderStore::loadEntry(int recordID, clsQuorvel &entry)
             return false;
         }
         entry.repID = user;
-        const char *seenText = reader.raw(Field::TimeSeen);
-        if (seenText && *seenText) {
+        if (!reader.raw(Field::TimeSeen).isEmpty()) {
             QTime time;
             if (!reader.time(Field::TimeSeen, time, failure)) {
                 report(prefix, errorTitle.arg(failure.number), failure);
@@ -263,29 +262,30 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
     const double maxLimit = m_context.params.MaxLimit;
 
     QueueDocument doc;
-    scan.queueRead = doc.load(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
+    scan.queueRead =
+        doc.loadForReading(m_context.params.queuePath) == QueueDocument::LoadState::Loaded;
     scan.readProblem = scan.queueRead ? QString() : doc.loadFailure().description;
     Failure failure;
     using Field = QueueRecordReader::Field;
-    const QList<pugi::xml_node> records = doc.records();
-    listing.waiting.reserve(records.size());
-    for (const pugi::xml_node &record : records) {
-        QueueRecordReader reader(record, m_context.prompter());
+    const qsizetype records = doc.recordCount();
+    listing.waiting.reserve(records);
+    for (qsizetype index = 0; index < records; ++index) {
+        QueueRecordReader reader(doc.recordValues(index), m_context.prompter());
         QueueRow row;
         int status = 0;
-        if (!QueueDocument::recordId(record, row.id)) {
-            failure = QueueRecordReader::typeMismatch("id", record.attribute("id").value());
+        if (!reader.id(row.id)) {
+            failure = QueueRecordReader::typeMismatch("id", reader.rawId());
             break;
         }
         row.visitKey = reader.quietText(Field::VisitKey);
         // Read in the order every load has read them, so the same field is reported first.
-        const char *first = reader.raw(Field::FirstName);
-        const char *last = reader.raw(Field::LastName);
+        const QByteArrayView first = reader.raw(Field::FirstName);
+        const QByteArrayView last = reader.raw(Field::LastName);
         if (!reader.time(Field::TimeIn, row.timeIn, failure) ||
             !reader.date(Field::DateIn, row.dateIn, failure) ||
             !reader.number(Field::LobbyStatus, status, failure))
             break;
-        const char *service = reader.raw(Field::Service);
+        const QByteArrayView service = reader.raw(Field::Service);
         if (status > 0) {
             if (!reader.number(Field::UserId, row.userId, failure))
                 break;
@@ -294,9 +294,9 @@ int FolderStore::loadQueue(QueueListing &listing, bool withInService, int userID
         }
         // Text is made only for the rows listed.
         if (status == 0 || (status == 1 && withInService)) {
-            row.firstName = QString::fromUtf8(first ? first : "");
-            row.lastName = QString::fromUtf8(last ? last : "");
-            row.service = QString::fromUtf8(service ? service : "");
+            row.firstName = QString::fromUtf8(first);
+            row.lastName = QString::fromUtf8(last);
+            row.service = QString::fromUtf8(service);
         }
         if (status == 0) {
             if (row.dateIn < now.date())

@@ -75,9 +75,18 @@ constexpr int DateColumn = 0, TimeInColumn = 5, IdColumn = 9;
 // ends, and a desk's sign-out must not wait more than a moment, however long the export.
 constexpr int BatchMs = 100;
 
+/// Whether the file this connection reads has left its path, as an archive moves the history.
+bool hasMoved(sqlite3 *connection)
+{
+    int moved = 0;
+    return sqlite3_file_control(connection, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
+}
+
 /// The selected rows in check-in order, read in batches: each batch a read of its own that ends
 /// after `BatchMs`, the next one going on after the last row read. Between batches the history
-/// is free, so a waiting write goes first.
+/// is free, so a waiting write goes first. The rows are those of the history as the first batch
+/// found it: a visit signed out meanwhile is left to the next export.
 class BatchedRows
 {
 public:
@@ -98,33 +107,57 @@ public:
                              int(sqlite3_column_int64(m_query->row(), IdColumn))};
             m_query.reset(); // the read ends here
         }
-        if (!m_query) {
-            QString where = m_selection.whereClause();
-            QVariantList values = m_selection.boundValues();
-            if (!m_resumeAfter.isEmpty()) {
-                where += QStringLiteral(" AND (lobbyDateIn, lobbyTimeIn, id) > (?, ?, ?)");
-                values += m_resumeAfter;
-            }
-            // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
-            m_query = std::make_unique<SqliteStatement>(
-                m_connection,
-                rowColumns + where + QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
-            m_batch.start();
-            if (!m_query->bind(values))
-                return false;
-        }
-        return m_query->step();
+        if (m_query)
+            return m_query->step();
+        if (!startBatch())
+            return false;
+        const bool row = m_query->step();
+        // Between batches an archive may have moved the history away. This connection would go on
+        // reading the archive and take the new history's journal for its own, so the export
+        // stops. Checked while the batch holds the read, no move can follow before it ends.
+        m_moved = (row || m_query->failed()) && hasMoved(m_connection);
+        return row && !m_moved;
     }
 
     sqlite3_stmt *row() const { return m_query->row(); }
-    bool failed() const { return m_query->failed(); }
+    bool failed() const { return m_moved || m_query->failed(); }
+    bool moved() const { return m_moved; }
 
 private:
+    bool startBatch()
+    {
+        if (m_resumeAfter.isEmpty()) {
+            // Every visit signed out from here on gets a higher id.
+            m_query = std::make_unique<SqliteStatement>(
+                m_connection, QStringLiteral("SELECT coalesce(max(id), 0) FROM history"));
+            if (!m_query->step())
+                return false;
+            m_lastId = sqlite3_column_int64(m_query->row(), 0);
+        }
+        QString where = m_selection.whereClause() + QStringLiteral(" AND id <= ?");
+        QVariantList values = m_selection.boundValues() << m_lastId;
+        if (!m_resumeAfter.isEmpty()) {
+            // The first bound is the lowest date: the last row's date, never below it, lets the
+            // index start there rather than at the selection's first day every batch.
+            values.first() = m_resumeAfter.first();
+            where += QStringLiteral(" AND (lobbyDateIn, lobbyTimeIn, id) > (?, ?, ?)");
+            values += m_resumeAfter;
+        }
+        // The index on (lobbyDateIn, lobbyTimeIn) yields this order without sorting.
+        m_query = std::make_unique<SqliteStatement>(
+            m_connection,
+            rowColumns + where + QStringLiteral(" ORDER BY lobbyDateIn, lobbyTimeIn, id"));
+        m_batch.start();
+        return m_query->bind(values);
+    }
+
     sqlite3 *m_connection;
     const ExportSelection &m_selection;
     std::unique_ptr<SqliteStatement> m_query;
     QElapsedTimer m_batch;
     QVariantList m_resumeAfter; // date, time in and id of the last row of the batch before
+    qint64 m_lastId = 0;        // the highest id when the export began
+    bool m_moved = false;
 };
 
 } // namespace
@@ -198,8 +231,17 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
         return Outcome::Failed;
     };
     BatchedRows query(connection, m_selection);
+    const auto readFailure = [&] {
+        if (!query.moved())
+            return sqliteFailure();
+        m_failure = {FailureNumber::ChangedElsewhere,
+                     QStringLiteral("The history was archived while it was being exported; "
+                                    "nothing was written. The visits before the archive are in "
+                                    "the newest archive database.")};
+        return Outcome::Failed;
+    };
     if (!query.next())
-        return query.failed() ? sqliteFailure() : Outcome::NoRecords;
+        return query.failed() ? readFailure() : Outcome::NoRecords;
 
     QSaveFile file(outputPath);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -242,7 +284,7 @@ HistoryExport::Outcome HistoryExport::writeTo(const QString &outputPath, const P
     } while (query.next());
     // A step that fails part-way (a file damaged or locked meanwhile) must not pass as the end.
     if (query.failed())
-        return sqliteFailure();
+        return readFailure();
     if (!flush())
         return Outcome::Failed;
     if (!file.commit()) {

@@ -41,6 +41,12 @@ int numberOf(sqlite3_stmt *row, int column)
                                                               : valueOf(row, column).toInt();
 }
 
+std::optional<int> numberOrNull(sqlite3_stmt *row, int column)
+{
+    return sqlite3_column_type(row, column) == SQLITE_NULL ? std::nullopt
+                                                           : std::optional(numberOf(row, column));
+}
+
 HistoryRow rowFrom(sqlite3_stmt *row)
 {
     QByteArray converted;
@@ -56,8 +62,8 @@ HistoryRow rowFrom(sqlite3_stmt *row)
             time(5),
             time(6),
             time(7),
-            numberOf(row, 8),
-            numberOf(row, 9)};
+            numberOrNull(row, 8),
+            numberOrNull(row, 9)};
 }
 
 // Read through the connection's own SQLite handle: through QSqlQuery every value became a

@@ -7,9 +7,8 @@
 #include <QFile>
 #include <QThread>
 
-#include <cctype>
-#include <charconv>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -88,21 +87,48 @@ QueueDocument::LoadState QueueDocument::load(const QString &path)
         m_loaded = held.loaded;
         return m_loaded->state;
     }
+    readRetrying(path, false);
+    held = hold != 0 ? HeldDocument{path, hold, m_loaded} : HeldDocument{};
+    return m_loaded->state;
+}
+
+QueueDocument::LoadState QueueDocument::loadForReading(const QString &path)
+{
+    m_splice.reset();
+    m_reshaped = false;
+    readRetrying(path, true);
+    if (m_loaded->state == LoadState::Loaded && !m_loaded->scanned)
+        m_loaded->records = records();
+    return m_loaded->state;
+}
+
+qsizetype QueueDocument::recordCount() const
+{
+    return m_loaded->scanned ? m_loaded->scan.recordCount() : m_loaded->records.size();
+}
+
+QueueRecordReader::Values QueueDocument::recordValues(qsizetype index) const
+{
+    if (m_loaded->scanned)
+        return m_loaded->scan.values(index);
+    return QueueRecordReader::valuesOf(m_loaded->records.at(index));
+}
+
+void QueueDocument::readRetrying(const QString &path, bool scanFirst)
+{
     // A read may meet a share's stale idea of the file just after another workstation replaced
     // it (its old size, or for a moment no file at all): what does not read whole is read again
     // before it counts as unreadable or missing.
     for (int pause = 10;; pause *= 2) {
         m_loaded = std::make_shared<Loaded>();
-        read(path);
+        read(path, scanFirst);
         if (m_loaded->state == LoadState::Loaded || pause > 80)
             break;
         QThread::msleep(pause);
     }
-    held = hold != 0 ? HeldDocument{path, hold, m_loaded} : HeldDocument{};
-    return m_loaded->state;
 }
 
-void QueueDocument::read(const QString &path)
+void QueueDocument::read(const QString &path, bool scanFirst)
 {
     Loaded &loaded = *m_loaded;
     QFile file(path);
@@ -128,6 +154,11 @@ void QueueDocument::read(const QString &path)
         loaded.parseError = QStringLiteral("its encoding %1 is unknown")
                                 .arg(QString::fromLatin1(loaded.encoding.name()));
         loaded.state = LoadState::NotWellFormed;
+        return;
+    }
+    if (scanFirst && loaded.encoding.isPlainUtf8() && loaded.scan.scan(loaded.bytes)) {
+        loaded.scanned = true;
+        loaded.state = LoadState::Loaded;
         return;
     }
     const pugi::xml_encoding parseAs = loaded.encoding.prepare(loaded.bytes);
@@ -210,19 +241,7 @@ QList<pugi::xml_node> QueueDocument::walkRecords(bool intoRecords) const
 bool QueueDocument::recordId(pugi::xml_node record, int &id)
 {
     const pugi::xml_attribute attribute = record.attribute("id");
-    if (!attribute)
-        return false;
-    // Digits with blanks around them, as a number reads; no conversion to text on the way.
-    std::string_view text(attribute.value());
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    return attribute && QueueRecordReader::idFrom(attribute.value(), id);
 }
 
 bool QueueDocument::findById(int id, pugi::xml_node &match, Failure &failure) const

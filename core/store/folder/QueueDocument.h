@@ -2,7 +2,9 @@
 
 #include "Failure.h"
 #include "QueueFileEncoding.h"
+#include "QueueFileScan.h"
 #include "QueueRecord.h"
+#include "QueueRecordReader.h"
 
 #include <QList>
 #include <QString>
@@ -37,6 +39,13 @@ public:
 
     /// Loads `path`. A missing or malformed file leaves the document empty.
     LoadState load(const QString &path);
+
+    /// Loads `path` to read its records only, never to change it: a file in the usual shape is
+    /// scanned instead of parsed. Its records are then read through `recordCount` and
+    /// `recordValues`, whichever way the file was read.
+    LoadState loadForReading(const QString &path);
+    qsizetype recordCount() const;
+    QueueRecordReader::Values recordValues(qsizetype index) const;
 
     /// Why the last load gave no document, for the operation's message.
     Failure loadFailure() const;
@@ -90,6 +99,9 @@ private:
         QueueFileEncoding encoding;
         qsizetype recordTags = -1; // "<QUEUE_REC" in bytes read as UTF-8 or Latin-1
         bool changed = false;      // the document differs from the bytes
+        bool scanned = false;      // read by the scan: no tree
+        QueueFileScan scan;
+        QList<pugi::xml_node> records; // those read from the tree by a load for reading
     };
     /// The document read last under the current hold of the queue lock, for the next read
     /// under the same hold.
@@ -102,7 +114,10 @@ private:
     static HeldDocument &heldDocument();
     static void forgetHeldDocument();
 
-    void read(const QString &path);
+    /// Reads `path`, again after a pause when it does not read whole.
+    void readRetrying(const QString &path, bool scanFirst);
+    /// Reads `path` once; `scanFirst` tries the scan before the parser.
+    void read(const QString &path, bool scanFirst);
     /// The records in document order; those inside another record only when `intoRecords`.
     QList<pugi::xml_node> walkRecords(bool intoRecords) const;
     /// Where the usual record `record` stands in the file's bytes; false when it cannot be told.

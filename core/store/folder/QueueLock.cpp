@@ -1,6 +1,7 @@
 #include "QueueLock.h"
 
 #include "LockRecord.h"
+#include "LockWake.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -373,9 +374,17 @@ bool breakIfStale(const QString &queuePath, Watch &watch, const QueueLock::Logge
     const QString reason = staleReason(fresh, watch);
     if (reason.isEmpty())
         return false;
-    // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile is
-    // put back where the file system allows it; else its holder's proof fails and it writes
-    // nothing.
+    // The holder was judged after its lock was read: it may have let the lock go and ended in
+    // between, and another may hold a new one by now. Only a lock still there after the judgment
+    // is the one judged.
+    const QByteArray still = readFresh(queuePath);
+    if (still != fresh) {
+        watch = {still, Clock::now(), true};
+        return still.isEmpty() && ::access(lockPath.constData(), F_OK) != 0;
+    }
+    // Set aside first, then looked at: only the lock judged may go. One made anew meanwhile (by
+    // another waiter that broke the same lock first) is put back where the file system allows
+    // it; else its holder's proof fails and it writes nothing.
     const QByteArray aside = nativePath(ownFile(queuePath, "broken", newLockToken()));
     if (::rename(lockPath.constData(), aside.constData()) != 0)
         return errno == ENOENT;
@@ -411,6 +420,25 @@ private:
     bool m_waited = false;
 };
 
+/// Sleeps `milliseconds`, or less once a holder on this machine gives the lock up after the
+/// `releases` counted: only one waiter wakes for each release, and one that finds the lock
+/// taken again at once (by a desk that did not wait) sleeps on without a try.
+void pauseForLock(LockWake *wake, std::uint32_t releases, int milliseconds,
+                  const QByteArray &lockPath)
+{
+    if (!wake) {
+        QThread::msleep(milliseconds);
+        return;
+    }
+    const QDeadlineTimer end(milliseconds);
+    while (!end.hasExpired()) {
+        wake->waitPast(releases, int(end.remainingTime()));
+        releases = wake->mark();
+        if (!busyWhere(lockPath))
+            return;
+    }
+}
+
 /// Makes the lock file, waiting while another holds it; its descriptor, or -1.
 int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArray &token,
                const QueueLock::Logger &log, Failure &failure)
@@ -419,7 +447,10 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
     WaitIndication indication;
     Watch watch;
     int refusals = 0;
+    LockWake *wake = nullptr;
     for (;;) {
+        // Read before the try, so that a release after it ends the pause below at once.
+        const std::uint32_t releases = wake ? wake->mark() : 0;
         int fd = -1, error = 0;
         switch (makeLock(queuePath, bytes, token, fd, error)) {
         case Created::Yes:
@@ -451,7 +482,10 @@ int createLock(const QString &queuePath, const QByteArray &bytes, const QByteArr
         }
         // Short polls give a long waiter the same chances as newcomers.
         indication.pause();
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+        if (!wake && (wake = LockWake::of(queuePath, true)))
+            continue; // its count is read before the next try
+        pauseForLock(wake, releases, 5 + QRandomGenerator::global()->bounded(20),
+                     nativePath(QueueLock::lockPathFor(queuePath)));
     }
 }
 
@@ -557,8 +591,11 @@ void QueueLock::release()
     const QByteArray path = nativePath(m_lockPath);
     Refresher::instance().remove(path);
     // A lock taken over by another workstation meanwhile is no longer ours to remove.
-    if (stillOurs(m_queuePath, it->second))
+    if (stillOurs(m_queuePath, it->second)) {
         ::unlink(path.constData());
+        if (LockWake *wake = LockWake::of(m_queuePath, false))
+            wake->wakeOne();
+    }
     ::close(it->second.fd);
     holds().erase(it);
 }

@@ -37,12 +37,17 @@ const char *kzrXML::attributeValue(pugi::xml_node child, const char *sNodeName,
     const pugi::xml_attribute attribute = child.attribute(sAttrName);
     if (attribute)
         return attribute.value();
+    reportMissing(bool(child), sNodeName, sAttrName);
+    return nullptr;
+}
+
+void kzrXML::reportMissing(bool hasChild, const char *sNodeName, const char *sAttrName)
+{
     const QString what =
-        child ? QStringLiteral("element %1 has no attribute %2")
-                    .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
-              : QStringLiteral("record has no element %1").arg(QLatin1String(sNodeName));
+        hasChild ? QStringLiteral("element %1 has no attribute %2")
+                       .arg(QLatin1String(sNodeName), QLatin1String(sAttrName))
+                 : QStringLiteral("record has no element %1").arg(QLatin1String(sNodeName));
     m_prompter.message(QStringLiteral("XML error:  [getElementAttrVal]: ") + what,
                        QStringLiteral("Error %1").arg(FailureNumber::MissingNode),
                        Prompter::Icon::Critical);
-    return nullptr;
 }

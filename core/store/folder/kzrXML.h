@@ -28,6 +28,10 @@ public:
     const char *attributeValue(pugi::xml_node child, const char *sNodeName,
                                const char *sAttrName = "value");
 
+    /// Reports that the record lacks the child `sNodeName` (`hasChild` false) or that child's
+    /// attribute `sAttrName`.
+    void reportMissing(bool hasChild, const char *sNodeName, const char *sAttrName = "value");
+
 private:
     Prompter &m_prompter;
 };
