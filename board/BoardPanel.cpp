@@ -104,9 +104,15 @@ void BoardPanel::paintEvent(QPaintEvent *)
             continue;
         }
         const QColor ink = overdue ? BoardColours::overdue : BoardColours::ink;
-        painter.setFont(fontOf(0.7, overdue));
+        // A long wait text is read smaller rather than cut short, down to a size still legible.
+        const int detailRoom = int(text.width() * 0.6);
+        for (int twentieths = 14; twentieths >= 10; --twentieths) {
+            painter.setFont(fontOf(twentieths / 20.0, overdue));
+            if (painter.fontMetrics().horizontalAdvance(line.detail) <= detailRoom)
+                break;
+        }
         const QString detail =
-            painter.fontMetrics().elidedText(line.detail, Qt::ElideRight, int(text.width() * 0.6));
+            painter.fontMetrics().elidedText(line.detail, Qt::ElideRight, detailRoom);
         const int detailWidth =
             detail.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(detail);
         painter.setPen(overdue ? ink : BoardColours::detail);
