@@ -104,8 +104,11 @@ void BoardPanel::paintEvent(QPaintEvent *)
             continue;
         }
         const QColor ink = overdue ? BoardColours::overdue : BoardColours::ink;
-        // A long wait text is read smaller rather than cut short, down to a size still legible.
-        const int detailRoom = int(text.width() * 0.6);
+        // The wait takes the room the name leaves, and beyond that is read smaller rather than
+        // cut short, down to a size still legible.
+        const QFont nameFont = fontOf(0.95, overdue || highlighted);
+        const qreal nameAdvance = QFontMetricsF(nameFont).horizontalAdvance(line.text);
+        const int detailRoom = int(std::max(text.width() * 0.6, text.width() - nameAdvance - pad));
         for (int twentieths = 14; twentieths >= 10; --twentieths) {
             painter.setFont(fontOf(twentieths / 20.0, overdue));
             if (painter.fontMetrics().horizontalAdvance(line.detail) <= detailRoom)
@@ -119,7 +122,7 @@ void BoardPanel::paintEvent(QPaintEvent *)
         painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, detail);
 
         painter.setPen(ink);
-        painter.setFont(fontOf(0.95, overdue || highlighted));
+        painter.setFont(nameFont);
         const qreal nameWidth = text.width() - detailWidth - (detail.isEmpty() ? 0 : pad);
         painter.drawText(
             text, Qt::AlignLeft | Qt::AlignVCenter,

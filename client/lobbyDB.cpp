@@ -240,10 +240,17 @@ void lobbyDB::loadit()
 
     startWaiting();
     clsQuorvel listing(m_context);
-    listing.loadQueue(m_state.queue, false, m_state.userNumber);
+    QueueListing queue;
+    listing.loadQueue(queue, false, m_state.userNumber);
     stopWaiting();
-    m_mainWindow->showQueue();
     m_mainWindow->showQueueUnreadable(listing.queueReadProblem());
+    // A queue that cannot be read now is no empty lobby: the list keeps what it last showed.
+    if (!listing.queueFileRead()) {
+        m_mainWindow->startPolling();
+        return;
+    }
+    m_state.queue = queue;
+    m_mainWindow->showQueue();
 
     if (listing.improperShutdown() > 0 && m_state.firstLoad)
         recoverEntryLeftInService(listing.improperShutdown());

@@ -94,10 +94,19 @@ void frmLobby::loadit()
     m_timer2.stop();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     clsQuorvel queue(m_desk.context);
-    m_desk.waitingCount = queue.loadQueue(m_listing, true, 0, &m_desk.repNames);
+    QueueListing listing;
+    const int waiting = queue.loadQueue(listing, true, 0, &m_desk.repNames);
+    m_status->showQueueUnreadable(queue.queueReadProblem());
+    // A queue that cannot be read now is no empty lobby: the lists keep what they last showed.
+    if (!queue.queueFileRead()) {
+        QGuiApplication::restoreOverrideCursor();
+        m_timer2.start();
+        return;
+    }
+    m_listing = listing;
+    m_desk.waitingCount = waiting;
     m_desk.overdueCount = m_listing.overdueCount;
     m_desk.oldEntriesFound = queue.hasExpiredEntries();
-    m_status->showQueueUnreadable(queue.queueReadProblem());
     m_waits.readHistory(m_desk.context.store(), m_desk.context.clock().now().date());
     QueueListView::showWaiting(m_ui->lstQueue, m_listing.waiting);
     showEstimates();

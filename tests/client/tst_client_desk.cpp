@@ -218,13 +218,15 @@ void tst_client_desk::withoutAudioOutputTheSilenceIsSaidOnce()
     QCOMPARE(notice->text(), said);
     QVERIFY(m_desk->prompter.boxes.isEmpty());
 
-    // An unreadable queue file takes the place first: its empty list is no empty lobby.
+    // An unreadable queue file takes the place first, and the list keeps what it showed.
     if (TestFolder::testServer().isEmpty()) {
         const QByteArray queue = m_folder->readQueue();
+        const int shown = m_desk->waitingList()->topLevelItemCount();
         m_folder->writeQueue("<LOBBY><QUEUE_REC");
         m_desk->program->loadit();
         QVERIFY2(notice->text().startsWith(QStringLiteral("The queue file cannot be read")),
                  qPrintable(notice->text()));
+        QCOMPARE(m_desk->waitingList()->topLevelItemCount(), shown);
         m_folder->writeQueue(queue);
         m_desk->program->loadit();
         QCOMPARE(notice->text(), said);
