@@ -62,8 +62,9 @@ void StatusPanels::showQueueUnreadable(const QString &problem)
 void StatusPanels::setNotice(const QString &text, bool shown)
 {
     m_notices.removeAll(text);
+    // The newest goes first: a lasting notice (no audio) must not hide what just happened.
     if (shown)
-        m_notices.append(text);
+        m_notices.prepend(text);
     showNotices();
 }
 
