@@ -2,6 +2,8 @@
 
 #include "RepNames.h"
 
+#include <QFileInfo>
+
 bool Store::userNames(RepNames &names, Failure &failure)
 {
     QList<Directory::User> users;
@@ -9,4 +11,12 @@ bool Store::userNames(RepNames &names, Failure &failure)
     for (const Directory::User &user : std::as_const(users))
         names.add(user.userNumber, user.displayName());
     return read;
+}
+
+bool Store::historyToRead(const QString &chosen, const SystemParameters &params, QString &path,
+                          Failure &failure)
+{
+    path = chosen;
+    // On a server the folder's file is only what the office held before it moved.
+    return QFileInfo(chosen) != QFileInfo(params.historyPath) || historyFile(path, failure);
 }

@@ -37,7 +37,9 @@ void frmArchive::archive()
     QString archivePath;
     Failure failure;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool archived = context.store().archiveHistory(false, archivePath, failure);
+    // Into a file of the archive folder on either store: the export and the statistics open
+    // archives there, and a desk has no right to make tables on a server.
+    const bool archived = context.store().archiveHistory(true, archivePath, failure);
     QGuiApplication::restoreOverrideCursor();
     if (!archived) {
         context.prompter().message(HistoryArchive::failureText(failure), QStringLiteral("Error"),

@@ -129,7 +129,14 @@ void frmExport::exportData()
         m_ui->txtFilename->setFocus();
         return;
     }
-    HistoryExport job(databasePath, selection, m_desk.repNames);
+    QString readPath;
+    Failure failure;
+    if (!m_desk.context.store().historyToRead(databasePath, m_desk.context.params, readPath,
+                                              failure)) {
+        prompter.message(failure.description, QStringLiteral("Error"), Prompter::Icon::Critical);
+        return;
+    }
+    HistoryExport job(readPath, selection, m_desk.repNames);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const qint64 rows = job.countRows();
     QGuiApplication::restoreOverrideCursor();

@@ -73,11 +73,9 @@ void work(QPromise<frmStatistics::Outcome> &promise, const QString &historyPath,
 } // namespace
 
 frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::frmStatistics>()), m_desk(desk), m_files(files)
+    : QDialog(parent), m_ui(std::make_unique<Ui::frmStatistics>()), m_desk(desk), m_files(files),
+      m_historyPath(desk.context.params.historyPath)
 {
-    Failure failure;
-    // Without it the first report says why, as for any history file that cannot be read.
-    desk.context.store().historyFile(m_historyPath, failure);
     m_ui->setupUi(this);
     setWindowFlag(Qt::Window);
     m_charts = std::make_unique<StatisticsCharts>(m_ui->fraCharts);
@@ -96,6 +94,7 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     addActiveServices(m_desk, m_ui->lstServices);
     setElidedText(m_ui->lblSource, m_historyPath);
     // Left to us: whom the directory cannot name shows as "User N", without a box.
+    Failure failure;
     m_desk.context.store().userNames(m_names, failure);
     m_ui->cboGroup->setCurrentIndex(int(Grouping::Day));
     m_ui->cboSort->addItems(StatisticsTable::headers(Grouping::Day));
@@ -215,12 +214,18 @@ void frmStatistics::start(bool reread)
         m_watcher.cancel();
         return;
     }
-    if (reread)
+    QString readPath;
+    if (reread) {
         m_history.reset();
+        Failure failure;
+        // Without it the report says why, as for any history file that cannot be read.
+        m_desk.context.store().historyToRead(m_historyPath, m_desk.context.params, readPath,
+                                             failure);
+    }
     m_progress->reset();
     m_progress->setValue(0); // shown only if the work takes long
     m_working = true;
-    m_watcher.setFuture(QtConcurrent::run(work, m_historyPath, m_selection, m_history, grouping(),
+    m_watcher.setFuture(QtConcurrent::run(work, readPath, m_selection, m_history, grouping(),
                                           m_desk.context.params.MaxLimit, m_names));
 }
 

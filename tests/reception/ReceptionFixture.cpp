@@ -25,6 +25,16 @@ void Reception::addToQueue(const QList<QueueEntry> &entries)
     }
 }
 
+void Reception::signOutVisit(const QString &first, const QString &last, int userNumber)
+{
+    clsQuorvel visit(folder.context);
+    const int id = visit.addCustomerToQueue(first, last, QStringLiteral("Taxes"));
+    QVERIFY(id != 0 && visit.loadLobbyEntry(id));
+    visit.repID = userNumber;
+    visit.timeSeen = visit.Timeout = LooseTime::fromTime(folder.clock.timeOfDay());
+    QVERIFY(visit.completeService(id));
+}
+
 void Reception::addUser(int userNumber, const QString &first, const QString &last, int status)
 {
     QVERIFY(folder.insertRow(QStringLiteral("users"),

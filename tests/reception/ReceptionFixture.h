@@ -45,6 +45,8 @@ public:
 
     /// Checks `entries` in through the store, each then given the state it names.
     void addToQueue(const QList<QueueEntry> &entries);
+    /// Checks a customer in and signs the visit out at once, served by `userNumber`.
+    void signOutVisit(const QString &first, const QString &last, int userNumber);
     /// Adds a representative with a chosen user number.
     void addUser(int userNumber, const QString &first, const QString &last, int status = 1);
 };

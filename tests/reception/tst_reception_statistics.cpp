@@ -23,6 +23,7 @@ private Q_SLOTS:
     void tableIsWhatQuorvelctlPrints_data();
     void tableIsWhatQuorvelctlPrints();
     void groupingSwitchesAndSorts();
+    void showReadsTheHistoryAsItIsNow();
     void savesTheChartAsShown();
     void neverWritesOverTheHistory_data();
     void neverWritesOverTheHistory();
@@ -47,7 +48,7 @@ void tst_reception_statistics::init()
     m_reception = std::make_unique<Reception>();
     m_reception->addUser(1, QStringLiteral("Dana"), QStringLiteral("Whitfield"));
     m_reception->addUser(2, QStringLiteral("Marco"), QStringLiteral("Ruiz"));
-    QVERIFY(addHistory(m_reception->folder.context.params.historyPath, StatisticsHistory::rows()));
+    QVERIFY(addHistory(m_reception->folder, StatisticsHistory::rows()));
     QVERIFY(m_reception->start());
     m_files = {};
     m_window = std::make_unique<frmStatistics>(m_reception->desk, m_files);
@@ -104,6 +105,15 @@ void tst_reception_statistics::groupingSwitchesAndSorts()
     choose("cboSort", 2); // mean wait
     control<QCheckBox>("chkDescending")->setChecked(true);
     QCOMPARE(firstColumn(), (QStringList{"Marco Ruiz", "Dana Whitfield", "User 9"}));
+}
+
+void tst_reception_statistics::showReadsTheHistoryAsItIsNow()
+{
+    m_reception->signOutVisit("Just", "Served", 1); // while the window is open
+    control<QLineEdit>("txtFrom")->setText("12/06/2026");
+    QTest::mouseClick(control<QPushButton>("cmdShow"), Qt::LeftButton);
+    QTRY_VERIFY(!m_window->isWorking());
+    QCOMPARE(firstColumn().first(), QString("12/06/2026"));
 }
 
 void tst_reception_statistics::savesTheChartAsShown()

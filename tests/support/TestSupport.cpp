@@ -49,6 +49,42 @@ QStringList RecordingPrompter::texts() const
     return result;
 }
 
+namespace {
+/// Runs `statement` once for each of `rows` in one transaction of the SQLite file `path`.
+bool runAll(const QString &path, const QString &statement, const QList<QVariantList> &rows,
+            Failure &failure)
+{
+    Database db(path);
+    bool done = db.open() && db.exec(QStringLiteral("BEGIN"));
+    for (const QVariantList &values : rows)
+        done = done && db.exec(statement, values);
+    done = done && db.exec(QStringLiteral("COMMIT"));
+    if (!done)
+        failure = db.failure();
+    return done;
+}
+
+const QString historyInsert = QStringLiteral(
+    "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
+    "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+/// The values of `historyInsert` for each row; a null time or date is stored as NULL.
+QList<QVariantList> historyValues(const HistoryRows &rows)
+{
+    const auto number = [](std::optional<int> value) {
+        return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
+    };
+    QList<QVariantList> values;
+    for (const HistoryRow &row : rows)
+        values << QVariantList{row.firstName,          row.lastName,
+                               row.serviceRequested,   dbValue(row.lobbyDateIn),
+                               dbValue(row.lobbyTimeIn), dbValue(row.timeServiced),
+                               dbValue(row.timeOut),   number(row.servicedBy),
+                               number(row.serviceTime)};
+    return values;
+}
+} // namespace
+
 TestFolder::TestFolder(bool demo, const QString &parent)
     : context(prompter, clock, programEnd),
       m_dir((parent.isEmpty() ? QDir::tempPath() : parent) + QStringLiteral("/quorvel-XXXXXX"))
@@ -169,27 +205,39 @@ QStringList TestFolder::queuedNames() const
     return names;
 }
 
-bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
+bool TestFolder::execute(const QString &table, const QString &statement,
+                         const QList<QVariantList> &rows) const
 {
-    const QString statement =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(table, row.keys().join(QStringLiteral(", ")),
-                 QStringList(row.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     Failure failure;
     if (const QString server = context.params.serverConnection; !server.isEmpty()) {
         ServerConnection connection(server);
-        QSqlQuery query;
-        if (connection.open(failure) && connection.exec(query, statement, row.values(), failure))
+        if (connection.open(failure) && connection.transaction(
+                                            [&](Failure &f) {
+                                                QSqlQuery query;
+                                                for (const QVariantList &values : rows)
+                                                    if (!connection.exec(query, statement, values,
+                                                                         f))
+                                                        return false;
+                                                return true;
+                                            },
+                                            failure))
             return true;
-    } else {
-        Database db(table == QLatin1String("history") ? context.params.historyPath
-                                                      : context.params.systemPath);
-        if (db.open() && db.exec(statement, row.values()))
-            return true;
-        failure = db.failure();
+    } else if (runAll(table == QLatin1String("history") ? context.params.historyPath
+                                                         : context.params.systemPath,
+                      statement, rows, failure)) {
+        return true;
     }
     qWarning("TestFolder: %s", qPrintable(failure.description));
     return false;
+}
+
+bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
+{
+    return execute(table,
+                   QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(table, row.keys().join(QStringLiteral(", ")),
+                            QStringList(row.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                   {row.values()});
 }
 
 QByteArray readFile(const QString &path)
@@ -292,25 +340,13 @@ QString integrityCheck(const QString &path)
 
 bool addHistory(const QString &historyPath, const HistoryRows &rows)
 {
-    Database db(historyPath);
-    if (!db.open() || !db.exec(QStringLiteral("BEGIN")))
-        return false;
-    QSqlQuery query = db.prepare(QStringLiteral(
-        "INSERT INTO history (firstName, lastName, serviceRequested, lobbyDateIn, lobbyTimeIn, "
-        "timeServiced, timeOut, servicedBy, serviceTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    const auto number = [](std::optional<int> value) {
-        return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
-    };
-    for (const HistoryRow &row : rows) {
-        for (const QVariant &value : QVariantList{
-                 row.firstName, row.lastName, row.serviceRequested, dbValue(row.lobbyDateIn),
-                 dbValue(row.lobbyTimeIn), dbValue(row.timeServiced), dbValue(row.timeOut),
-                 number(row.servicedBy), number(row.serviceTime)})
-            query.addBindValue(value);
-        if (!db.exec(query))
-            return false;
-    }
-    return db.exec(QStringLiteral("COMMIT"));
+    Failure failure;
+    return runAll(historyPath, historyInsert, historyValues(rows), failure);
+}
+
+bool addHistory(const TestFolder &folder, const HistoryRows &rows)
+{
+    return folder.execute(QStringLiteral("history"), historyInsert, historyValues(rows));
 }
 
 bool makeFirstVersionHistory(const QString &path)

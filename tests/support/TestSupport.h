@@ -112,9 +112,12 @@ public:
     QList<StoredQueueRecord> queued() const;
     /// "First Last" of every queued record, in queue order.
     QStringList queuedNames() const;
-    /// Writes `row`, keys of the test's choosing included, into `table` (users, services,
-    /// history or events) of the store the folder works on, as an older program or an
-    /// administrator might have; no change signal is given.
+    /// Runs `statement` once for each of `rows` (its bound values), in one transaction, where
+    /// the store the folder works on keeps `table` (users, services, history or events), as an
+    /// older program or an administrator might; no change signal is given.
+    bool execute(const QString &table, const QString &statement,
+                 const QList<QVariantList> &rows = {{}}) const;
+    /// Writes `row`, keys of the test's choosing included, into `table`.
     bool insertRow(const QString &table, const QVariantMap &row) const;
 
     /// On the test server, names in vedez.ini a role of the office's own holding `privileges`
@@ -140,6 +143,8 @@ bool addRepresentatives(const TestFolder &folder, int count);
 /// Inserts `rows` into the history database at `historyPath` in one transaction (ids are
 /// assigned by the database; a null time or date is stored as NULL).
 bool addHistory(const QString &historyPath, const HistoryRows &rows);
+/// The same into the history of the store `folder` works on.
+bool addHistory(const TestFolder &folder, const HistoryRows &rows);
 
 /// The desk of every row of the history database at `path`, "NULL" where it has none.
 QStringList historyDesks(const QString &path);
