@@ -77,9 +77,9 @@ private:
     DESKDB &m_desk;
     FileDialog &m_files;
     std::unique_ptr<StatisticsCharts> m_charts;
-    RepNames m_names; // every representative in the directory, active or not
-    QString m_historyPath; // the history chosen: the current one, or an archive
-    ExportSelection m_selection;                   // of the visits read
+    RepNames m_names;            // every representative in the directory, active or not
+    QString m_historyPath;       // the history chosen: the current one, or an archive
+    ExportSelection m_selection; // of the visits read
     std::shared_ptr<const VisitHistory> m_history; // as last read, for another grouping
     Grouping m_grouping = Grouping::Day;           // of the report shown
     StatisticsReport m_report;

@@ -76,10 +76,14 @@ QList<QVariantList> historyValues(const HistoryRows &rows)
     };
     QList<QVariantList> values;
     for (const HistoryRow &row : rows)
-        values << QVariantList{row.firstName,          row.lastName,
-                               row.serviceRequested,   dbValue(row.lobbyDateIn),
-                               dbValue(row.lobbyTimeIn), dbValue(row.timeServiced),
-                               dbValue(row.timeOut),   number(row.servicedBy),
+        values << QVariantList{row.firstName,
+                               row.lastName,
+                               row.serviceRequested,
+                               dbValue(row.lobbyDateIn),
+                               dbValue(row.lobbyTimeIn),
+                               dbValue(row.timeServiced),
+                               dbValue(row.timeOut),
+                               number(row.servicedBy),
                                number(row.serviceTime)};
     return values;
 }
@@ -211,19 +215,17 @@ bool TestFolder::execute(const QString &table, const QString &statement,
     Failure failure;
     if (const QString server = context.params.serverConnection; !server.isEmpty()) {
         ServerConnection connection(server);
-        if (connection.open(failure) && connection.transaction(
-                                            [&](Failure &f) {
-                                                QSqlQuery query;
-                                                for (const QVariantList &values : rows)
-                                                    if (!connection.exec(query, statement, values,
-                                                                         f))
-                                                        return false;
-                                                return true;
-                                            },
-                                            failure))
+        const auto runAllOnServer = [&](Failure &f) {
+            QSqlQuery query;
+            for (const QVariantList &values : rows)
+                if (!connection.exec(query, statement, values, f))
+                    return false;
+            return true;
+        };
+        if (connection.open(failure) && connection.transaction(runAllOnServer, failure))
             return true;
     } else if (runAll(table == QLatin1String("history") ? context.params.historyPath
-                                                         : context.params.systemPath,
+                                                        : context.params.systemPath,
                       statement, rows, failure)) {
         return true;
     }
@@ -233,11 +235,12 @@ bool TestFolder::execute(const QString &table, const QString &statement,
 
 bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
 {
-    return execute(table,
-                   QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                       .arg(table, row.keys().join(QStringLiteral(", ")),
-                            QStringList(row.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-                   {row.values()});
+    return execute(
+        table,
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, row.keys().join(QStringLiteral(", ")),
+                 QStringList(row.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+        {row.values()});
 }
 
 QByteArray readFile(const QString &path)
