@@ -20,6 +20,8 @@ struct QueueRecordTexts
     QString timeSeen;
     QString visitKey;
     QString desk; // empty: no `DESK` element, as in files written before desks
+
+    bool operator==(const QueueRecordTexts &) const = default;
 };
 
 /// One queue record as stored: its id and its texts.
@@ -27,4 +29,6 @@ struct StoredQueueRecord
 {
     int id = 0;
     QueueRecordTexts texts;
+
+    bool operator==(const StoredQueueRecord &) const = default;
 };

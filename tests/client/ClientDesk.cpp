@@ -106,11 +106,7 @@ void onNextDialog(const std::function<void(QDialog *)> &act)
 int queueIdOf(TestFolder &folder, const QString &first, const QString &last, int *status,
               int *userId)
 {
-    QList<StoredQueueRecord> records;
-    Failure failure;
-    if (!folder.context.store().queueRecords(records, failure))
-        return 0;
-    for (const StoredQueueRecord &record : std::as_const(records)) {
+    for (const StoredQueueRecord &record : folder.queued()) {
         if (record.texts.firstName != first || record.texts.lastName != last)
             continue;
         if (status)

@@ -1,7 +1,6 @@
 #include "ReceptionFixture.h"
 
-#include "Database.h"
-#include "TextForms.h"
+#include "clsQuorvel.h"
 
 #include <QTest>
 #include <QTreeWidget>
@@ -11,34 +10,30 @@ Reception::Reception(bool demo, const QStringList &arguments)
 {
 }
 
-void Reception::writeQueue(const QList<QueueEntry> &entries)
+void Reception::addToQueue(const QList<QueueEntry> &entries)
 {
-    QByteArray xml = "<?xml version=\"1.0\"?>\r\n<LOBBY>";
     for (const QueueEntry &e : entries) {
-        const auto value = [](const char *element, const QString &text) {
-            return QStringLiteral("<%1 value=\"%2\"/>").arg(QLatin1String(element), text);
-        };
-        xml += (QStringLiteral("<QUEUE_REC id=\"%1\">").arg(e.id) +
-                value("FIRST_NAME", e.firstName) + value("LAST_NAME", e.lastName) +
-                value("LOBBY_STATUS", QString::number(e.status)) + value("SERVICE", e.service) +
-                value("USER_ID", e.status ? QString::number(e.userId) : QString()) +
-                value("TIME_IN", TextForms::queueTime(e.timeIn)) +
-                value("DATE_IN", TextForms::queueDate(e.dateIn)) +
-                value("TIME_SEEN",
-                      e.timeSeen.isValid() ? TextForms::queueTime(e.timeSeen) : QString()) +
-                QStringLiteral("</QUEUE_REC>"))
-                   .toUtf8();
+        clsQuorvel entry(folder.context);
+        const int id = entry.addCustomerToQueue(e.firstName, e.lastName, e.service);
+        QVERIFY(id != 0 && entry.loadLobbyEntry(id));
+        entry.lobbystatus = qint16(e.status);
+        entry.repID = e.userId;
+        entry.Timein = e.timeIn;
+        entry.dateIn = e.dateIn;
+        entry.timeSeen = e.timeSeen.isValid() ? LooseTime::fromTime(e.timeSeen) : LooseTime::null();
+        QVERIFY(entry.updateLobbyEntry(id));
     }
-    folder.writeQueue(xml + "</LOBBY>\r\n");
 }
 
 void Reception::addUser(int userNumber, const QString &first, const QString &last, int status)
 {
-    Database db(folder.context.params.systemPath);
-    QVERIFY(db.open());
-    QVERIFY(db.exec(QStringLiteral("INSERT INTO users (userNumber, firstName, lastName, "
-                                   "department, username, status) VALUES (?, ?, ?, '', ?, ?)"),
-                    {userNumber, first, last, first.toLower(), status}));
+    QVERIFY(folder.insertRow(QStringLiteral("users"),
+                             {{QStringLiteral("userNumber"), userNumber},
+                              {QStringLiteral("firstName"), first},
+                              {QStringLiteral("lastName"), last},
+                              {QStringLiteral("department"), QStringLiteral("")},
+                              {QStringLiteral("username"), first.toLower()},
+                              {QStringLiteral("status"), status}}));
 }
 
 QTreeWidgetItem *rowNamed(QTreeWidget *list, const QString &text)

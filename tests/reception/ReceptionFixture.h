@@ -12,10 +12,9 @@
 
 class QTreeWidgetItem;
 
-/// One queue record as a test writes it straight into the queue file.
+/// One queue record as a test wants it in the queue.
 struct QueueEntry
 {
-    int id;
     QString firstName;
     QString lastName;
     QString service;
@@ -44,7 +43,8 @@ public:
         return desk.lobby().findChild<T *>(QLatin1String(name));
     }
 
-    void writeQueue(const QList<QueueEntry> &entries);
+    /// Checks `entries` in through the store, each then given the state it names.
+    void addToQueue(const QList<QueueEntry> &entries);
     /// Adds a representative with a chosen user number.
     void addUser(int userNumber, const QString &first, const QString &last, int status = 1);
 };

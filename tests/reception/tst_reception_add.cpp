@@ -30,7 +30,14 @@ private:
     }
     QComboBox *services() const { return m_dialog->findChild<QComboBox *>("lstServices"); }
     QPushButton *ok() const { return m_dialog->findChild<QPushButton *>("cmdOK"); }
-    int queued() const { return m_reception->folder.readQueue().count("<QUEUE_REC"); }
+    int queued() const { return int(m_reception->folder.queued().size()); }
+    QStringList queuedServices() const
+    {
+        QStringList services;
+        for (const StoredQueueRecord &record : m_reception->folder.queued())
+            services << record.texts.service;
+        return services;
+    }
 
     std::unique_ptr<Reception> m_reception;
     std::unique_ptr<frmAdd> m_dialog;
@@ -89,7 +96,7 @@ void tst_reception_add::otherServiceLeftEmptyIsRefused()
     QTest::keyClicks(entry(2), "Notary");
     QTest::keyClick(entry(2), Qt::Key_Return);
     QVERIFY(!m_dialog->isVisible());
-    QVERIFY(m_reception->folder.readQueue().contains("<SERVICE value=\"Notary\"/>"));
+    QVERIFY(queuedServices().contains("Notary"));
 }
 
 void tst_reception_add::listedServiceChosenAfterTypingAnotherWins()
@@ -102,9 +109,9 @@ void tst_reception_add::listedServiceChosenAfterTypingAnotherWins()
     QVERIFY(!entry(2)->isEnabled());
     QCOMPARE(entry(2)->text(), QString("Notary")); // kept, but not used
     QTest::mouseClick(ok(), Qt::LeftButton);
-    const QByteArray queue = m_reception->folder.readQueue();
-    QVERIFY(!queue.contains("Notary"));
-    QCOMPARE(queue.count("<SERVICE value=\"Permits\"/>"), 2);
+    const QStringList services = queuedServices();
+    QVERIFY(!services.contains("Notary"));
+    QCOMPARE(services.count("Permits"), 2);
 }
 
 void tst_reception_add::placeholderEntriesAreRefused_data()
@@ -157,6 +164,8 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
 
 void tst_reception_add::failedCheckInKeepsWhatWasTyped()
 {
+    if (!TestFolder::testServer().isEmpty())
+        QSKIP("The server keeps no queue file to tear");
     const QByteArray queue = m_reception->folder.readQueue();
     m_reception->folder.writeQueue("<LOBBY><QUEUE_REC"); // torn by some other program
 

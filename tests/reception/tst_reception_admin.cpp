@@ -4,7 +4,7 @@
 #include "frmModifyUser.h"
 
 #include "Database.h"
-#include "Directory.h"
+#include "Store.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -63,19 +63,13 @@ private:
     }
     RecordingPrompter &prompter() const { return m_reception->folder.prompter; }
     QString systemPath() const { return m_reception->folder.context.params.systemPath; }
+    Store &store() const { return m_reception->folder.context.store(); }
     QList<Directory::User> storedUsers() const
     {
         QList<Directory::User> all;
         Failure failure;
-        Directory::allUsers(systemPath(), all, failure);
+        store().allUsers(all, failure);
         return all;
-    }
-    void addService(int id, const QString &name)
-    {
-        Database db(systemPath());
-        QVERIFY(db.open());
-        QVERIFY(
-            db.exec("INSERT INTO services (id, serviceName, status) VALUES (?, ?, 1)", {id, name}));
     }
     void selectUser(const QString &name)
     {
@@ -214,7 +208,7 @@ void tst_reception_admin::modifyingAUserDeletedMeanwhile()
     open(frmAdmin::UserTab);
     const int marco = storedUsers().at(1).userNumber;
     Failure failure;
-    QVERIFY(Directory::deleteUser(systemPath(), marco, failure)); // another workstation
+    QVERIFY(store().deleteUser(marco, failure)); // another workstation
     bool okEnabled = true;
     OnModal<frmModifyUser> modify([&](frmModifyUser &dialog) {
         okEnabled = dialog.findChild<QPushButton *>("cmdOK")->isEnabled();
@@ -232,7 +226,7 @@ void tst_reception_admin::modifyingAUserDeletedMeanwhile()
     prompter().clear();
     const int dana = storedUsers().first().userNumber;
     frmModifyUser dialog(m_reception->desk, dana, m_admin.get());
-    QVERIFY(Directory::deleteUser(systemPath(), dana, failure));
+    QVERIFY(store().deleteUser(dana, failure));
     dialog.findChild<QLineEdit *>("txtUser_0")->setText("Dora");
     QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
     QCOMPARE(prompter().texts(), QStringList{"Unable to modify user.  Error:  The user is no "
@@ -252,7 +246,7 @@ void tst_reception_admin::modifyingAUserChangedMeanwhile()
     QString typed;
     OnModal<frmModifyUser> modify([&](frmModifyUser &dialog) {
         Failure failure;
-        QVERIFY(Directory::modifyUser(systemPath(), priya, renamed, failure));
+        QVERIFY(store().modifyUser(priya, renamed, failure));
         auto *first = dialog.findChild<QLineEdit *>("txtUser_0");
         first->setText("Pri");
         QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
@@ -336,7 +330,7 @@ void tst_reception_admin::activeAndInactive()
     QTest::keyClick(users(), Qt::Key_Space);
     QList<Directory::User> active;
     Failure failure;
-    QVERIFY(Directory::activeUsers(systemPath(), active, failure));
+    QVERIFY(store().activeUsers(active, failure));
     QCOMPARE(active.size(), 2);
     QVERIFY(m_reception->desk.repNames.contains(2));
 }
@@ -373,7 +367,8 @@ void tst_reception_admin::keysActOnTheRowTabBringsTheFocusTo()
 
 void tst_reception_admin::serviceRenameAndDelete()
 {
-    addService(40000, "Mom's Loans");
+    QVERIFY(m_reception->folder.insertRow(
+        "services", {{"id", 40000}, {"serviceName", "Mom's Loans"}, {"status", 1}}));
     open(frmAdmin::ServiceTab);
     QCOMPARE(services()->toolTip(),
              QString("Double-click to edit entry or press DEL to delete entry."));
@@ -499,6 +494,9 @@ void tst_reception_admin::applyThatCannotWriteKeepsRunning()
 
 void tst_reception_admin::unusableDatabaseKeepsTheWindowUsable()
 {
+    if (!TestFolder::testServer().isEmpty())
+        QSKIP("The directory's file, its lock and its loss are the folder's; the server's "
+              "absence is the server-gone tests'");
     // Locked by another workstation for longer than the busy timeout.
     Database::setBusyTimeout(100);
     {

@@ -123,7 +123,7 @@ void tst_reception_modify::signOutNeedsARepresentative()
     update();
     QCOMPARE(boxes(), QStringList{"You must select a representative"});
     QVERIFY(m_dialog->isVisible());
-    QVERIFY(m_reception->folder.readQueue().contains("Baptiste"));
+    QVERIFY(m_reception->folder.queuedNames().contains("Jon Baptiste"));
 }
 
 void tst_reception_modify::untickingPutsTheCustomerBackToWaiting()
@@ -137,8 +137,12 @@ void tst_reception_modify::untickingPutsTheCustomerBackToWaiting()
     QVERIFY(!m_dialog->isVisible());
     QCOMPARE(lobbyList("lstServing")->topLevelItemCount(), 0);
     QVERIFY(rowNamed(lobbyList("lstQueue"), "Jon Baptiste"));
-    QVERIFY(m_reception->folder.readQueue().contains("<TIME_SEEN value=\"\"/>"));
-    QCOMPARE(m_reception->folder.readQueue().count("<LOBBY_STATUS value=\"0\"/>"), 4);
+    const QList<StoredQueueRecord> queue = m_reception->folder.queued();
+    QCOMPARE(queue.size(), 4);
+    for (const StoredQueueRecord &record : queue) {
+        QCOMPARE(record.texts.lobbyStatus, QString("0"));
+        QCOMPARE(record.texts.timeSeen, QString());
+    }
 }
 
 void tst_reception_modify::waitingCustomerSignedOutBecomesTodaysHistoryRow()
@@ -153,7 +157,7 @@ void tst_reception_modify::waitingCustomerSignedOutBecomesTodaysHistoryRow()
         control<QComboBox>("lstReps")->findText("Marco Ruiz"));
     QTest::keyClick(box(frmModify::TimeOut), Qt::Key_Return);
     QVERIFY(boxes().isEmpty());
-    QVERIFY(!m_reception->folder.readQueue().contains("Kai"));
+    QVERIFY(!m_reception->folder.queuedNames().contains("Kai Fernández"));
     QVERIFY(!rowNamed(lobbyList("lstQueue"), "Kai Fernández"));
 
     const HistoryRows rows = today();
@@ -267,7 +271,7 @@ void tst_reception_modify::representativeNoLongerListedGivesTheUpdateError()
 {
     const QDate day = m_reception->folder.clock.today();
     // User 4 of the demo is not active, so not among the names.
-    m_reception->writeQueue({{130000, "Ed", "Ng", "Taxes", QTime(12, 0), day, 1, 4, QTime(12, 5)}});
+    m_reception->addToQueue({{"Ed", "Ng", "Taxes", QTime(12, 0), day, 1, 4, QTime(12, 5)}});
     m_reception->lobby().loadit();
     open("Ed Ng");
     QCOMPARE(control<QComboBox>("lstReps")->currentIndex(), -1);
@@ -276,7 +280,7 @@ void tst_reception_modify::representativeNoLongerListedGivesTheUpdateError()
     QCOMPARE(boxes().size(), 1);
     QVERIFY(boxes().first().startsWith("There was an error updating the record.\rError:  "));
     QVERIFY(m_dialog->isVisible());
-    QVERIFY(m_reception->folder.readQueue().contains("Ng"));
+    QVERIFY(m_reception->folder.queuedNames().contains("Ed Ng"));
 }
 
 QTEST_MAIN(tst_reception_modify)

@@ -120,8 +120,8 @@ void tst_reception_startup::oldEntriesWarnOnceAfterTheListsAreFilled()
 {
     Reception r;
     const QDate today = r.folder.clock.today();
-    r.writeQueue({{90000, "Old", "Timer", "Taxes", QTime(9, 0), today.addDays(-1)},
-                  {120000, "New", "Comer", "Taxes", QTime(13, 0), today}});
+    r.addToQueue({{"Old", "Timer", "Taxes", QTime(9, 0), today.addDays(-1)},
+                  {"New", "Comer", "Taxes", QTime(13, 0), today}});
     int rowsWhenWarned = -1;
     r.folder.prompter.onBox = [&](const RecordingPrompter::Box &) {
         rowsWhenWarned = r.lobbyControl<QTreeWidget>("lstQueue")->topLevelItemCount();
@@ -135,14 +135,14 @@ void tst_reception_startup::oldEntriesWarnOnceAfterTheListsAreFilled()
     QCOMPARE(r.folder.prompter.boxes.first().title, QString("Old Entries"));
     QCOMPARE(rowsWhenWarned, 2);
     QVERIFY(r.desk.oldEntriesFound);
-    QCOMPARE(r.folder.readQueue().count("<QUEUE_REC"), 2); // nothing removed
+    QCOMPARE(r.folder.queued().size(), 2); // nothing removed
 }
 
 void tst_reception_startup::inServiceEntriesFromYesterdayDoNotWarn()
 {
     Reception r;
     const QDate today = r.folder.clock.today();
-    r.writeQueue({{90000, "Old", "Timer", "Taxes", QTime(9, 0), today.addDays(-1), 1, 0}});
+    r.addToQueue({{"Old", "Timer", "Taxes", QTime(9, 0), today.addDays(-1), 1, 0}});
     QVERIFY(r.start());
     QVERIFY(r.folder.prompter.boxes.isEmpty());
     QCOMPARE(r.lobbyControl<QTreeWidget>("lstServing")->topLevelItemCount(), 1);
@@ -172,7 +172,7 @@ void tst_reception_startup::representativesAreNamedWhateverTheirNumber()
     r.addUser(40000, "Ada", "Quist");
     r.addUser(7, "Ada", "Brook");
     r.addUser(8, "Zoe", "Hale", 0); // not active
-    r.writeQueue({{120000, "Cy", "Rowe", "Taxes", QTime(13, 0), r.folder.clock.today(), 1, 40000}});
+    r.addToQueue({{"Cy", "Rowe", "Taxes", QTime(13, 0), r.folder.clock.today(), 1, 40000}});
     QVERIFY(r.start());
 
     QStringList names;

@@ -152,6 +152,46 @@ QByteArray TestFolder::readQueue() const
     return readFile(context.params.queuePath);
 }
 
+QList<StoredQueueRecord> TestFolder::queued() const
+{
+    QList<StoredQueueRecord> records;
+    Failure failure;
+    if (!context.store().queueRecords(records, failure))
+        qWarning("TestFolder: %s", qPrintable(failure.description));
+    return records;
+}
+
+QStringList TestFolder::queuedNames() const
+{
+    QStringList names;
+    for (const StoredQueueRecord &record : queued())
+        names << record.texts.firstName + QLatin1Char(' ') + record.texts.lastName;
+    return names;
+}
+
+bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
+{
+    const QString statement =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, row.keys().join(QStringLiteral(", ")),
+                 QStringList(row.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    Failure failure;
+    if (const QString server = context.params.serverConnection; !server.isEmpty()) {
+        ServerConnection connection(server);
+        QSqlQuery query;
+        if (connection.open(failure) && connection.exec(query, statement, row.values(), failure))
+            return true;
+    } else {
+        Database db(table == QLatin1String("history") ? context.params.historyPath
+                                                      : context.params.systemPath);
+        if (db.open() && db.exec(statement, row.values()))
+            return true;
+        failure = db.failure();
+    }
+    qWarning("TestFolder: %s", qPrintable(failure.description));
+    return false;
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

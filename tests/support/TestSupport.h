@@ -13,6 +13,7 @@
 #include <QQueue>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantMap>
 
 #include <csignal>
 #include <functional>
@@ -106,6 +107,15 @@ public:
     /// Writes `content` as the queue file.
     void writeQueue(const QByteArray &content) const;
     QByteArray readQueue() const;
+
+    /// The queue's records as the store holds them, in queue order; empty when unreadable.
+    QList<StoredQueueRecord> queued() const;
+    /// "First Last" of every queued record, in queue order.
+    QStringList queuedNames() const;
+    /// Writes `row`, keys of the test's choosing included, into `table` (users, services,
+    /// history or events) of the store the folder works on, as an older program or an
+    /// administrator might have; no change signal is given.
+    bool insertRow(const QString &table, const QVariantMap &row) const;
 
     /// On the test server, names in vedez.ini a role of the office's own holding `privileges`
     /// on its tables, as an administrator sets the desks up; nothing to do on the folder.
