@@ -23,6 +23,7 @@ private Q_SLOTS:
     void customerInServiceOpensTickedAndGreyed();
     void signOutNeedsARepresentative();
     void untickingPutsTheCustomerBackToWaiting();
+    void customerADeskGaveBackIsCorrected();
     void waitingCustomerSignedOutBecomesTodaysHistoryRow();
     void timeBoxesAreCheckedOnlyForSignOutAndHistory();
     void timeInOfTwentyFiveHoursIsRefused();
@@ -143,6 +144,21 @@ void tst_reception_modify::untickingPutsTheCustomerBackToWaiting()
         QCOMPARE(record.texts.lobbyStatus, QString("0"));
         QCOMPARE(record.texts.timeSeen, QString());
     }
+}
+
+void tst_reception_modify::customerADeskGaveBackIsCorrected()
+{
+    const int id = rowNamed(lobbyList("lstQueue"), "Lena Vogel")->data(0, Qt::UserRole).toInt();
+    Store &store = m_reception->folder.context.store();
+    clsQuorvel entry(m_reception->folder.context);
+    QVERIFY(store.takeCustomer(id, {}, 2, entry, "Window 4").done());
+    QVERIFY(store.returnCustomer(id, {}, 2).done());
+    m_reception->lobby().loadit();
+    open("Lena Vogel");
+    box(frmModify::FirstName)->setText("Helena");
+    update();
+    QVERIFY(boxes().isEmpty());
+    QVERIFY(m_reception->folder.queuedNames().contains("Helena Vogel"));
 }
 
 void tst_reception_modify::waitingCustomerSignedOutBecomesTodaysHistoryRow()

@@ -559,11 +559,13 @@ SequenceOutcome ServerStore::correctQueueEntry(clsQuorvel &entry, int id, const 
                                                bool signOut)
 {
     const QString prefix = QStringLiteral("XML error.  [updateLobbyEntry]: ");
-    // Only while the entry still has the status and representative the reception saw.
-    const QString asSeen =
-        thisVisit + QStringLiteral(" AND lobbyStatus = ? AND COALESCE(userId, 0) = ?");
+    // Only while the entry still has the status and representative the reception saw. A
+    // waiting entry has no representative, whatever number a desk that gave it back left.
+    const QString asSeen = thisVisit + QStringLiteral(" AND lobbyStatus = ? AND CASE WHEN "
+                                                      "lobbyStatus = 1 THEN COALESCE(userId, 0) "
+                                                      "ELSE 0 END = ?");
     const QVariantList seenValues = {id, seen.visitKey, int(seen.lobbystatus),
-                                     seen.lobbystatus >= 1 ? seen.repID : 0};
+                                     seen.lobbystatus == 1 ? seen.repID : 0};
     bool written = false;
     Failure failure;
     if (!change(
