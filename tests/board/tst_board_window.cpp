@@ -83,6 +83,8 @@ void tst_board_window::showsTheLobbyAtBothScreenSizes()
 
     auto *reconnecting = window.findChild<QLabel *>("lblReconnecting");
     QVERIFY(reconnecting->isHidden());
+    if (!TestFolder::testServer().isEmpty())
+        return; // the server keeps no queue file to tear
     lobby.folder.writeQueue("<LOBBY");
     lobby.signalChange();
     lobby.board.poll();

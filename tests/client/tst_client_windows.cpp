@@ -205,9 +205,14 @@ void tst_client_windows::deskGoesWithEachTake()
     desk.find<QAction>("mnuModify")->trigger();
     QCOMPARE(desk.stored(QStringLiteral("desk")), window4);
 
-    desk.program->takeCustomer(queueIdOf(folder, QStringLiteral("Ivy"), QStringLiteral("Kowalski")));
+    const int ivy = queueIdOf(folder, QStringLiteral("Ivy"), QStringLiteral("Kowalski"));
+    desk.program->takeCustomer(ivy);
     QVERIFY(desk.state().servicing);
-    QVERIFY(folder.readQueue().contains("<DESK value=\"" + window4.toUtf8() + "\"/>"));
+    const QList<StoredQueueRecord> queued = folder.queued();
+    const auto taken = std::find_if(queued.begin(), queued.end(),
+                                    [ivy](const StoredQueueRecord &r) { return r.id == ivy; });
+    QVERIFY(taken != queued.end());
+    QCOMPARE(taken->texts.desk, window4);
 }
 
 QTEST_MAIN(tst_client_windows)
