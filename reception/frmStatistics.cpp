@@ -92,7 +92,7 @@ frmStatistics::frmStatistics(DESKDB &desk, FileDialog &files, QWidget *parent)
     addActiveReps(m_desk, m_ui->lstReps);
     m_ui->lstServices->addItem(QStringLiteral("All Services"));
     addActiveServices(m_desk, m_ui->lstServices);
-    setElidedText(m_ui->lblSource, m_historyPath);
+    setElidedText(m_ui->lblSource, sourceText());
     // Left to us: whom the directory cannot name shows as "User N", without a box.
     Failure failure;
     m_desk.context.store().userNames(m_names, failure);
@@ -367,6 +367,16 @@ bool frmStatistics::refused(const QString &path)
     return !refusal.isEmpty();
 }
 
+QString frmStatistics::sourceText() const
+{
+    const SystemParameters &params = m_desk.context.params;
+    // On a server the folder's file is only what the office held before it moved.
+    if (params.serverConnection.isEmpty() ||
+        QFileInfo(m_historyPath) != QFileInfo(params.historyPath))
+        return m_historyPath;
+    return QStringLiteral("the server's current history (%1)").arg(params.serverConnection);
+}
+
 void frmStatistics::openArchive()
 {
     const QString path = m_files.openFileName(
@@ -378,6 +388,6 @@ void frmStatistics::openArchive()
     if (path.isEmpty())
         return;
     m_historyPath = path;
-    setElidedText(m_ui->lblSource, path);
+    setElidedText(m_ui->lblSource, sourceText());
     showReport();
 }

@@ -63,6 +63,8 @@ private:
     void dateEdited();
     void groupingChosen();
     void start(bool reread);
+    /// What the History line names: the file read, or the server whose history it stands for.
+    QString sourceText() const;
     void finished();
     void fillTable();
     void sortChosen();

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -114,6 +115,11 @@ void tst_reception_statistics::showReadsTheHistoryAsItIsNow()
     QTest::mouseClick(control<QPushButton>("cmdShow"), Qt::LeftButton);
     QTRY_VERIFY(!m_window->isWorking());
     QCOMPARE(firstColumn().first(), QString("12/06/2026"));
+    // Not the folder's file, which on a server holds only what was there before the move.
+    const auto *source = control<QLabel>("lblSource");
+    const QString named = source->toolTip().isEmpty() ? source->text() : source->toolTip();
+    QCOMPARE(named.startsWith("the server's current history ("),
+             !TestFolder::testServer().isEmpty());
 }
 
 void tst_reception_statistics::savesTheChartAsShown()
