@@ -24,6 +24,9 @@ BoardModel::BoardModel(const SystemParameters &params, Clock &clock, NameForm na
     connect(&m_timer, &QTimer::timeout, this, &BoardModel::poll);
     new ChangeFollower(
         m_context.store(), m_timer, [this] { poll(); }, this);
+    connect(
+        &m_context.store(), &Store::reachability, this,
+        [this](const QString &notice, bool shown) { m_storeNotice = shown ? notice : QString(); });
 }
 
 void BoardModel::start()
@@ -75,7 +78,7 @@ QString BoardModel::queueUnreadableReason() const
 {
     // A server has no file to name; its own words say what went wrong.
     if (!m_context.params.serverConnection.isEmpty())
-        return m_failures.last;
+        return m_failures.last.isEmpty() ? m_storeNotice : m_failures.last;
     const QString &path = m_context.params.queuePath;
     return QFileInfo::exists(path) ? path + QStringLiteral(" cannot be read")
                                    : path + QStringLiteral(" is missing");

@@ -104,6 +104,7 @@ private:
     QString m_title;
     QTimer m_timer;
     Store::ChangeMark m_changeMark;
+    QString m_storeNotice; // while the server cannot be reached, its status line
 
     QueueListing m_listing;
     LobbyWaits m_waits;

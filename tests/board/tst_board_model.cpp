@@ -38,6 +38,7 @@ private Q_SLOTS:
     void newlyTakenIsHighlightedFor15Seconds();
     void overdueMarksFollowTheClock();
     void untilTheQueueReadsNoOneIsShown();
+    void unreachableServerIsSaid();
     void unreadableQueueKeepsTheLastPicture();
 };
 
@@ -241,6 +242,21 @@ void tst_board_model::untilTheQueueReadsNoOneIsShown()
     lobby.board.poll();
     QVERIFY(!lobby.board.waitingForQueue());
     QCOMPARE(waitingNames(lobby.board), QStringList{"Ann L."});
+}
+
+void tst_board_model::unreachableServerIsSaid()
+{
+    TestFolder folder;
+    SystemParameters params = folder.context.params;
+    params.serverConnection =
+        QStringLiteral("host=%1 dbname=quorvel").arg(folder.filePath("no-server"));
+    BoardModel board(params, folder.clock, NameForm::FirstAndInitial);
+    QSignalSpy unreadable(&board, &BoardModel::queueUnreadable);
+    board.poll();
+    QVERIFY(board.waitingForQueue());
+    QCOMPARE(unreadable.count(), 1);
+    QCOMPARE(unreadable.last().first().toString(),
+             QStringLiteral("The server cannot be reached; retrying"));
 }
 
 void tst_board_model::unreadableQueueKeepsTheLastPicture()
