@@ -126,7 +126,10 @@ void tst_doctor::healthyFolderPassesEveryCheck()
     QVERIFY(lines.size() >= 15);
     for (const QString &line : lines)
         QVERIFY2(line.mid(23).startsWith("ok"), qPrintable(line));
-    QCOMPARE(doctorVerdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
+    if (TestFolder::testServer().isEmpty())
+        QCOMPARE(doctorVerdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
+    else // what the folder held before the move is not judged
+        QVERIFY(!run.out.contains("data/lobbyData.xml") && !run.out.contains("queue lock"));
     QCOMPARE(QDir(folder.filePath("data")).entryList(QDir::Hidden | QDir::Files).filter(".doctor"),
              QStringList()); // no probe left
 }
@@ -157,6 +160,8 @@ void tst_doctor::brokenFileIsNamed()
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
+    if (file.startsWith("data/") && !TestFolder::testServer().isEmpty())
+        QSKIP("The data folder's own files only.");
     InstalledFolder folder;
     folder.setFoldersWritable(true);
     QFile target(folder.filePath(file));
@@ -171,8 +176,7 @@ void tst_doctor::brokenFileIsNamed()
     const QString subject = file == "harbrin" ? QString("programs") : file;
     QVERIFY2(doctorVerdict(run, subject).contains(expected), qPrintable(run.out));
     // The other files are still judged on their own.
-    QCOMPARE(doctorVerdict(run, "data/history.mdb"),
-             file == "data/history.mdb" ? doctorVerdict(run, file) : QString("ok"));
+    QCOMPARE(doctorVerdict(run, "system/history.mdb"), QString("ok"));
 }
 
 void tst_doctor::readOnlyDataFolder()
@@ -197,6 +201,8 @@ void tst_doctor::readOnlyDataFolder()
 
 void tst_doctor::lockOfAnEndedInstance()
 {
+    if (!TestFolder::testServer().isEmpty())
+        QSKIP("The data folder's lock only.");
     InstalledFolder folder;
     LockHolder holder(folder);
     QVERIFY(holder.holds());

@@ -51,7 +51,7 @@ QList<Command> doctorCommands()
               "folder that is missing, unreadable, not mounted or empty is said in one line "
               "and nothing else is checked. It checks the programs and files present, "
               "readable and not empty, the program files safe from the office's account, the "
-              "databases open with their tables, the queue file well-formed, "
+              "databases open with their tables, the queue file well-formed (on a data folder), "
               "the data, archive and export folders writable, no lock left by a crashed "
               "instance, exclusive create and atomic replace working on the share, "
               "modification times finer than a second, and a share's attribute cache short "

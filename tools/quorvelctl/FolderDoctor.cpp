@@ -160,17 +160,27 @@ QList<FolderDoctor::Check> FolderDoctor::run()
     checkProgramFilesProtected();
     checkSettings();
     checkDataFormat();
-    checkQueueFile();
-    checkChangeSignal();
-    checkDatabase(QStringLiteral("data/history.mdb"));
-    checkDatabase(QStringLiteral("data/systemData.mdb"));
+    // On a server office the folder's queue, signal, databases and lock are what it held
+    // before it moved: judging them would only mislead.
+    const bool onServer = !m_params.serverConnection.isEmpty();
+    if (onServer) {
+        pass(
+            QStringLiteral("data files"),
+            QStringLiteral("not used: the queue, the history and the directory are on the server"));
+    } else {
+        checkQueueFile();
+        checkChangeSignal();
+        checkDatabase(QStringLiteral("data/history.mdb"));
+        checkDatabase(QStringLiteral("data/systemData.mdb"));
+    }
     checkDatabase(QStringLiteral("system/history.mdb"));
     checkFile(QStringLiteral("media/chimes.wav"));
     checkFile(QStringLiteral("help/default.htm"));
     checkWritableFolder(QStringLiteral("data"));
     checkWritableFolder(QStringLiteral("data/archive"));
     checkWritableFolder(QStringLiteral("export"));
-    checkQueueLock();
+    if (!onServer)
+        checkQueueLock();
     checkOpenDesks();
     checkFileSystem();
     checkAttributeCache();
