@@ -233,6 +233,34 @@ bool TestFolder::execute(const QString &table, const QString &statement,
     return false;
 }
 
+QVariantList TestFolder::firstColumn(const QString &table, const QString &statement) const
+{
+    QVariantList values;
+    const auto collect = [&values](QSqlQuery &query) {
+        while (query.next())
+            values.append(query.value(0));
+        return values;
+    };
+    Failure failure;
+    if (const QString server = context.params.serverConnection; !server.isEmpty()) {
+        ServerConnection connection(server);
+        QSqlQuery query;
+        if (connection.open(failure) && connection.exec(query, statement, {}, failure))
+            return collect(query);
+    } else {
+        Database db(table == QLatin1String("history") ? context.params.historyPath
+                                                       : context.params.systemPath);
+        if (db.open()) {
+            QSqlQuery query = db.prepare(statement);
+            if (db.exec(query))
+                return collect(query);
+        }
+        failure = db.failure();
+    }
+    qWarning("TestFolder: %s", qPrintable(failure.description));
+    return values;
+}
+
 bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
 {
     return execute(

@@ -117,6 +117,8 @@ public:
     /// older program or an administrator might; no change signal is given.
     bool execute(const QString &table, const QString &statement,
                  const QList<QVariantList> &rows = {{}}) const;
+    /// The first column of every row `statement` selects where the store keeps `table`.
+    QVariantList firstColumn(const QString &table, const QString &statement) const;
     /// Writes `row`, keys of the test's choosing included, into `table`.
     bool insertRow(const QString &table, const QVariantMap &row) const;
 
