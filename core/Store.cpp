@@ -17,6 +17,10 @@ bool Store::historyToRead(const QString &chosen, const SystemParameters &params,
                           Failure &failure)
 {
     path = chosen;
-    // On a server the folder's file is only what the office held before it moved.
-    return QFileInfo(chosen) != QFileInfo(params.historyPath) || historyFile(path, failure);
+    return !isCurrentHistory(chosen, params) || historyFile(path, failure);
+}
+
+bool Store::isCurrentHistory(const QString &chosen, const SystemParameters &params)
+{
+    return QFileInfo(chosen) == QFileInfo(params.historyPath);
 }

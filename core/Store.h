@@ -73,9 +73,11 @@ public:
     /// The current history as a history database file, for the export and the statistics: the
     /// folder's own file, or a snapshot of the server's rows in a temporary file.
     virtual bool historyFile(QString &path, Failure &failure) = 0;
-    /// The file to read for the history database `chosen`: when it is the current history
-    /// (`params.historyPath`), that history as the store holds it at this moment; any other
-    /// file (an archive) as it is.
+    /// Whether `chosen` names the current history (`params.historyPath`), for which, on a server,
+    /// the folder's file only stands: it holds what the office had before it moved.
+    static bool isCurrentHistory(const QString &chosen, const SystemParameters &params);
+    /// The file to read for the history database `chosen`: the current history as the store
+    /// holds it at this moment; any other file (an archive) as it is.
     bool historyToRead(const QString &chosen, const SystemParameters &params, QString &path,
                        Failure &failure);
     /// Moves the history up to now out of the current history; `archivePath` says where to. With

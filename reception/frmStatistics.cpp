@@ -370,9 +370,7 @@ bool frmStatistics::refused(const QString &path)
 QString frmStatistics::sourceText() const
 {
     const SystemParameters &params = m_desk.context.params;
-    // On a server the folder's file is only what the office held before it moved.
-    if (params.serverConnection.isEmpty() ||
-        QFileInfo(m_historyPath) != QFileInfo(params.historyPath))
+    if (params.serverConnection.isEmpty() || !Store::isCurrentHistory(m_historyPath, params))
         return m_historyPath;
     return QStringLiteral("the server's current history (%1)").arg(params.serverConnection);
 }

@@ -219,8 +219,7 @@ void tst_board_model::overdueMarksFollowTheClock()
 
 void tst_board_model::untilTheQueueReadsNoOneIsShown()
 {
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The data folder's queue file only.");
+    SKIP_ON_SERVER("The data folder's queue file only.");
     BoardLobby lobby;
     lobby.checkIn("Ann", "Lee");
     const QString queuePath = lobby.folder.context.params.queuePath;
@@ -261,8 +260,7 @@ void tst_board_model::unreachableServerIsSaid()
 
 void tst_board_model::unreadableQueueKeepsTheLastPicture()
 {
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The data folder's queue file only.");
+    SKIP_ON_SERVER("The data folder's queue file only.");
     BoardLobby lobby;
     lobby.take(lobby.checkIn("Ann", "Lee"), lobby.dana);
     lobby.checkIn("Bob", "Stone");

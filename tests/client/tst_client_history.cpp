@@ -194,8 +194,7 @@ void tst_client_history::unreadableDatabaseKeepsTheList_data()
 void tst_client_history::unreadableDatabaseKeepsTheList()
 {
     QFETCH(bool, locked);
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The data folder's history file only.");
+    SKIP_ON_SERVER("The data folder's history file only.");
     HistoryDesk d;
     QVERIFY(d.open());
     const QString historyPath = d.folder.context.params.historyPath;

@@ -34,11 +34,6 @@ int visit(TestFolder &folder, clsQuorvel &entry, const QString &first, const QSt
     return id;
 }
 
-bool onServer()
-{
-    return !TestFolder::testServer().isEmpty();
-}
-
 /// One column of every history row, as stored.
 QVariantList column(const TestFolder &folder, const QString &name)
 {
@@ -218,7 +213,7 @@ void tst_history::completionThatCannotStartChangesNothing()
 {
     QFETCH(QString, fault);
     QFETCH(int, number);
-    if (onServer() && (fault == "missing" || fault == "notdb"))
+    if (TestFolder::onServer() && (fault == "missing" || fault == "notdb"))
         QSKIP("The data folder's history file only.");
     TestFolder folder;
     clsQuorvel entry(folder.context);
@@ -253,8 +248,7 @@ void tst_history::completionThatCannotStartChangesNothing()
 
 void tst_history::failedRemovalKeepsTheVisitInTheQueue()
 {
-    if (onServer())
-        QSKIP("The data folder's queue file only.");
+    SKIP_ON_SERVER("The data folder's queue file only.");
     TestFolder folder;
     clsQuorvel entry(folder.context);
     for (int i = 0; i < 300; ++i) // a queue file larger than the limit below
@@ -298,8 +292,7 @@ void tst_history::signOutRetriedAfterACrashWritesOneRow_data()
 void tst_history::signOutRetriedAfterACrashWritesOneRow()
 {
     QFETCH(bool, fromBeforeKeys);
-    if (onServer())
-        QSKIP("A crash between the data folder's two files only.");
+    SKIP_ON_SERVER("A crash between the data folder's two files only.");
     TestFolder folder;
     if (fromBeforeKeys)
         QVERIFY(makeFirstVersionHistory(folder.context.params.historyPath));
@@ -445,7 +438,7 @@ void tst_history::keysAboveSixteenBits()
         folder.firstColumn("history", "SELECT id FROM history WHERE firstName = 'Ann'")
             .value(0)
             .toInt();
-    if (!onServer()) // the file's row numbers go on from the highest, past 16 bits
+    if (!TestFolder::onServer()) // the file's row numbers go on from the highest, past 16 bits
         QCOMPARE(signedOut, 70001);
     clsQuorvel loaded(folder.context);
     QVERIFY(loaded.loadHistoryData(signedOut));
@@ -459,8 +452,7 @@ void tst_history::keysAboveSixteenBits()
 
 void tst_history::databaseAccess()
 {
-    if (onServer())
-        QSKIP("The data folder's databases only.");
+    SKIP_ON_SERVER("The data folder's databases only.");
     TestFolder folder;
     const QString missing = folder.filePath("data/nothere.mdb");
     {
@@ -492,8 +484,7 @@ void tst_history::databaseAccess()
 
 void tst_history::lockedDatabaseWaitsThenFails()
 {
-    if (onServer())
-        QSKIP("The data folder's history file only.");
+    SKIP_ON_SERVER("The data folder's history file only.");
     TestFolder folder;
     Database::setBusyTimeout(400);
     Database holder(folder.context.params.historyPath);
@@ -515,8 +506,7 @@ void tst_history::lockedDatabaseWaitsThenFails()
 // they were.
 void tst_history::readerRecoversAWriteLeftHalfDone()
 {
-    if (onServer())
-        QSKIP("The data folder's history file only.");
+    SKIP_ON_SERVER("The data folder's history file only.");
     TestFolder folder;
     const QString path = folder.context.params.historyPath;
     const QVariant null(QMetaType(QMetaType::QString));
@@ -579,7 +569,7 @@ void tst_history::dayList()
     QVERIFY(store.historyRecord(9, row, found, failure));
     QVERIFY(!found);
 
-    if (onServer())
+    if (TestFolder::onServer())
         return;
     QVERIFY(QFile::remove(folder.context.params.historyPath));
     QVERIFY(!store.historyRecord(3, row, found, failure));
@@ -606,7 +596,7 @@ void tst_history::rowReadsAsStored_data()
     QTest::newRow("no time") << QVariantList{"Ann", "12/6/2026", "25:00:00", "14:05:", 5, 3}
                              << "Ann" << QDate() << QTime() << QTime() << std::optional(5)
                              << std::optional(3);
-    if (!onServer()) // the server keeps each column's own type
+    if (!TestFolder::onServer()) // the server keeps each column's own type
         QTest::newRow("numbers in other types")
             << QVariantList{42, "2026-12-06", "09:00:00", "09:10:00", "7x", 12.0} << "42"
             << QDate(2026, 12, 6) << QTime(9, 0) << QTime(9, 10) << std::optional(0)
@@ -645,8 +635,7 @@ void layOutBeforeDesks(const QString &path)
 
 void tst_history::deskColumnAddedToOlderDatabases()
 {
-    if (onServer())
-        QSKIP("The data folder's history files only.");
+    SKIP_ON_SERVER("The data folder's history files only.");
     TestFolder folder;
     const SystemParameters &params = folder.context.params;
     layOutBeforeDesks(params.historyPath);

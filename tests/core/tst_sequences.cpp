@@ -53,11 +53,6 @@ QStringList queueTexts(const TestFolder &folder)
     return texts;
 }
 
-bool onServer()
-{
-    return !TestFolder::testServer().isEmpty();
-}
-
 /// Records, for every box, whether the queue lock was free while it was shown.
 void watchLock(TestFolder &folder, QList<bool> &lockFree)
 {
@@ -143,7 +138,7 @@ void tst_sequences::returnKeepsUserAndTimeSeen()
     QVERIFY(desk.loadLobbyEntry(id));
     QCOMPARE(desk.lobbystatus, qint16(0));
     QVERIFY(desk.desk.isEmpty()); // no longer called anywhere
-    if (!onServer()) {
+    if (!TestFolder::onServer()) {
         const QByteArray queue = folder.readQueue();
         QVERIFY(queue.contains("<USER_ID value=\"7\"/>"));
         QVERIFY(queue.contains("<TIME_SEEN value=\"2:20:31 PM\"/>"));
@@ -192,8 +187,7 @@ void tst_sequences::signOut()
 
 void tst_sequences::failureBoxesWaitForTheLock()
 {
-    if (onServer())
-        QSKIP("The data folder's lock and files only.");
+    SKIP_ON_SERVER("The data folder's lock and files only.");
     TestFolder folder;
     QList<bool> lockFree;
     watchLock(folder, lockFree);
@@ -226,8 +220,7 @@ void tst_sequences::failureBoxesWaitForTheLock()
 
 void tst_sequences::busyLockFailsTheStep()
 {
-    if (onServer())
-        QSKIP("The data folder's lock and files only.");
+    SKIP_ON_SERVER("The data folder's lock and files only.");
     TestFolder folder;
     clsQuorvel desk(folder.context);
     const int id = desk.addCustomerToQueue("Ann", "Lee", "Taxes");
@@ -274,7 +267,7 @@ void tst_sequences::anIdPassedOnIsNotTheVisitAimedAt()
     ann.timeSeen = LooseTime::fromTime(folder.clock.timeOfDay());
     QVERIFY(desk.removeCustomerFromLobby(id));
     const int bobsId = desk.addCustomerToQueue("Bob", "Ray", "Taxes");
-    if (!onServer())
+    if (!TestFolder::onServer())
         QCOMPARE(bobsId, id);
     id = bobsId;
     clsQuorvel bob(context);

@@ -183,7 +183,7 @@ void tst_crash_kills::killedChangesLoseNothing()
         const QStringList leftOver =
             QDir(folder.filePath("data"))
                 .entryList(QDir::Files)
-                .filter(QRegularExpression(TestFolder::testServer().isEmpty()
+                .filter(QRegularExpression(!TestFolder::onServer()
                                                ? "^lobbyData\\.xml.+"
                                                : "^lobbyData\\.xml\\.(?!lock$)"));
         QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver.join(", ")));

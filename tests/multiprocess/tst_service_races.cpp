@@ -48,11 +48,6 @@ QList<Run> race(const TestFolder &folder, const QList<QStringList> &runs)
     return results;
 }
 
-bool onServer()
-{
-    return !TestFolder::testServer().isEmpty();
-}
-
 /// The first and last names of the visits the store holds for today, as "first last".
 QStringList historyNames(TestFolder &folder)
 {
@@ -163,7 +158,7 @@ void tst_service_races::quorvelctlDrivesAFreshFolder()
     QCOMPARE(fields[8], QString("2"));
     QCOMPARE(ctl(folder, {"history", today.toString("M/d/yyyy"), "--user", "1"}).out, QString());
     QCOMPARE(ctl(folder, {"history", "13/45/2026"}).exitCode, 2);
-    if (onServer())
+    if (TestFolder::onServer())
         return; // the row below is written into the folder's history
     {
         Database db(folder.context.params.historyPath);
@@ -348,7 +343,7 @@ void tst_service_races::addersAndRepresentativesKeepEveryVisit()
     QVERIFY(!inQueue.intersects(inHistory));   // none in both places
     QCOMPARE(inQueue + inHistory, added);      // none lost
     QVERIFY2(served.size() >= leastServed, qPrintable(QString::number(served.size())));
-    if (!onServer())
+    if (!TestFolder::onServer())
         QCOMPARE(integrityCheck(folder.context.params.historyPath), QString("ok"));
 }
 
@@ -365,8 +360,7 @@ void tst_service_races::unreadableQueueIsSaidAndKept_data()
 void tst_service_races::unreadableQueueIsSaidAndKept()
 {
     QFETCH(QByteArray, content);
-    if (onServer())
-        QSKIP("The server store has no queue file.");
+    SKIP_ON_SERVER("The server store has no queue file.");
     TestFolder folder;
     QVERIFY(addRepresentatives(folder, 1));
     const QString queuePath = folder.context.params.queuePath;
@@ -410,11 +404,12 @@ void tst_service_races::signOutsRacingAnArchiveKeepEveryVisit()
     }
 
     // On the server the current history is the server's; the archives are files on both.
-    QStringList everywhere = onServer() ? historyNames(folder) : QStringList();
-    QStringList databases = onServer() ? QStringList() : QStringList{params.historyPath};
+    QStringList everywhere = TestFolder::onServer() ? historyNames(folder) : QStringList();
+    QStringList databases =
+        TestFolder::onServer() ? QStringList() : QStringList{params.historyPath};
     for (const QString &name : QDir(params.archiveFolder()).entryList(QDir::Files))
         databases << params.archiveFolder() + '/' + name;
-    QCOMPARE(databases.size(), onServer() ? 3 : 4);
+    QCOMPARE(databases.size(), TestFolder::onServer() ? 3 : 4);
     for (const QString &path : databases) {
         QCOMPARE(integrityCheck(path), QString("ok"));
         everywhere += historyNames(path);
@@ -439,7 +434,7 @@ void tst_service_races::anotherProcessChangeIsHeard()
 
 void tst_service_races::serverRestartLosesNoCheckIn()
 {
-    if (!onServer())
+    if (!TestFolder::onServer())
         QSKIP("only the server store has a server to restart");
     constexpr int processes = 4;
     constexpr int perProcess = 25;

@@ -146,7 +146,8 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
     QCOMPARE(estimate->text(), QString());
     services()->setCurrentIndex(services()->findText("Benefits"));
     const QString shown = estimate->text();
-    QVERIFY2(shown.startsWith("Estimated wait: about ") && shown.endsWith(" min"), qPrintable(shown));
+    QVERIFY2(shown.startsWith("Estimated wait: about ") && shown.endsWith(" min"),
+             qPrintable(shown));
     QTest::keyClick(services(), Qt::Key_Return);
     QVERIFY(!m_dialog->isVisible());
 
@@ -164,8 +165,7 @@ void tst_reception_add::newCustomerJoinsTheEndOfTheWaitingList()
 
 void tst_reception_add::failedCheckInKeepsWhatWasTyped()
 {
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The server keeps no queue file to tear");
+    SKIP_ON_SERVER("The server keeps no queue file to tear");
     const QByteArray queue = m_reception->folder.readQueue();
     m_reception->folder.writeQueue("<LOBBY><QUEUE_REC"); // torn by some other program
 

@@ -4,8 +4,8 @@
 #include "frmAdmin.h"
 #include "frmModify.h"
 
-#include "Store.h"
 #include "ListRows.h"
+#include "Store.h"
 #include "clsQuorvel.h"
 
 #include <QCheckBox>
@@ -241,8 +241,7 @@ void tst_reception_desk::entryRemovedElsewhereIsSaidAndNotOpened()
 
 void tst_reception_desk::unreadableQueueFileIsSaidUntilItReads()
 {
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The server keeps no queue file to be unreadable");
+    SKIP_ON_SERVER("The server keeps no queue file to be unreadable");
     auto *notice = m_reception->lobby().findChild<QLabel *>("panelNotice");
     QVERIFY(notice);
     QVERIFY(notice->isHidden());

@@ -50,14 +50,21 @@ QStringList RecordingPrompter::texts() const
 }
 
 namespace {
+/// What a statement's result is handed to, when the caller reads it.
+using ResultReader = std::function<void(QSqlQuery &)>;
+
 /// Runs `statement` once for each of `rows` in one transaction of the SQLite file `path`.
 bool runAll(const QString &path, const QString &statement, const QList<QVariantList> &rows,
-            Failure &failure)
+            Failure &failure, const ResultReader &read = {})
 {
     Database db(path);
     bool done = db.open() && db.exec(QStringLiteral("BEGIN"));
-    for (const QVariantList &values : rows)
-        done = done && db.exec(statement, values);
+    for (const QVariantList &values : rows) {
+        QSqlQuery query;
+        done = done && db.exec(query, statement, values);
+        if (done && read)
+            read(query);
+    }
     done = done && db.exec(QStringLiteral("COMMIT"));
     if (!done)
         failure = db.failure();
@@ -212,53 +219,44 @@ QStringList TestFolder::queuedNames() const
 bool TestFolder::execute(const QString &table, const QString &statement,
                          const QList<QVariantList> &rows) const
 {
+    return run(table, statement, rows, {});
+}
+
+QVariantList TestFolder::firstColumn(const QString &table, const QString &statement) const
+{
+    QVariantList values;
+    run(table, statement, {{}}, [&values](QSqlQuery &query) {
+        while (query.next())
+            values.append(query.value(0));
+    });
+    return values;
+}
+
+bool TestFolder::run(const QString &table, const QString &statement,
+                     const QList<QVariantList> &rows, const ResultReader &read) const
+{
     Failure failure;
     if (const QString server = context.params.serverConnection; !server.isEmpty()) {
         ServerConnection connection(server);
         const auto runAllOnServer = [&](Failure &f) {
-            QSqlQuery query;
-            for (const QVariantList &values : rows)
+            for (const QVariantList &values : rows) {
+                QSqlQuery query;
                 if (!connection.exec(query, statement, values, f))
                     return false;
+                if (read)
+                    read(query);
+            }
             return true;
         };
         if (connection.open(failure) && connection.transaction(runAllOnServer, failure))
             return true;
     } else if (runAll(table == QLatin1String("history") ? context.params.historyPath
                                                         : context.params.systemPath,
-                      statement, rows, failure)) {
+                      statement, rows, failure, read)) {
         return true;
     }
     qWarning("TestFolder: %s", qPrintable(failure.description));
     return false;
-}
-
-QVariantList TestFolder::firstColumn(const QString &table, const QString &statement) const
-{
-    QVariantList values;
-    const auto collect = [&values](QSqlQuery &query) {
-        while (query.next())
-            values.append(query.value(0));
-        return values;
-    };
-    Failure failure;
-    if (const QString server = context.params.serverConnection; !server.isEmpty()) {
-        ServerConnection connection(server);
-        QSqlQuery query;
-        if (connection.open(failure) && connection.exec(query, statement, {}, failure))
-            return collect(query);
-    } else {
-        Database db(table == QLatin1String("history") ? context.params.historyPath
-                                                       : context.params.systemPath);
-        if (db.open()) {
-            QSqlQuery query = db.prepare(statement);
-            if (db.exec(query))
-                return collect(query);
-        }
-        failure = db.failure();
-    }
-    qWarning("TestFolder: %s", qPrintable(failure.description));
-    return values;
 }
 
 bool TestFolder::insertRow(const QString &table, const QVariantMap &row) const
@@ -293,7 +291,7 @@ QString builtProgram(const QString &name)
 
 ShareStand::ShareStand()
 {
-    if (!TestFolder::testServer().isEmpty()) {
+    if (TestFolder::onServer()) {
         m_unavailable = QStringLiteral("The server store keeps no queue on a share.");
         return;
     }

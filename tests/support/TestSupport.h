@@ -21,6 +21,8 @@
 
 #include <sys/resource.h>
 
+class QSqlQuery;
+
 /// A clock that stands still until the test moves it.
 class FakeClock final : public Clock
 {
@@ -94,6 +96,7 @@ public:
 
     /// The test server's connection; empty when the tests run on the folder.
     static QString testServer();
+    static bool onServer() { return !testServer().isEmpty(); }
 
     bool isValid() const { return m_valid; }
     QString path() const { return m_dir.path(); }
@@ -128,6 +131,10 @@ public:
 
 private:
     bool useServerSchema(const QString &server);
+    /// Runs `statement` for each of `rows` in one transaction where the store keeps `table`,
+    /// handing each result to `read` when given.
+    bool run(const QString &table, const QString &statement, const QList<QVariantList> &rows,
+             const std::function<void(QSqlQuery &)> &read) const;
     /// Runs `statements` in turn on the server at `connection`, saying why when one fails.
     static bool runOnServer(const QString &connection, const QStringList &statements);
     /// Names `connection` in vedez.ini as the office's server.
@@ -137,6 +144,14 @@ private:
     bool m_valid = false;
     QString m_schema;
 };
+
+/// Skips the test when it runs on the server store: `why` names what of the data folder it is
+/// about.
+#define SKIP_ON_SERVER(why)                                                                        \
+    do {                                                                                           \
+        if (TestFolder::onServer())                                                                \
+            QSKIP(why);                                                                            \
+    } while (false)
 
 /// Adds the representatives R1 to R`count` to a folder that has none yet, so that they hold the
 /// user numbers 1 to `count`.

@@ -126,7 +126,7 @@ void tst_doctor::healthyFolderPassesEveryCheck()
     QVERIFY(lines.size() >= 15);
     for (const QString &line : lines)
         QVERIFY2(line.mid(23).startsWith("ok"), qPrintable(line));
-    if (TestFolder::testServer().isEmpty())
+    if (!TestFolder::onServer())
         QCOMPARE(doctorVerdict(run, "data/lobbyData.xml"), QString("ok (4 customers)"));
     else // what the folder held before the move is not judged
         QVERIFY(!run.out.contains("data/lobbyData.xml") && !run.out.contains("queue lock"));
@@ -160,7 +160,7 @@ void tst_doctor::brokenFileIsNamed()
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
-    if (file.startsWith("data/") && !TestFolder::testServer().isEmpty())
+    if (file.startsWith("data/") && TestFolder::onServer())
         QSKIP("The data folder's own files only.");
     InstalledFolder folder;
     folder.setFoldersWritable(true);
@@ -201,8 +201,7 @@ void tst_doctor::readOnlyDataFolder()
 
 void tst_doctor::lockOfAnEndedInstance()
 {
-    if (!TestFolder::testServer().isEmpty())
-        QSKIP("The data folder's lock only.");
+    SKIP_ON_SERVER("The data folder's lock only.");
     InstalledFolder folder;
     LockHolder holder(folder);
     QVERIFY(holder.holds());
@@ -381,7 +380,7 @@ void tst_doctor::serverIsChecked()
     if (privileges.isEmpty())
         QVERIFY(IniFile::writeString(folder.filePath("vedez.ini"), "server", "Connection",
                                      "host=" + folder.filePath("nowhere") + " dbname=quorvel"));
-    else if (TestFolder::testServer().isEmpty())
+    else if (!TestFolder::onServer())
         QSKIP("no test server");
     else
         QVERIFY(folder.useOfficeRole(privileges));
